@@ -1,0 +1,39 @@
+#pragma once
+// A Qt item model over a data source, for grids: one row per view row of the dataset, one
+// column per chosen field (by name, swappable at run time). Display text comes through the
+// field's text handler or display format; edits update the view with dataChanged, inserts and
+// deletes with row insertions and removals, never a reset.
+
+#include "framework/data/datasource.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QStringList>
+
+class TDataSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TDataSetModel(QObject* parent = nullptr);
+
+    void SetDataSource(TDataSource* source);
+    TDataSource* DataSource() const;
+
+    // Columns by field name; an empty list shows every visible field.
+    void SetColumns(const QStringList& fieldNames);
+    QStringList Columns() const;
+    void SetColumnField(int column, const QString& fieldName);  // keeps the column in place
+    TField* ColumnField(int column) const;                      // nullptr when unbound
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    // DisplayRole: display text; EditRole: edit text; Qt::UserRole: the raw wire::Value
+    // as a QVariant of its debug string is not offered: ask the field instead.
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    QPointer<TDataSource> source_;
+    QStringList columns_;
+    std::vector<int> fieldIndexes_;
+    void rebind();
+};

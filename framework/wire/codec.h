@@ -1,0 +1,87 @@
+#pragma once
+// CBOR (RFC 8949) encoding of wire values and protocol messages, and the length-prefixed
+// frames that carry them over TCP. Decoding treats its input as hostile: it never reads past
+// the input, never allocates more than the input can justify, and refuses anything outside
+// the protocol with a WireError whose message names the problem.
+
+#include "framework/core/exceptions.h"
+#include "framework/wire/value.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <optional>
+#include <variant>
+
+namespace wire {
+
+class WireError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+struct Limits {
+    qsizetype maxFrameBytes = 16 * 1024 * 1024;  // body of one frame
+    int maxDepth = 64;                           // nesting of arrays and maps
+};
+
+// One CBOR data item for a value.
+QByteArray encodeValue(const Value& value);
+void encodeValue(QByteArray& out, const Value& value);
+// Exactly one data item, nothing after it.
+Value decodeValue(QByteArrayView bytes, const Limits& limits = {});
+
+// Protocol messages (the body of a frame).
+struct OpenRequest {  // {"op":"open","server":NAME,"version":1}
+    QString server;
+    qint64 version = 1;
+    friend bool operator==(const OpenRequest&, const OpenRequest&) = default;
+};
+struct OpenAccepted {  // {"ok":true}
+    friend bool operator==(const OpenAccepted&, const OpenAccepted&) = default;
+};
+struct CallRequest {  // {"id":N,"op":"call","method":NAME,"args":[...]}
+    qint64 id = 0;
+    QString method;
+    Array args;
+    friend bool operator==(const CallRequest&, const CallRequest&) = default;
+};
+struct CallReply {  // {"id":N,"result":VALUE,"args":[...]}
+    qint64 id = 0;
+    Value result;
+    Array args;
+    friend bool operator==(const CallReply&, const CallReply&) = default;
+};
+struct ErrorReply {  // {"id":N,"error":{"message":TEXT}}; no id when the open is refused
+    std::optional<qint64> id;
+    QString message;
+    friend bool operator==(const ErrorReply&, const ErrorReply&) = default;
+};
+using Message = std::variant<OpenRequest, OpenAccepted, CallRequest, CallReply, ErrorReply>;
+
+QByteArray encodeMessage(const Message& message);
+Message decodeMessage(QByteArrayView body, const Limits& limits = {});
+
+// A frame: 4-byte big-endian body length, then the body.
+QByteArray encodeFrame(const Message& message);
+QByteArray frameBody(const QByteArray& body);
+
+// Cuts a byte stream into frame bodies. append() as bytes arrive, then takeFrame() until it
+// returns nothing. A length over the limit throws WireError as soon as the header is read.
+class FrameReader {
+public:
+    explicit FrameReader(Limits limits = {}) : limits_(limits) {}
+
+    void append(QByteArrayView bytes);
+    std::optional<QByteArray> takeFrame();
+
+    // True while part of a frame (header or body) has arrived but not all of it.
+    bool midFrame() const { return !buffer_.isEmpty(); }
+    qsizetype buffered() const { return buffer_.size(); }
+
+private:
+    Limits limits_;
+    QByteArray buffer_;
+};
+
+}  // namespace wire
