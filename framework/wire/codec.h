@@ -76,12 +76,15 @@ public:
     std::optional<QByteArray> takeFrame();
 
     // True while part of a frame (header or body) has arrived but not all of it.
-    bool midFrame() const { return !buffer_.isEmpty(); }
-    qsizetype buffered() const { return buffer_.size(); }
+    bool midFrame() const { return buffered() > 0; }
+    qsizetype buffered() const { return buffer_.size() - start_; }
 
 private:
+    void checkHeader() const;
+
     Limits limits_;
     QByteArray buffer_;
+    qsizetype start_ = 0;  // bytes of buffer_ already taken; dropped lazily
 };
 
 }  // namespace wire

@@ -1,0 +1,55 @@
+#include "framework/wire/codec.h"
+
+namespace wire {
+
+namespace {
+
+constexpr qsizetype kHeaderBytes = 4;
+
+qsizetype bodyLength(const char* header)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(header);
+    return static_cast<qsizetype>((quint32{b[0]} << 24) | (quint32{b[1]} << 16) | (quint32{b[2]} << 8) | quint32{b[3]});
+}
+
+}  // namespace
+
+void FrameReader::checkHeader() const
+{
+    if (buffered() < kHeaderBytes) return;
+    const qsizetype length = bodyLength(buffer_.constData() + start_);
+    if (length > limits_.maxFrameBytes)
+        throw WireError(QStringLiteral("Wire data refused: a frame of %1 bytes exceeds the limit of %2 bytes.")
+                            .arg(length)
+                            .arg(limits_.maxFrameBytes));
+}
+
+void FrameReader::append(QByteArrayView bytes)
+{
+    // Taken frames are dropped once they are the larger part of the buffer, so each byte is
+    // moved a bounded number of times however many frames one chunk holds.
+    if (start_ > 0 && start_ >= buffer_.size() - start_) {
+        buffer_.remove(0, start_);
+        start_ = 0;
+    }
+    buffer_.append(bytes.data(), bytes.size());
+    // An oversize length is refused on arrival, before its body can pile up.
+    checkHeader();
+}
+
+std::optional<QByteArray> FrameReader::takeFrame()
+{
+    if (buffered() < kHeaderBytes) return std::nullopt;
+    checkHeader();
+    const qsizetype length = bodyLength(buffer_.constData() + start_);
+    if (buffered() < kHeaderBytes + length) return std::nullopt;
+    QByteArray body = buffer_.mid(start_ + kHeaderBytes, length);
+    start_ += kHeaderBytes + length;
+    if (start_ == buffer_.size()) {
+        buffer_.clear();
+        start_ = 0;
+    }
+    return body;
+}
+
+}  // namespace wire
