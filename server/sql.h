@@ -1,0 +1,57 @@
+#pragma once
+// One SQL statement on a server connection: bind by name, run, read. Every failure becomes a
+// ServerFailure with a Portuguese text; a lock wait that ran out becomes DatabaseBusy.
+
+#include "server/database.h"
+
+#include <QDateTime>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+class QSqlError;
+
+namespace server {
+
+class Sql {
+public:
+    Sql(Database& db, QString text);
+
+    // Binds a placeholder (":NAME"). Null values need a type: use the typed helpers.
+    Sql& bind(const QString& placeholder, const QVariant& value);
+    Sql& bindText(const QString& placeholder, const std::optional<QString>& value);
+    Sql& bindNumber(const QString& placeholder, const std::optional<double>& value);
+    Sql& bindTimestamp(const QString& placeholder, const std::optional<QDateTime>& value);
+    Sql& bindDate(const QString& placeholder, QDate value);
+
+    void exec();
+    bool next();
+    QVariant value(int column) const;
+    bool isNull(int column) const;
+    int rowsAffected() const;
+    QSqlQuery& query() { return q_; }
+
+private:
+    Database& db_;
+    QString text_;
+    QSqlQuery q_;
+    bool prepared_ = false;
+};
+
+// Raises the failure that matches a driver error.
+[[noreturn]] void raiseSqlError(Database& db, const QSqlError& error, const QString& what);
+bool isBusyError(Database& db, const QSqlError& error);
+
+// How date-times and dates are written to the database: the branch's wall-clock reading,
+// "yyyy-MM-dd HH:mm:ss.zzz" and "yyyy-MM-dd". Text order is time order on SQLite, and
+// PostgreSQL reads both as TIMESTAMP and DATE.
+QString timestampText(const QDateTime& dt);
+QString dateText(QDate date);
+// A date-time read back (QDateTime from PostgreSQL, text from SQLite), naive; invalid when
+// the value is null or unreadable.
+QDateTime readTimestamp(const QVariant& value);
+QDate readDate(const QVariant& value);
+
+}  // namespace server
