@@ -257,8 +257,10 @@ void CborReader::skip()
     case kNegative: return;
     case kBytes:
     case kText:
-        need(static_cast<qsizetype>(std::min<std::uint64_t>(h.arg, std::numeric_limits<qsizetype>::max())), h,
-             "a string");
+        if (h.arg > static_cast<std::uint64_t>(remaining()))
+            fail(h.offset, QStringLiteral("a string of %1 bytes declares more than the %2 bytes left")
+                               .arg(h.arg)
+                               .arg(remaining()));
         p_ += h.arg;
         return;
     case kArray: {
@@ -274,12 +276,15 @@ void CborReader::skip()
         return;
     }
     case kTag:
-        if (h.arg != 0) fail(h.offset, QStringLiteral("unknown tag %1").arg(h.arg));
+        // A chain of tags nests like containers, so it is bounded the same way.
+        enter(h);
         skip();
+        leave();
         return;
     default:
-        if (h.isFloat() || h.isBool() || h.isNull()) return;
-        fail(h.offset, QStringLiteral("%1 is not used").arg(describe(h)));
+        // A two-byte simple value below 32 is not well-formed CBOR (RFC 8949, 3.3).
+        if (h.info == 24 && h.arg < 32) fail(h.offset, QStringLiteral("malformed simple value %1").arg(h.arg));
+        return;
     }
 }
 

@@ -77,7 +77,8 @@ public:
     QDateTime dateTime(const Head& h, const char* what);  // h is the head of tag 0
     bool boolean(const Head& h, const char* what);
 
-    // Reads over one item checking only its structure (lengths, depth, tags, simple values).
+    // Reads over one well-formed item of any kind without interpreting it; only its structure
+    // is checked (definite lengths within the input, depth).
     void skip();
     // Refuses anything left after the one item.
     void expectEnd();

@@ -132,7 +132,7 @@ QString readErrorObject(CborReader& reader)
         if (key == "message"sv)
             message = reader.text(reader.head(), "key \"message\"");
         else
-            readValue(reader);  // other keys are ignored
+            reader.skip();  // other keys are ignored
     }
     reader.leave();
     if (!message) reader.fail(h.offset, QStringLiteral("key \"error\" lacks key \"message\""));
@@ -169,7 +169,7 @@ MessageKeys readMessageKeys(CborReader& reader, const Head& h)
         else if (key == "ok"sv)
             m.ok = reader.boolean(reader.head(), "key \"ok\"");
         else
-            readValue(reader);  // unknown keys are ignored
+            reader.skip();  // unknown keys are ignored, whatever they hold
     }
     reader.leave();
     return m;
