@@ -121,7 +121,26 @@ public:
     // filter applied). The current record's position is RecNo() - 1.
     // Runs `read` with the fields reading the record at `viewRow` (no events, no cursor
     // move); used to draw rows other than the current one.
+    // Out-of-range rows are not read (`read` is not called).
     void ReadRow(int viewRow, const std::function<void()>& read) const;
+    // The same as a scope: while it lives the fields read the record at `viewRow`; scopes
+    // nest. Valid() is false for a row out of range (the fields then read null).
+    class RowScope {
+    public:
+        RowScope(const TClientDataSet& dataSet, int viewRow);
+        ~RowScope();
+        RowScope(const RowScope&) = delete;
+        RowScope& operator=(const RowScope&) = delete;
+        bool Valid() const { return valid_; }
+
+    private:
+        const TClientDataSet& dataSet_;
+        int savedRecord_;
+        quint64 savedGeneration_;
+        bool valid_;
+    };
+    // Rows of the view, counting a row being inserted (RecordCount does not count it).
+    int ViewRowCount() const;
     // Moves the cursor to a view row as a user would (posts a pending edit, fires events).
     void MoveToRow(int viewRow);
 

@@ -26,14 +26,25 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
-    // DisplayRole: display text; EditRole: edit text; Qt::UserRole: the raw wire::Value
-    // as a QVariant of its debug string is not offered: ask the field instead.
+    // DisplayRole: display text; EditRole: edit text. The raw value is not offered as a
+    // QVariant: ask the field.
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    QPointer<TDataSource> source_;
-    QStringList columns_;
-    std::vector<int> fieldIndexes_;
+    TClientDataSet* dataSet() const;
     void rebind();
+    void reset();
+    void onRowChanged(int viewRow);
+    void onRowInserted(int viewRow);
+    void onRowRemoved(int viewRow);
+    void onRowMoved(int from, int to);
+
+    QPointer<TDataSource> source_;
+    QStringList columns_;          // as asked; empty: every visible field
+    std::vector<int> fieldIndexes_;  // per column; -1 when the name is not a field
+    // Rows as last told to the views: between a change of the dataset and its notification
+    // the views must keep seeing the old count.
+    int rows_ = 0;
+    QList<QMetaObject::Connection> connections_;
 };

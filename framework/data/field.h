@@ -96,6 +96,8 @@ public:
     std::function<void(TField& sender, QString& text, bool displayText)> OnGetText;
 
 private:
+    friend class TClientDataSet;  // renumbers fields a packet replaced (index -1: detached)
+
     TClientDataSet& owner_;
     int index_;
     TFieldDef def_;
