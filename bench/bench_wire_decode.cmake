@@ -1,0 +1,1 @@
+target_link_libraries(bench_wire_decode PRIVATE ate_wire Qt6::Core)
