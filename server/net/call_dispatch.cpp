@@ -1,0 +1,91 @@
+#include "server/net/call_dispatch.h"
+
+#include "server/methods.h"
+#include "server/net/worker_pool.h"
+
+#include <QElapsedTimer>
+
+#include <exception>
+
+namespace server::net {
+
+namespace {
+
+QByteArray errorFrame(std::optional<qint64> id, const QString& text)
+{
+    return wire::encodeFrame(wire::ErrorReply{id, text});
+}
+
+QString internalError(const QString& detail)
+{
+    return QStringLiteral("Erro interno do servidor: %1").arg(detail);
+}
+
+// Runs the method and encodes its answer; anything that escapes is the caller's to report.
+QByteArray runCall(wire::CallRequest& call, WorkerContext& worker, const wire::Limits& limits)
+{
+    wire::Value result = worker.methods().call(call.method, call.args);
+    QByteArray frame = wire::encodeFrame(wire::CallReply{call.id, std::move(result), std::move(call.args)});
+    // The client would refuse an answer over the frame limit as a broken protocol; say why.
+    if (frame.size() - 4 > limits.maxFrameBytes)
+        throw ServerFailure(QStringLiteral("A resposta de %1 tem %2 bytes e excede o limite de %3 bytes "
+                                           "por mensagem.")
+                                .arg(call.method)
+                                .arg(frame.size() - 4)
+                                .arg(limits.maxFrameBytes));
+    return frame;
+}
+
+}  // namespace
+
+QByteArray protocolErrorFrame(const QString& text) { return errorFrame(std::nullopt, text); }
+
+CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wire::Limits& limits)
+{
+    QElapsedTimer clock;
+    clock.start();
+    CallOutcome out;
+    const auto fail = [&](std::optional<qint64> id, QString text) {
+        out.replyFrame = errorFrame(id, text);
+        out.error = std::move(text);
+    };
+
+    wire::Message message;
+    try {
+        message = wire::decodeMessage(body, limits);
+    } catch (const wire::WireError& e) {
+        fail(std::nullopt, QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
+        out.closeConnection = true;
+        out.milliseconds = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        return out;
+    }
+
+    auto* call = std::get_if<wire::CallRequest>(&message);
+    if (!call) {
+        fail(std::nullopt, QStringLiteral("Mensagem inesperada: depois da abertura só são aceitas chamadas "
+                                          "(op \"call\")."));
+        out.closeConnection = true;
+    } else if (out.method = call->method; !Methods::names().contains(call->method)) {
+        fail(call->id, QStringLiteral("Método desconhecido: \"%1\".").arg(call->method));
+    } else {
+        try {
+            out.replyFrame = runCall(*call, worker, limits);
+        } catch (const ServerFailure& f) {
+            // The business refusals and argument errors: the text goes to the operator unchanged.
+            fail(call->id, f.Message());
+        } catch (const Exception& e) {
+            fail(call->id, internalError(e.Message()));
+            worker.discardConnection();
+        } catch (const std::exception& e) {
+            fail(call->id, internalError(QString::fromLocal8Bit(e.what())));
+            worker.discardConnection();
+        } catch (...) {
+            fail(call->id, internalError(QStringLiteral("exceção desconhecida.")));
+            worker.discardConnection();
+        }
+    }
+    out.milliseconds = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    return out;
+}
+
+}  // namespace server::net

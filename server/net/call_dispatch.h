@@ -1,0 +1,29 @@
+#pragma once
+// One call, from the frame that carries it to the frame that answers it. Runs on a worker:
+// decoding, the method itself and encoding all stay off the protocol thread.
+
+#include "framework/wire/codec.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace server::net {
+
+class WorkerContext;
+
+struct CallOutcome {
+    QByteArray replyFrame;  // the whole frame to send back
+    QString method;         // empty when the frame was not a readable call
+    QString error;          // empty when the call succeeded
+    double milliseconds = 0;
+    bool closeConnection = false;  // the frame broke the protocol: answer, then close
+};
+
+// Decodes one frame body sent after the opening, runs the call and encodes the answer.
+// Never throws: every failure becomes an error answer.
+CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wire::Limits& limits);
+
+// The error answer for a frame that could not be read: the text names the problem.
+QByteArray protocolErrorFrame(const QString& text);
+
+}  // namespace server::net

@@ -1,0 +1,56 @@
+#include "server/net/call_log.h"
+
+#include <QDateTime>
+
+namespace server::net {
+
+namespace {
+
+// Texts from clients and from the database may hold line breaks; a log line stays one line.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    return text;
+}
+
+QString now()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+}  // namespace
+
+void CallLog::call(const QString& peer, const QString& method, double milliseconds,
+                   const QString& error)
+{
+    if (!out_) return;
+    QString line = now() + QLatin1Char(' ') + peer + QLatin1Char(' ') +
+                   (method.isEmpty() ? QStringLiteral("-") : oneLine(method)) + QLatin1Char(' ') +
+                   QString::number(milliseconds, 'f', 1) + QLatin1String(" ms ");
+    line += error.isEmpty() ? QStringLiteral("ok") : QLatin1String("error: ") + oneLine(error);
+    write(line);
+}
+
+void CallLog::event(const QString& peer, const QString& text)
+{
+    if (!out_) return;
+    write(now() + QLatin1Char(' ') + peer + QLatin1Char(' ') + oneLine(text));
+}
+
+void CallLog::note(const QString& text)
+{
+    if (!out_) return;
+    write(now() + QLatin1Char(' ') + oneLine(text));
+}
+
+void CallLog::write(const QString& line)
+{
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    // One write per line, so lines of a log shared with other processes never interleave.
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out_);
+    std::fflush(out_);
+}
+
+}  // namespace server::net

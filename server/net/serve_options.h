@@ -1,0 +1,31 @@
+#pragma once
+// How `ate02700-server serve` runs: where the data is, where it listens, how many workers it
+// keeps and the limits it puts on every connection.
+
+#include "server/database.h"
+
+#include <QHostAddress>
+
+#include <chrono>
+#include <cstdio>
+
+namespace server::net {
+
+// The one remote object this server answers for, and the protocol version it speaks.
+inline constexpr char16_t kServerObjectName[] = u"ATE02700.rdmManuDelValor";
+inline constexpr qint64 kProtocolVersion = 1;
+
+struct ServeOptions {
+    DatabaseUrl database;
+    QHostAddress address = QHostAddress(QHostAddress::LocalHost);
+    quint16 port = 7027;  // 0: any free port (the one taken is announced on stdout)
+    int threads = 8;      // workers, each with its own database connection
+    // A connection that sends nothing for this long (between calls or in the middle of a
+    // frame) is closed. Clients reconnect on their next call.
+    std::chrono::milliseconds idleTimeout{30'000};
+    qsizetype maxFrameBytes = 16 * 1024 * 1024;
+    // One line per call and per refused connection; nullptr logs nothing.
+    std::FILE* log = stderr;
+};
+
+}  // namespace server::net

@@ -1,0 +1,110 @@
+#include "server/net/worker_pool.h"
+
+#include <exception>
+#include <future>
+
+namespace server::net {
+
+WorkerContext::WorkerContext(DatabaseUrl url, int workerIndex) : url_(std::move(url)), index_(workerIndex) {}
+
+WorkerContext::~WorkerContext()
+{
+    methods_.reset();
+    db_.reset();
+}
+
+void WorkerContext::open()
+{
+    if (db_) return;
+    // A fresh name per opening: Qt keeps a connection name registered until it is removed.
+    const QString name = QStringLiteral("ate02700-worker-%1-%2").arg(index_).arg(++generation_);
+    db_ = Database::open(url_, name);
+    methods_ = std::make_unique<Methods>(*db_);
+}
+
+Methods& WorkerContext::methods()
+{
+    open();
+    return *methods_;
+}
+
+void WorkerContext::afterJob()
+{
+    if (!discard_) return;
+    discard_ = false;
+    methods_.reset();
+    db_.reset();
+}
+
+WorkerPool::WorkerPool(const DatabaseUrl& url, int threads)
+{
+    std::vector<std::future<void>> opened;
+    opened.reserve(static_cast<size_t>(threads));
+    for (int i = 0; i < threads; ++i) {
+        std::promise<void> ready;
+        opened.push_back(ready.get_future());
+        threads_.emplace_back([this, url, i, ready = std::move(ready)]() mutable {
+            // A connection belongs to the thread that opened it, so each worker opens its own.
+            WorkerContext context(url, i);
+            try {
+                context.open();
+                ready.set_value();
+            } catch (...) {
+                ready.set_exception(std::current_exception());
+            }
+            run(context);
+        });
+    }
+    try {
+        for (auto& f : opened) f.get();
+    } catch (...) {
+        stop();
+        throw;
+    }
+}
+
+WorkerPool::~WorkerPool() { stop(); }
+
+void WorkerPool::stop()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (auto& t : threads_)
+        if (t.joinable()) t.join();
+    threads_.clear();
+}
+
+void WorkerPool::post(Job job)
+{
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(job));
+    }
+    wake_.notify_one();
+}
+
+void WorkerPool::run(WorkerContext& context)
+{
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (queue_.empty()) return;  // stopping, and nothing left to run
+            job = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        // Jobs handle their own failures; this only keeps a stray one from ending the thread.
+        try {
+            job(context);
+        } catch (...) {
+            context.discardConnection();
+        }
+        context.afterJob();
+    }
+}
+
+}  // namespace server::net

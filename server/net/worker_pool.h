@@ -1,0 +1,72 @@
+#pragma once
+// The threads that run the calls. Each worker owns one database connection and one
+// server::Methods on it; jobs are taken from one queue in arrival order. A connection a job
+// declared suspect (after an unexpected failure) is closed and opened afresh before the next
+// job, which also rolls back anything such a failure left open.
+
+#include "server/database.h"
+#include "server/methods.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace server::net {
+
+// What a job sees of the worker running it.
+class WorkerContext {
+public:
+    WorkerContext(DatabaseUrl url, int workerIndex);
+    ~WorkerContext();
+    WorkerContext(const WorkerContext&) = delete;
+    WorkerContext& operator=(const WorkerContext&) = delete;
+
+    // This worker's methods on its own connection, opened on first use. Throws when the
+    // database cannot be opened.
+    Methods& methods();
+    // Closes the connection after this job; the next job opens a fresh one.
+    void discardConnection() { discard_ = true; }
+
+    void open();
+    void afterJob();
+
+private:
+    DatabaseUrl url_;
+    int index_;
+    int generation_ = 0;
+    bool discard_ = false;
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<Methods> methods_;
+};
+
+class WorkerPool {
+public:
+    using Job = std::function<void(WorkerContext&)>;
+
+    // Starts `threads` workers and opens their connections; throws the first failure to open
+    // one (nothing is left running then).
+    WorkerPool(const DatabaseUrl& url, int threads);
+    // Runs every job already posted, then stops the workers.
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    void post(Job job);
+    int size() const { return static_cast<int>(threads_.size()); }
+
+private:
+    void run(WorkerContext& context);
+    void stop();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> queue_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace server::net
