@@ -46,6 +46,8 @@ public:
     TField& Fields(int index) const;
     TField* FindField(QStringView name) const;  // case-insensitive; nullptr when absent
     TField& FieldByName(QStringView name) const;  // EDatabaseError when absent
+    TField* FindField(const QString& name) const { return FindField(QStringView(name)); }
+    TField& FieldByName(const QString& name) const { return FieldByName(QStringView(name)); }
 
     // ---- packets and the change log
     void SetData(wire::DataPacket packet);
@@ -93,6 +95,10 @@ public:
 
     // ---- search
     bool Locate(QStringView fieldName, const wire::Value& key, TLocateOptions options = {});
+    bool Locate(const QString& fieldName, const wire::Value& key, TLocateOptions options = {})
+    {
+        return Locate(QStringView(fieldName), key, options);
+    }
 
     // ---- index and filter
     void AddIndex(const QString& name, const QString& fields);  // fields "A;B"

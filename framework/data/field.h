@@ -15,18 +15,18 @@ using TFieldType = wire::FieldType;
 
 // Declaration of a persistent field, in the order the dataset lists its fields.
 struct TFieldDef {
-    QString Name;
+    QString Name{};
     TFieldType DataType = TFieldType::String;
     int Size = 0;             // strings: maximum length; 0 means the default of 20
-    QString DisplayLabel;     // column title wherever the field is shown; the name when empty
-    QString DisplayFormat;    // "#,##0.00", "0", "0.00%": applied when shown, not when edited
-    QString EditMask;         // mask in the form ">aaaa;0; " used by edit controls
+    QString DisplayLabel{};     // column title wherever the field is shown; the name when empty
+    QString DisplayFormat{};    // "#,##0.00", "0", "0.00%": applied when shown, not when edited
+    QString EditMask{};         // mask in the form ">aaaa;0; " used by edit controls
     int DisplayWidth = 0;     // characters; 0 means derived from the size or type
     bool Visible = true;      // shown by default (grids without columns, lookup dialogs)
     bool ReadOnly = false;    // cannot be changed through any control
     bool Required = false;    // a null value is refused at post
     bool FixedChar = false;   // fixed-length string
-    QString Origin;           // provider origin ("PARAMGERAL.IDALTERDELIV"); informational
+    QString Origin{};           // provider origin ("PARAMGERAL.IDALTERDELIV"); informational
 };
 
 class TField {
