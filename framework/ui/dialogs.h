@@ -28,6 +28,12 @@ using TMsgDlgButtons = unsigned;
 
 enum class TModalResult { None, OK, Cancel, Abort, Retry, Ignore, Yes, No };
 
+// How the lookup list behaves (Pesquisa::Pesquisar's two flags).
+struct TChooseRowOptions {
+    bool AllowSort = false;          // a click on a column title sorts the list by it
+    bool IncrementalSearch = true;   // typing finds the first row starting with the text
+};
+
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
@@ -42,7 +48,8 @@ public:
                                               const QString& initial) = 0;
     // A list of the visible fields of the source's dataset; the chosen row becomes current.
     // True when a row was chosen.
-    virtual bool ChooseRow(TDataSource& source, const QString& title) = 0;
+    virtual bool ChooseRow(TDataSource& source, const QString& title,
+                           TChooseRowOptions options = {}) = 0;
     // The find dialog over a dataset: the operator picks a column and a value; the dataset is
     // moved to the first row that matches. True when a row was found.
     virtual bool FindInDataSet(TClientDataSet& dataSet) = 0;
