@@ -1,0 +1,135 @@
+#include "framework/ui/grid/tdbgrid_parts.h"
+
+#include "framework/data/clientdataset.h"
+#include "framework/ui/grid/tdbgrid.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPolygon>
+#include <QStyleOptionHeader>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kIndicatorWidth = 12;
+
+void DrawSectionBackground(const QHeaderView& header, QPainter* painter, const QRect& rect, int logicalIndex)
+{
+    QStyleOptionHeader option;
+    option.initFrom(&header);
+    option.rect = rect;
+    option.section = logicalIndex;
+    option.orientation = header.orientation();
+    option.position = QStyleOptionHeader::Middle;
+    option.state |= QStyle::State_Raised;
+    if (header.orientation() == Qt::Horizontal)
+        option.state |= QStyle::State_Horizontal;
+    header.style()->drawControl(QStyle::CE_HeaderSection, &option, painter, &header);
+}
+
+}  // namespace
+
+// ---- TDBGridDelegate
+
+TDBGridDelegate::TDBGridDelegate(TDBGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
+
+void TDBGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    grid_.PaintCell(painter, option.rect, index.row(), index.column());
+}
+
+// ---- TDBGridTitles
+
+TDBGridTitles::TDBGridTitles(TDBGrid& grid) : QHeaderView(Qt::Horizontal, &grid), grid_(grid)
+{
+    setSectionsClickable(true);
+    setHighlightSections(false);
+}
+
+QSize TDBGridTitles::sizeHint() const
+{
+    QSize size = QHeaderView::sizeHint();
+    int height = QFontMetrics(grid_.TitleFont()).height();
+    for (const auto& column : grid_.Columns())
+        height = std::max(height, QFontMetrics(column->Title().Font()).height());
+    size.setHeight(height + 4);
+    return size;
+}
+
+void TDBGridTitles::mousePressEvent(QMouseEvent* event)
+{
+    dragging_ = true;
+    QHeaderView::mousePressEvent(event);
+}
+
+void TDBGridTitles::mouseReleaseEvent(QMouseEvent* event)
+{
+    QHeaderView::mouseReleaseEvent(event);
+    dragging_ = false;
+}
+
+void TDBGridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+{
+    if (!rect.isValid())
+        return;
+    DrawSectionBackground(*this, painter, rect, logicalIndex);
+    if (logicalIndex < 0 || logicalIndex >= grid_.Columns().Count())
+        return;
+    const TColumn& column = grid_.Columns()[logicalIndex];
+    painter->save();
+    painter->setClipRect(rect, Qt::IntersectClip);
+    painter->setFont(column.Title().Font());
+    painter->setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    const Qt::Alignment horizontal = column.Title().Alignment() & Qt::AlignHorizontal_Mask;
+    painter->drawText(rect.adjusted(2, 0, -2, 0), static_cast<int>(horizontal | Qt::AlignVCenter) | Qt::TextSingleLine,
+                      column.Title().Caption());
+    painter->restore();
+}
+
+// ---- TDBGridIndicator
+
+TDBGridIndicator::TDBGridIndicator(TDBGrid& grid) : QHeaderView(Qt::Vertical, &grid), grid_(grid)
+{
+    setSectionsClickable(true);
+    setHighlightSections(false);
+}
+
+QSize TDBGridIndicator::sizeHint() const
+{
+    QSize size = QHeaderView::sizeHint();
+    size.setWidth(kIndicatorWidth);
+    return size;
+}
+
+void TDBGridIndicator::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+{
+    if (!rect.isValid())
+        return;
+    DrawSectionBackground(*this, painter, rect, logicalIndex);
+    const TClientDataSet* dataSet = grid_.DataSet();
+    if (!dataSet || logicalIndex != grid_.CurrentRow())
+        return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    const QColor ink = palette().color(QPalette::ButtonText);
+    painter->setPen(ink);
+    painter->setBrush(ink);
+    const QPoint c = rect.center();
+    switch (dataSet->State()) {
+    case TDataSetState::Insert:
+        painter->drawText(rect, Qt::AlignCenter, QStringLiteral("*"));
+        break;
+    case TDataSetState::Edit:
+        painter->drawLine(c.x(), c.y() - 4, c.x(), c.y() + 4);
+        painter->drawLine(c.x() - 2, c.y() - 4, c.x() + 2, c.y() - 4);
+        painter->drawLine(c.x() - 2, c.y() + 4, c.x() + 2, c.y() + 4);
+        break;
+    default: {
+        const QPolygon arrow({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()), QPoint(c.x() - 2, c.y() + 4)});
+        painter->drawPolygon(arrow);
+        break;
+    }
+    }
+    painter->restore();
+}

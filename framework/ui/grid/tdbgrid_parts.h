@@ -1,0 +1,49 @@
+#pragma once
+// Private parts of TDBGrid: the cell delegate, the title row and the row indicator.
+
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+
+class TDBGrid;
+
+// Hands every data cell to the grid's drawing.
+class TDBGridDelegate : public QStyledItemDelegate {
+public:
+    explicit TDBGridDelegate(TDBGrid& grid);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    TDBGrid& grid_;
+};
+
+// The title row: each column's caption in its title font and alignment.
+class TDBGridTitles : public QHeaderView {
+public:
+    explicit TDBGridTitles(TDBGrid& grid);
+    QSize sizeHint() const override;
+    // True while the operator holds the mouse on the titles (a resize by hand).
+    bool Dragging() const { return dragging_; }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    TDBGrid& grid_;
+    bool dragging_ = false;
+};
+
+// The row indicator: an arrow on the current row, an I-beam while it is edited, a star while
+// it is inserted.
+class TDBGridIndicator : public QHeaderView {
+public:
+    explicit TDBGridIndicator(TDBGrid& grid);
+    QSize sizeHint() const override;
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+
+private:
+    TDBGrid& grid_;
+};
