@@ -3,6 +3,19 @@
 // frames that carry them over TCP. Decoding treats its input as hostile: it never reads past
 // the input, never allocates more than the input can justify, and refuses anything outside
 // the protocol with a WireError whose message names the problem.
+//
+// Choices the protocol leaves open:
+// - Indefinite-length items are refused (our encoder never writes them, and a definite count
+//   can be checked against the bytes left before anything is reserved). Integers in a longer
+//   head than needed are accepted; the encoder always writes the shortest.
+// - Only tag 0 (date-time text) is known; any other tag, byte strings, undefined and the
+//   other simple values are refused in values.
+// - Message keys the protocol does not know are skipped whatever they hold, as long as they
+//   are well-formed; inside packets and change sets every key is known or refused.
+// - Cell typing in packets and change sets: see value_decoder.h. The encoder applies the
+//   same rules, so what it writes the decoder accepts.
+// - Memory: a decoded tree takes a bounded multiple of its input (at worst some tens of
+//   bytes per input byte for tiny nested items); the frame limit bounds the input.
 
 #include "framework/core/exceptions.h"
 #include "framework/wire/value.h"
