@@ -1,0 +1,26 @@
+#include "framework/units/consiste.h"
+
+#include "framework/core/exceptions.h"
+#include "framework/ui/dialogs.h"
+
+#include <QWidget>
+
+namespace Consiste {
+
+void MensErro(const QString& text, bool abort)
+{
+    Dialogs().ShowError(text);
+    if (abort)
+        Abort();
+}
+
+void SetChildEnabled(QWidget* panel, bool enabled)
+{
+    if (!panel)
+        return;
+    const auto children = panel->findChildren<QWidget*>();
+    for (QWidget* child : children)
+        child->setEnabled(enabled);
+}
+
+}  // namespace Consiste
