@@ -44,7 +44,9 @@ void raiseSqlError(Database& db, const QSqlError& error, const QString& what)
 
 Sql::Sql(Database& db, QString text) : db_(db), text_(std::move(text)), q_(db.sql())
 {
-    q_.setForwardOnly(true);
+    // A forward-only PostgreSQL query streams its rows and is cut off by the next statement
+    // on the connection; reading nests queries, so PostgreSQL results are fetched whole.
+    q_.setForwardOnly(db.engine() == DatabaseUrl::Engine::SQLite);
 }
 
 Sql& Sql::bind(const QString& placeholder, const QVariant& value)

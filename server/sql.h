@@ -31,6 +31,8 @@ public:
     QVariant value(int column) const;
     bool isNull(int column) const;
     int rowsAffected() const;
+    // Ends the reading of the result (a statement left open holds a read snapshot).
+    void finish() { q_.finish(); }
     QSqlQuery& query() { return q_; }
 
 private:

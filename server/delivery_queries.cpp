@@ -1,0 +1,50 @@
+#include "server/delivery_queries.h"
+
+#include "server/packet_builder.h"
+#include "server/record_layouts.h"
+#include "server/sql.h"
+
+namespace server {
+
+wire::DataPacket deliveriesPacket(Database& db, const QString& branch, const QString& airline, const QDateTime& from,
+                                  const QDateTime& to)
+{
+    // Half-open on the day after the end: every moment of the last day is in.
+    Sql q(db, QStringLiteral(
+                  "SELECT 'N', D.CDFILIAL, D.CDCIA, C.NMCIA, D.NRDELIVERY, D.NRVOO, D.CDTRECHO, D.NRDELIVERYFA, "
+                  "D.DTHRPLAVOOPV, D.VRTOTDESC, D.VRTXAERO, D.IDSITDEL, D.NUMERO, D.VRPETXAERO, D.IDTIPNACDEL, "
+                  "D.VRTOTDELIV, D.CDLOCAFATCIA, D.CDLOCALDELIV, D.VRBACATX, D.NRMAXSERVDEL "
+                  "FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
+                  "WHERE D.CDFILIAL = :F AND D.CDCIA = :C AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
+                  "ORDER BY D.NRDELIVERY"));
+    q.bind(QStringLiteral(":F"), branch).bind(QStringLiteral(":C"), airline);
+    q.bindTimestamp(QStringLiteral(":D1"), QDateTime(from.date(), QTime(0, 0), Qt::UTC));
+    q.bindTimestamp(QStringLiteral(":D2"), QDateTime(to.date().addDays(1), QTime(0, 0), Qt::UTC));
+    q.exec();
+    return packetFromQuery(layout::delivery(), q);
+}
+
+wire::DataPacket servicesPacket(Database& db, const QString& branch, qint64 delivery)
+{
+    Sql q(db, QStringLiteral(
+                  "SELECT S.CDARVSERV, S.DSSERVICO, S.SGUNIDADE, CL.SGCLASSE, S.IDCICLO, SD.QTSERFATSP, "
+                  "SD.QTSESBYUTSP, SD.QTSESBYNUTSP, SD.VRPRURESESP, SD.VRPRUDOLSESP, SD.PRECOSBYUT, SD.PRECOSBYNUT, "
+                  "SD.VRTOTSERVR, SD.VRTOTSERVD, D.CDFILIAL, D.CDCIA, D.NRVOO, D.CDTRECHO, D.DTHRPLAVOOPV, "
+                  "SD.NRITEMPLANSP, SD.CDAGRDECO, SD.CDAGRDEDE, SD.CDSERVICO, SD.CDCLASSE, SD.CDCICLO, SD.IDSITSERSP, "
+                  "SD.VRALTXPORT, SD.IDTIPSCBOSP, SD.QTSESOLICSP, SD.QTSERVFIXSP, SD.QTATUAPRODSP, SD.NRDELIVERY, "
+                  "SD.VRPESOSESP, SD.IDTIPMANUALSP, SD.IDSEREXTSP, SD.IDSTKDTSP, SD.CDUSRRESPSP, SD.QTANTAPRODSP, "
+                  "SD.QTSESBYPRSP, SD.QTCORTSERVSP, SD.DTHRINCSESP, SD.QTREALPROD, SD.VRPRUSBYSP, AG.SGCLASSE, "
+                  "SD.IDTPPRECO, SD.VRPRECMANUTSESP "
+                  "FROM SERVDEL SD "
+                  "JOIN DELIVERY D ON D.NRDELIVERY = SD.NRDELIVERY "
+                  "JOIN SERVICO S ON S.CDSERVICO = SD.CDSERVICO "
+                  "LEFT JOIN CLASSE CL ON CL.CDCLASSE = S.CDCLASSE "
+                  "LEFT JOIN CLASSE AG ON AG.CDCLASSE = SD.CDAGRDEDE "
+                  "WHERE SD.NRDELIVERY = :N AND D.CDFILIAL = :F "
+                  "ORDER BY SD.NRITEMPLANSP"));
+    q.bind(QStringLiteral(":N"), delivery).bind(QStringLiteral(":F"), branch);
+    q.exec();
+    return packetFromQuery(layout::service(), q);
+}
+
+}  // namespace server

@@ -1,0 +1,15 @@
+#include "server/delivery_queries.h"
+#include "server/method_args.h"
+#include "server/method_impl.h"
+
+namespace server::method {
+
+wire::Value getServicoDel(Database& db, wire::Array& args)
+{
+    const MethodArgs a(QStringLiteral("GetServicoDel"), args, 2);
+    const QString branch = branchCode(a.text(0, "filial"));
+    const qint64 delivery = a.integerText(1, "delivery");
+    return servicesPacket(db, branch, delivery);
+}
+
+}  // namespace server::method

@@ -1,0 +1,163 @@
+#include "server/seed.h"
+
+#include "server/batch_insert.h"
+#include "server/seed_writer.h"
+#include "server/sql.h"
+
+#include <QDate>
+#include <QHash>
+#include <QStringList>
+
+#include <random>
+
+namespace server {
+
+namespace {
+
+constexpr int kYear = 2026;
+constexpr int kFirstFlight = 70000;  // scale flights: 70000 and up, after any demo flight
+
+struct Pair {
+    QString branch, airline, kind;
+    int firstFlight = 0;                                 // first new flight number
+    std::vector<std::pair<QString, QString>> services;  // offered, of the pair's kind: code, class
+};
+
+}  // namespace
+
+void seedScale(Database& db, int deliveries)
+{
+    if (deliveries <= 0) return;
+    if (!demoSeeded(db)) seedDemo(db);
+
+    // Every airline served at a branch gets its own new flights, alternately national and
+    // international.
+    std::vector<Pair> pairs;
+    {
+        Sql q(db, QStringLiteral("SELECT CDFILIAL, CDCIA FROM CIAFILI ORDER BY CDFILIAL, CDCIA"));
+        q.exec();
+        while (q.next()) {
+            Pair p;
+            p.branch = q.value(0).toString();
+            p.airline = q.value(1).toString();
+            p.kind = pairs.size() % 2 == 0 ? QStringLiteral("1") : QStringLiteral("2");
+            pairs.push_back(p);
+        }
+    }
+    if (pairs.empty()) throw ServerFailure(QStringLiteral("Carga scale: nenhuma companhia atendida por filial."));
+    for (Pair& p : pairs) {
+        Sql used(db, QStringLiteral("SELECT COUNT(*) FROM VOO WHERE CDFILIAL = :F AND CDCIA = :C AND NRVOO >= '70000'"));
+        used.bind(QStringLiteral(":F"), p.branch).bind(QStringLiteral(":C"), p.airline);
+        used.exec();
+        p.firstFlight = kFirstFlight + (used.next() ? used.value(0).toInt() : 0);
+        Sql offered(db, QStringLiteral("SELECT SC.CDSERVICO, S.CDCLASSE FROM SERVCIA SC JOIN SERVICO S "
+                                       "ON S.CDSERVICO = SC.CDSERVICO WHERE SC.CDFILIAL = :F AND SC.CDCIA = :C "
+                                       "AND SC.IDATIVO = 'S' AND S.IDTIPMANUAL = :K ORDER BY S.CDARVSERV"));
+        offered.bind(QStringLiteral(":F"), p.branch).bind(QStringLiteral(":C"), p.airline);
+        offered.bind(QStringLiteral(":K"), p.kind);
+        offered.exec();
+        while (offered.next()) p.services.emplace_back(offered.value(0).toString(), offered.value(1).toString());
+    }
+
+    qint64 key = 0;
+    {
+        Sql q(db, QStringLiteral("SELECT COALESCE(MAX(NRDELIVERY), 0) FROM DELIVERY"));
+        q.exec();
+        if (q.next()) key = q.value(0).toLongLong();
+    }
+
+    // Slot i goes to pair i % pairs, on day (i / pairs) % days of the year, on that pair's
+    // flight i / (pairs * days): one flight plan per delivery. A slot where no service can be
+    // priced that day (a gap in an airline's tables) is passed over, so a spare flight per
+    // pair is made.
+    const int days = QDate(kYear, 1, 1).daysInYear();
+    const int pairCount = static_cast<int>(pairs.size());
+    const int flightsPerPair = (deliveries + pairCount * days - 1) / (pairCount * days) + 1;
+    BatchInsert flights(db, QStringLiteral("VOO"),
+                        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
+                         QStringLiteral("IDTIPNACVOO")});
+    BatchInsert legs(db, QStringLiteral("TRECHO"),
+                     {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
+                      QStringLiteral("CDTRECHO"), QStringLiteral("SGAEROORI"), QStringLiteral("SGAERODES")});
+    // Legs leave from the branch's airport for one of the destinations its airlines fly to.
+    const QHash<QString, QString> airports = {{QStringLiteral("0001"), QStringLiteral("GRU")},
+                                              {QStringLiteral("0002"), QStringLiteral("GIG")},
+                                              {QStringLiteral("0003"), QStringLiteral("CNF")}};
+    const QStringList national = {QStringLiteral("POA"), QStringLiteral("REC"), QStringLiteral("SSA"),
+                                  QStringLiteral("BSB"), QStringLiteral("CWB"), QStringLiteral("FOR")};
+    const QStringList international = {QStringLiteral("LIS"), QStringLiteral("MIA"), QStringLiteral("EZE"),
+                                       QStringLiteral("SCL"), QStringLiteral("MAD")};
+    for (const Pair& p : pairs)
+        for (int f = 0; f < flightsPerPair; ++f)
+            flights.add({p.branch, p.airline, QString::number(p.firstFlight + f), p.kind});
+    flights.flush();  // legs refer to them
+    for (const Pair& p : pairs)
+        for (int f = 0; f < flightsPerPair; ++f) {
+            const QString number = QString::number(p.firstFlight + f);
+            const QStringList& destinations = p.kind == QLatin1String("2") ? international : national;
+            legs.add({p.branch, p.airline, number, QStringLiteral("0001"), airports.value(p.branch, QStringLiteral("GRU")),
+                      destinations[f % destinations.size()]});
+        }
+    legs.flush();
+
+    std::mt19937 rng(20260101u + static_cast<unsigned>(key));
+    auto between = [&](int low, int high) { return low + static_cast<int>(rng() % static_cast<unsigned>(high - low + 1)); };
+
+    // Proportional services are left out: their price needs each leg's plan before pricing.
+    SeedWriter writer(db);
+    const qint64 slotCount = static_cast<qint64>(flightsPerPair) * pairCount * days;
+    int written = 0;
+    for (qint64 i = 0; i < slotCount && written < deliveries; ++i) {
+        const Pair& p = pairs[static_cast<std::size_t>(i % pairCount)];
+        const int day = static_cast<int>((i / pairCount) % days);
+        const int flight = static_cast<int>(i / (static_cast<qint64>(pairCount) * days));
+        SeedDelivery d;
+        d.branch = p.branch;
+        d.airline = p.airline;
+        d.flight = QString::number(p.firstFlight + flight);
+        d.leg = QStringLiteral("0001");
+        d.when = QDateTime(QDate(kYear, 1, 1).addDays(day), QTime(5 + (flight * 7) % 18, (flight * 13) % 60), Qt::UTC);
+        d.kind = p.kind;
+        d.airportTaxPercent = p.kind == QLatin1String("2") ? 5.5 : 3.0;
+        const int passengers = p.kind == QLatin1String("2") ? between(160, 290) : between(60, 139);
+
+        std::vector<SeedLine> lines;
+        const int wanted = between(3, 12);
+        QString fallback;
+        for (const auto& [service, serviceClass] : p.services) {
+            if (static_cast<int>(lines.size()) >= wanted) break;
+            if (writer.isProportional(service) || !writer.canPrice(d, service)) continue;
+            if (fallback.isEmpty()) fallback = service;
+            if (between(0, 2) == 0) continue;
+            SeedLine line;
+            line.service = service;
+            line.classGroup = serviceClass;
+            line.quantity = serviceClass == QLatin1String("0004") ? between(4, 12) : between(passengers / 3, passengers);
+            line.standbyUsed = between(0, 2);
+            lines.push_back(line);
+        }
+        if (lines.empty() && !fallback.isEmpty()) {
+            // Every delivery has at least one service.
+            SeedLine line;
+            line.service = fallback;
+            for (const auto& [service, serviceClass] : p.services)
+                if (service == fallback) line.classGroup = serviceClass;
+            line.quantity = 1;
+            lines.push_back(line);
+        }
+        if (lines.empty()) continue;
+
+        d.key = ++key;
+        d.number = QStringLiteral("%1/%2").arg(d.key, 6, 10, QLatin1Char('0')).arg(kYear);
+        writer.addPlan({d.branch, d.airline, d.flight, d.leg, d.when, passengers});
+        writer.addDelivery(d, lines);
+        ++written;
+    }
+    if (written < deliveries)
+        throw ServerFailure(QStringLiteral("Carga scale: só foi possível precificar %1 de %2 deliveries.")
+                                .arg(written)
+                                .arg(deliveries));
+    writer.finish();
+}
+
+}  // namespace server
