@@ -1,0 +1,63 @@
+#include "tests/server_net/raw_client.h"
+
+#include <QDeadlineTimer>
+
+#include <stdexcept>
+
+RawClient::RawClient(quint16 port)
+{
+    socket_.connectToHost(QStringLiteral("127.0.0.1"), port);
+    if (!socket_.waitForConnected(10'000))
+        throw std::runtime_error("RawClient: " + socket_.errorString().toStdString());
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+}
+
+void RawClient::send(const QByteArray& bytes)
+{
+    socket_.write(bytes);
+    socket_.waitForBytesWritten(10'000);
+}
+
+std::optional<wire::Message> RawClient::receive(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        if (auto frame = reader_.takeFrame()) return wire::decodeMessage(*frame);
+        if (socket_.bytesAvailable() > 0) {
+            reader_.append(socket_.readAll());
+            continue;
+        }
+        if (socket_.state() != QAbstractSocket::ConnectedState || deadline.hasExpired()) return std::nullopt;
+        socket_.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    }
+}
+
+bool RawClient::waitClosed(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (socket_.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
+        socket_.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+        socket_.readAll();
+    }
+    return socket_.state() != QAbstractSocket::ConnectedState;
+}
+
+bool RawClient::open()
+{
+    send(validOpening());
+    const auto answer = receive();
+    return answer && std::holds_alternative<wire::OpenAccepted>(*answer);
+}
+
+wire::Message RawClient::call(qint64 id, const QString& method, wire::Array args)
+{
+    send(wire::CallRequest{id, method, std::move(args)});
+    auto answer = receive();
+    if (!answer) throw std::runtime_error("RawClient: no answer to " + method.toStdString());
+    return std::move(*answer);
+}
+
+wire::OpenRequest validOpening()
+{
+    return wire::OpenRequest{QStringLiteral("ATE02700.rdmManuDelValor"), 1};
+}

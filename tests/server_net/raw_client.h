@@ -1,0 +1,35 @@
+#pragma once
+// A bare protocol client for the server's tests: writes whatever bytes a test wants and reads
+// whole frames back, with no retry or checking of its own.
+
+#include "framework/wire/codec.h"
+
+#include <QTcpSocket>
+
+#include <optional>
+
+class RawClient {
+public:
+    // Connects to 127.0.0.1:port; throws std::runtime_error when it cannot.
+    explicit RawClient(quint16 port);
+
+    void send(const QByteArray& bytes);
+    void send(const wire::Message& message) { send(wire::encodeFrame(message)); }
+
+    // The next message; nothing when the server closed or nothing came in time.
+    std::optional<wire::Message> receive(int timeoutMs = 15'000);
+    // True when the server closed the connection within the time (what it sent is discarded).
+    bool waitClosed(int timeoutMs = 15'000);
+
+    // Sends the opening and tells whether it was accepted.
+    bool open();
+    // One call, its answer (a CallReply or an ErrorReply); throws when none comes.
+    wire::Message call(qint64 id, const QString& method, wire::Array args);
+
+private:
+    QTcpSocket socket_;
+    wire::FrameReader reader_;
+};
+
+// The server's object name and version, as a client opens with them.
+wire::OpenRequest validOpening();
