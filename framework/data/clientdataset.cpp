@@ -111,6 +111,10 @@ void TClientDataSet::Impl::fire(const DataSetEvent& event)
 template <class F> void TClientDataSet::Impl::notify(F&& f, bool evenWhenDisabled)
 {
     if (destroying || (disableCount > 0 && !evenWhenDisabled) || observers.empty()) return;
+    if (observers.size() == 1) {
+        f(*observers.front());
+        return;
+    }
     // An observer may remove itself (or another) while being told.
     const std::vector<TDataSetObserver*> copy = observers;
     for (TDataSetObserver* o : copy)
@@ -322,7 +326,9 @@ void TClientDataSet::Impl::writeField(TField& field, wire::Value value)
     editBuf[static_cast<size_t>(index)] = std::move(value);
     modified = true;
     const int row = cur;
+    const quint64 g = generation;
     notify([&](TDataSetObserver& o) { o.RowChanged(row, &field); });
+    if (generation != g) return;
     if (field.OnChange && !destroying) field.OnChange(field);
 }
 
@@ -395,9 +401,12 @@ void TClientDataSet::Impl::postEdit()
         to = viewPosOf(rec);
     }
 
+    const quint64 g = generation;
     notify([](TDataSetObserver& o) { o.StateChanged(); });
+    if (generation != g) return;  // an observer's handler replaced the rows
     if (removed) {
         notify([&](TDataSetObserver& o) { o.RowRemoved(from); });
+        if (generation != g) return;
         const int n = static_cast<int>(view.size());
         bof = eof = n == 0;
         moveCursor(n == 0 ? -1 : std::min(from, n - 1), true);
@@ -417,8 +426,10 @@ void TClientDataSet::Impl::cancelEdit()
     if (state == TDataSetState::Insert) {
         const int back = returnRec;
         dropEdit();
+        const quint64 g = generation;
         notify([](TDataSetObserver& o) { o.StateChanged(); });
         notify([&](TDataSetObserver& o) { o.RowRemoved(pos); });
+        if (generation != g) return;  // an observer's handler replaced the rows
         const int n = static_cast<int>(view.size());
         int target = back >= 0 ? viewPosOf(back) : -1;
         if (target < 0) target = n == 0 ? -1 : std::min(pos, n - 1);
@@ -603,12 +614,13 @@ void TClientDataSet::SetData(wire::DataPacket packet)
     d.bof = true;
     d.eof = d.view.empty();
 
+    const quint64 g = d.generation;
     if (!wasActive) d.notify([](TDataSetObserver& o) { o.ActiveChanged(); });
     if (!wasActive || wasEditing) d.notify([](TDataSetObserver& o) { o.StateChanged(); });
     d.notify([](TDataSetObserver& o) { o.DataSetChanged(); });
     d.notify([&](TDataSetObserver& o) { o.CursorMoved(oldCur, d.cur); });
+    if (d.generation != g) return;  // an observer's handler loaded other rows meanwhile
 
-    const quint64 g = d.generation;
     if (!wasActive) {
         d.fire(AfterOpen);
         if (d.generation != g) return;
@@ -965,11 +977,12 @@ static void beginNewRow(TClientDataSet& ds, TClientDataSet::Impl& d, NewRowAt wh
     d.bof = d.eof = false;
     const int old = d.cur;
     d.cur = pos;
+    const quint64 g = d.generation;
     d.notify([&](TDataSetObserver& o) { o.RowInserted(pos); });
     d.notify([](TDataSetObserver& o) { o.StateChanged(); });
     d.notify([&](TDataSetObserver& o) { o.CursorMoved(old, pos); });
+    if (d.generation != g || d.editRec != rec) return;
 
-    const quint64 g = d.generation;
     d.fire(ds.AfterInsert);
     if (d.generation != g || d.editRec != rec) return;
     d.fire(ds.AfterScroll);
@@ -1006,8 +1019,9 @@ void TClientDataSet::Post()
     }
 
     const int rec = d.editRec;
-    d.postEdit();
     const quint64 g = d.generation;
+    d.postEdit();
+    if (d.generation != g) return;
     d.fire(AfterPost);
     if (d.generation != g) return;
     // A row the filter no longer lets through took the cursor to another row.
@@ -1021,8 +1035,9 @@ void TClientDataSet::Cancel()
     Impl& d = *d_;
     if (!d.active || !d.editing()) return;
     const bool inserting = d.state == TDataSetState::Insert;
-    d.cancelEdit();
     const quint64 g = d.generation;
+    d.cancelEdit();
+    if (d.generation != g) return;
     d.fire(AfterCancel);
     if (d.generation != g) return;
     if (inserting && d.state == TDataSetState::Browse) d.fire(AfterScroll);
@@ -1066,11 +1081,12 @@ void TClientDataSet::Delete()
     const int n = static_cast<int>(d.view.size());
     d.bof = d.eof = n == 0;
 
+    const quint64 g = d.generation;
     if (wasEditing) d.notify([](TDataSetObserver& o) { o.StateChanged(); });
     d.notify([&](TDataSetObserver& o) { o.RowRemoved(pos); });
+    if (d.generation != g) return;
     d.moveCursor(n == 0 ? -1 : std::min(pos, n - 1), true);
-
-    const quint64 g = d.generation;
+    if (d.generation != g) return;
     d.fire(AfterDelete);
     if (d.generation != g) return;
     d.fire(AfterScroll);

@@ -188,3 +188,43 @@ TEST_F(SourceAndModel, ModelColumnsAndTexts)
     EXPECT_EQ(cell(0, 1), "9,999.00");
     EXPECT_EQ(cell(9999, 2), "10000");
 }
+
+TEST_F(SourceAndModel, FormHandlerOfTheSourceMayReloadWhileBeingTold)
+{
+    EventLog log;
+    log.attach(ds);
+    bool armed = false;
+    source.OnDataChange = [&](TDataSource&, TField* field) {
+        if (!armed || field) return;
+        armed = false;
+        ds.SetData(packet(serviceColumns(), {service("X", 1, 1), service("Y", 2, 2)}));
+    };
+
+    // Told of the posted row, the handler loads other rows: the post ends there.
+    ds.Edit();
+    ds.FieldByName("QTD").SetAsFloat(5);
+    armed = true;
+    log.take();
+    ds.Post();
+    EXPECT_EQ(log.take(), "BeforePost AfterScroll");
+    EXPECT_EQ(codes(ds), QStringList({"X", "Y"}));
+    EXPECT_EQ(ds.State(), TDataSetState::Browse);
+    EXPECT_EQ(model.rowCount(), 2);
+
+    // The same while a new row is cancelled and while a row is deleted.
+    ds.Append();
+    ds.FieldByName("CODIGO").SetAsString("N");
+    armed = true;
+    log.take();
+    ds.Cancel();
+    EXPECT_EQ(log.take(), "AfterScroll");
+    EXPECT_EQ(codes(ds), QStringList({"X", "Y"}));
+    ds.Last();
+    armed = true;
+    log.take();
+    ds.Delete();
+    EXPECT_EQ(log.take(), "BeforeDelete BeforeScroll AfterScroll");
+    EXPECT_EQ(codes(ds), QStringList({"X", "Y"}));
+    EXPECT_EQ(ds.ChangeCount(), 0);
+    EXPECT_EQ(model.rowCount(), 2);
+}
