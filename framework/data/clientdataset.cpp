@@ -121,11 +121,11 @@ template <class F> void TClientDataSet::Impl::notify(F&& f, bool evenWhenDisable
         if (std::find(observers.begin(), observers.end(), o) != observers.end()) f(*o);
 }
 
-void TClientDataSet::Impl::moveCursor(int pos, bool force)
+void TClientDataSet::Impl::moveCursor(int pos)
 {
     const int old = cur;
     cur = pos;
-    if (old != pos || force) notify([&](TDataSetObserver& o) { o.CursorMoved(old, pos); });
+    if (old != pos) notify([&](TDataSetObserver& o) { o.CursorMoved(old, pos); });
 }
 
 bool TClientDataSet::Impl::passes(int rec) const
@@ -401,19 +401,28 @@ void TClientDataSet::Impl::postEdit()
         to = viewPosOf(rec);
     }
 
+    // The cursor is in its final place before anyone is told.
+    if (removed) {
+        const int n = static_cast<int>(view.size());
+        bof = eof = n == 0;
+        cur = n == 0 ? -1 : std::min(from, n - 1);
+    } else {
+        cur = to;
+    }
+    const int now = cur;
     const quint64 g = generation;
     notify([](TDataSetObserver& o) { o.StateChanged(); });
     if (generation != g) return;  // an observer's handler replaced the rows
     if (removed) {
         notify([&](TDataSetObserver& o) { o.RowRemoved(from); });
         if (generation != g) return;
-        const int n = static_cast<int>(view.size());
-        bof = eof = n == 0;
-        moveCursor(n == 0 ? -1 : std::min(from, n - 1), true);
+        notify([&](TDataSetObserver& o) { o.CursorMoved(from, now); });
     } else if (to != from) {
         notify([&](TDataSetObserver& o) { o.RowMoved(from, to); });
+        if (generation != g) return;
         notify([&](TDataSetObserver& o) { o.RowChanged(to, nullptr); });
-        moveCursor(to);
+        if (generation != g) return;
+        notify([&](TDataSetObserver& o) { o.CursorMoved(from, to); });
     } else {
         notify([&](TDataSetObserver& o) { o.RowChanged(to, nullptr); });
     }
@@ -426,15 +435,17 @@ void TClientDataSet::Impl::cancelEdit()
     if (state == TDataSetState::Insert) {
         const int back = returnRec;
         dropEdit();
-        const quint64 g = generation;
-        notify([](TDataSetObserver& o) { o.StateChanged(); });
-        notify([&](TDataSetObserver& o) { o.RowRemoved(pos); });
-        if (generation != g) return;  // an observer's handler replaced the rows
         const int n = static_cast<int>(view.size());
         int target = back >= 0 ? viewPosOf(back) : -1;
         if (target < 0) target = n == 0 ? -1 : std::min(pos, n - 1);
         bof = eof = n == 0;
-        moveCursor(target, true);
+        cur = target;
+        const quint64 g = generation;
+        notify([](TDataSetObserver& o) { o.StateChanged(); });
+        if (generation != g) return;  // an observer's handler replaced the rows
+        notify([&](TDataSetObserver& o) { o.RowRemoved(pos); });
+        if (generation != g) return;
+        notify([&](TDataSetObserver& o) { o.CursorMoved(pos, target); });
     } else {
         dropEdit();
         notify([](TDataSetObserver& o) { o.StateChanged(); });
@@ -1080,12 +1091,15 @@ void TClientDataSet::Delete()
     d.view.erase(d.view.begin() + pos);
     const int n = static_cast<int>(d.view.size());
     d.bof = d.eof = n == 0;
+    const int now = n == 0 ? -1 : std::min(pos, n - 1);
+    d.cur = now;
 
     const quint64 g = d.generation;
     if (wasEditing) d.notify([](TDataSetObserver& o) { o.StateChanged(); });
+    if (d.generation != g) return;
     d.notify([&](TDataSetObserver& o) { o.RowRemoved(pos); });
     if (d.generation != g) return;
-    d.moveCursor(n == 0 ? -1 : std::min(pos, n - 1), true);
+    d.notify([&](TDataSetObserver& o) { o.CursorMoved(pos, now); });
     if (d.generation != g) return;
     d.fire(AfterDelete);
     if (d.generation != g) return;

@@ -112,7 +112,7 @@ struct TClientDataSet::Impl {
     void checkActive() const;
     void fire(const DataSetEvent& event);
     template <class F> void notify(F&& f, bool evenWhenDisabled = false);
-    void moveCursor(int pos, bool force = false);
+    void moveCursor(int pos);  // tells CursorMoved when the position changes
 
     // Field access for TField.
     const wire::Value* cell(int field) const;

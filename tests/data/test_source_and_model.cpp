@@ -126,7 +126,12 @@ TEST_F(SourceAndModel, ModelSignalsFollowTheDataset)
     EXPECT_EQ(removed.count(), 1);
     EXPECT_EQ(model.rowCount(), 3);
     ds.First();
+    QString currentWhenTold;
+    const auto told = QObject::connect(&source, &TDataSource::rowRemoved,
+                                       [&] { currentWhenTold = ds.FieldByName("CODIGO").AsString(); });
     ds.Delete();
+    QObject::disconnect(told);
+    EXPECT_EQ(currentWhenTold, "B");  // already on the row that took its place
     EXPECT_EQ(removed.count(), 2);
     EXPECT_EQ(model.rowCount(), 2);
     EXPECT_EQ(cell(0, 0), "B");
