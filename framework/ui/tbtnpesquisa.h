@@ -9,6 +9,7 @@
 //   5. after a pick, gives the focus to the associated edit.
 // A failure anywhere is shown by the event guard and ends the lookup.
 
+#include "framework/data/datasource.h"
 #include "framework/ui/tspeedbutton.h"
 
 #include <QPointer>
