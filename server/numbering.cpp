@@ -35,10 +35,21 @@ void Numbering::give(std::span<const qint64> deliveries, const QDateTime& when)
 
     Sql number(db_, QStringLiteral("UPDATE DELIVERY SET NRDELIVERYFA = :N, CDLOCALDELIV = :L, DTHRFATUR = :T "
                                    "WHERE NRDELIVERY = :D AND NRDELIVERYFA IS NULL"));
+    // Numbers are unique in the branch: ranges of two places that overlap would collide.
+    Sql used(db_, QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE CDFILIAL = :F AND NRDELIVERYFA = :N "
+                                 "AND IDOPERACAO = 'E'"));
     auto range = ranges_.begin();
     for (const qint64 delivery : deliveries) {
         while (range->next > range->last) ++range;  // the count above guarantees one is left
         const QString text = QString::number(range->next++);
+        used.bind(QStringLiteral(":F"), branch_).bind(QStringLiteral(":N"), text);
+        used.exec();
+        const bool taken = used.next() && used.value(0).toInt() > 0;
+        used.finish();
+        if (taken)
+            throw ServerFailure(QStringLiteral("O número de faturamento %1 do local %2 já foi usado na filial. "
+                                               "Verifique as faixas de numeração dos locais de emissão.")
+                                    .arg(text, place_));
         number.bind(QStringLiteral(":N"), text).bind(QStringLiteral(":L"), place_);
         number.bindTimestamp(QStringLiteral(":T"), when).bind(QStringLiteral(":D"), delivery);
         number.exec();
