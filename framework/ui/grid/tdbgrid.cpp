@@ -228,10 +228,8 @@ void TDBGrid::Rebind()
     SyncToDataSet();
 }
 
-void TDBGrid::RefreshDefaultColumns()
+std::vector<QString> TDBGrid::VisibleFieldNames() const
 {
-    if (columns_.State() != TDBGridColumns::TColumnsState::Default)
-        return;
     std::vector<QString> names;
     if (const TClientDataSet* dataSet = DataSet()) {
         for (int i = 0; i < dataSet->FieldCount(); ++i) {
@@ -240,12 +238,19 @@ void TDBGrid::RefreshDefaultColumns()
                 names.push_back(field.FieldName());
         }
     }
-    if (columns_.SetDefault(names))
+    return names;
+}
+
+void TDBGrid::RefreshDefaultColumns()
+{
+    if (columns_.State() == TDBGridColumns::TColumnsState::Default && columns_.SetDefault(VisibleFieldNames()))
         ColumnsChanged();
 }
 
 void TDBGrid::ColumnsChanged()
 {
+    if (columns_.State() == TDBGridColumns::TColumnsState::Default)
+        columns_.SetDefault(VisibleFieldNames());
     HideEditor();
     QStringList names;
     for (const auto& column : columns_)
@@ -660,12 +665,18 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
     event->setAccepted(handled);
 }
 
-bool TDBGrid::focusNextPrevChild(bool next)
+bool TDBGrid::event(QEvent* event)
 {
-    if (!(options_ & dgTabs))
-        return QTableView::focusNextPrevChild(next);
-    Guard::Run([&] { HandleKey(Qt::Key_Tab, next ? Qt::NoModifier : Qt::ShiftModifier, QStringLiteral("\t"), false); });
-    return true;
+    // With the Tabs option, Tab and Shift+Tab move between cells instead of leaving the grid.
+    if (event->type() == QEvent::KeyPress && (options_ & dgTabs)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QTableView::event(event);
 }
 
 bool TDBGrid::HandleKey(int originalKey, Qt::KeyboardModifiers modifiers, const QString& text, bool fromEditor)
@@ -973,10 +984,10 @@ void TDBGrid::HideEditor()
     editorModified_ = false;
     if (!editor_)
         return;
-    const bool hadFocus = editor_->hasFocus();
-    editor_->hide();
-    if (hadFocus)
+    // The grid takes the focus first: hiding a focused widget would pass it down the chain.
+    if (editor_->hasFocus())
         setFocus(Qt::OtherFocusReason);
+    editor_->hide();
     verticalHeader()->viewport()->update();
 }
 

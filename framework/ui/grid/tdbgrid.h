@@ -146,7 +146,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    bool focusNextPrevChild(bool next) override;
+    bool event(QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void updateGeometries() override;
     void updateEditorGeometries() override;
@@ -169,6 +169,7 @@ private:
     void ConnectSource();
     void Rebind();
     void RefreshDefaultColumns();
+    std::vector<QString> VisibleFieldNames() const;
     void ApplyColumnLayout();
     void SyncToDataSet();
     void SourceStateChanged();
