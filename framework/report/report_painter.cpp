@@ -7,6 +7,7 @@
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QTextLayout>
 #include <QTextOption>
 
 namespace {
@@ -112,14 +113,50 @@ private:
         const QRectF inner = box.adjusted(kPaddingMm * dotsPerMm_, 0, -kPaddingMm * dotsPerMm_, 0);
         painter_.setClipRect(box, Qt::IntersectClip);
         if (item.wrap) {
-            QTextOption option(item.align);
-            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            painter_.drawText(inner, text, option);
+            PaintWrapped(text, inner, item.align);
         } else {
             text.replace(QLatin1Char('\n'), QLatin1Char(' '));
             const QFontMetricsF metrics(painter_.font(), &device_);
             text = metrics.elidedText(text, Qt::ElideRight, inner.width());
             painter_.drawText(inner, int(item.align) | Qt::TextSingleLine, text);
+        }
+    }
+
+    // Breaks the text into the lines that fit the box's width and draws as many whole lines
+    // as its height holds; when some are left over, the last line drawn ends with an ellipsis.
+    void PaintWrapped(const QString& text, const QRectF& box, Qt::Alignment align)
+    {
+        const QFontMetricsF metrics(painter_.font(), &device_);
+        QTextLayout layout(text, painter_.font(), &device_);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        std::vector<std::pair<int, int>> spans;  // start, length
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(box.width());
+            spans.emplace_back(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+
+        const double lineHeight = metrics.lineSpacing();
+        const int room = std::max(1, int((box.height() + 0.01) / lineHeight));
+        QStringList lines;
+        for (std::size_t i = 0; i < spans.size() && int(i) < room; ++i)
+            lines << text.mid(spans[i].first, spans[i].second).trimmed();
+        if (int(spans.size()) > room)
+            lines.last() = metrics.elidedText(text.mid(spans[std::size_t(room - 1)].first).simplified(), Qt::ElideRight,
+                                              box.width());
+
+        const double used = lines.size() * lineHeight;
+        double y = box.top();
+        if (align & Qt::AlignVCenter) y += (box.height() - used) / 2;
+        else if (align & Qt::AlignBottom) y += box.height() - used;
+        const Qt::Alignment horizontal = align & Qt::AlignHorizontal_Mask;
+        for (const QString& line : lines) {
+            painter_.drawText(QRectF(box.left(), y, box.width(), lineHeight), int(horizontal | Qt::AlignVCenter) | Qt::TextSingleLine,
+                              line);
+            y += lineHeight;
         }
     }
 

@@ -4,7 +4,8 @@
 // full-page); the definition's margins are applied here.
 //
 // Text is drawn inside its box and never beyond it: a single-line text too long for its box
-// is cut with an ellipsis, a wrapped text is broken into lines and clipped at the box's bottom.
+// is cut with an ellipsis; a wrapped text is broken into the lines that fit, and when they do
+// not all fit the last one shown ends with an ellipsis.
 
 #include "framework/report/prepared_report.h"
 

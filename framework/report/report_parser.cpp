@@ -135,7 +135,7 @@ private:
     {
         bool ok = false;
         const double value = text.toDouble(&ok);
-        if (!ok || !std::isfinite(value)) Fail(QStringLiteral("%1 inválido: '%2'").arg(what, text));
+        if (!ok || !std::isfinite(value)) Fail(QStringLiteral("valor inválido para %1: '%2'").arg(what, text));
         return value;
     }
 
@@ -409,6 +409,7 @@ private:
                    y <= band.height + kTolerance;
         };
         double tallest = 0;
+        int tallestLine = reportLine_;
         for (std::size_t k = 0; k < BandKindCount; ++k) {
             const TReportBand& band = def_.bands[k];
             if (!band.present) continue;
@@ -439,17 +440,22 @@ private:
                 if (usesDetail && !def_.detail.present)
                     FailAt(item.sourceLine, QStringLiteral("SUM e #COUNT precisam da seção [detail sql]"));
             }
-            if (TBandKind(k) != TBandKind::PageHeader && TBandKind(k) != TBandKind::PageFooter)
-                tallest = std::max(tallest, band.height);
+            if (TBandKind(k) != TBandKind::PageHeader && TBandKind(k) != TBandKind::PageFooter && band.height > tallest) {
+                tallest = band.height;
+                tallestLine = band.sourceLine;
+            }
         }
         const TReportBand& header = def_.Band(TBandKind::PageHeader);
         const TReportBand& footer = def_.Band(TBandKind::PageFooter);
         double needed = (header.present ? header.height : 0) + (footer.present ? footer.height : 0) + tallest;
-        if (def_.Band(TBandKind::DetailHeader).present)
-            needed = std::max(needed, (header.present ? header.height : 0) + (footer.present ? footer.height : 0) +
-                                          def_.Band(TBandKind::DetailHeader).height + def_.Band(TBandKind::Detail).height);
+        const double frame = (header.present ? header.height : 0) + (footer.present ? footer.height : 0);
+        if (def_.Band(TBandKind::DetailHeader).present &&
+            frame + def_.Band(TBandKind::DetailHeader).height + def_.Band(TBandKind::Detail).height > needed) {
+            needed = frame + def_.Band(TBandKind::DetailHeader).height + def_.Band(TBandKind::Detail).height;
+            tallestLine = def_.Band(TBandKind::DetailHeader).sourceLine;
+        }
         if (needed > body.height() + kTolerance)
-            FailAt(reportLine_, QStringLiteral("as bandas não cabem na página (%1 mm de %2 mm)")
+            FailAt(tallestLine, QStringLiteral("as bandas não cabem na página (%1 mm de %2 mm)")
                                     .arg(needed, 0, 'f', 1)
                                     .arg(body.height(), 0, 'f', 1));
     }
