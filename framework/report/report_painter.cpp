@@ -105,6 +105,9 @@ private:
         if (text.isEmpty()) return;
 
         QFont font(def.fontFamily);
+        // Pages are vector output: hinting only costs time (FreeType runs the font's
+        // bytecode for every glyph of every new device).
+        font.setHintingPreference(QFont::PreferNoHinting);
         font.setPointSizeF(item.fontSize > 0 ? item.fontSize : def.fontSize);
         font.setBold(item.bold);
         font.setItalic(item.italic);
