@@ -2,6 +2,7 @@
 
 #include "server/net/call_dispatch.h"
 #include "server/net/client_connection.h"
+#include "server/net/reply_channel.h"
 #include "server/net/worker_pool.h"
 
 #include <QPointer>
@@ -72,13 +73,14 @@ void AppServer::onNewConnection()
     }
 }
 
-void AppServer::submit(ClientConnection& connection, QByteArray body)
+void AppServer::submit(ClientConnection& connection, QByteArray body, std::shared_ptr<ReplyChannel> channel)
 {
     const quint64 id = connection.id();
     const QString peer = connection.peer();
     const wire::Limits limits = limits_;
-    pool_->post([this, id, peer, body = std::move(body), limits](WorkerContext& worker) {
-        const CallOutcome outcome = dispatchCall(body, worker, limits);
+    pool_->post([this, id, peer, body = std::move(body), limits, channel = std::move(channel)](WorkerContext& worker) {
+        CallOutcome outcome = dispatchCall(body, worker, limits);
+        if (channel && !outcome.closeConnection) outcome.replyFrame = channel->trySend(outcome.replyFrame);
         QMetaObject::invokeMethod(
             this, [this, id, peer, outcome] { onCallDone(id, peer, outcome); }, Qt::QueuedConnection);
     });

@@ -23,6 +23,7 @@ class QTcpServer;
 namespace server::net {
 
 class ClientConnection;
+class ReplyChannel;
 class WorkerPool;
 struct CallOutcome;
 
@@ -43,8 +44,9 @@ public:
     bool stopping() const { return stopping_; }
     int connectionCount() const { return static_cast<int>(connections_.size()); }
 
-    // Used by the connections.
-    void submit(ClientConnection& connection, QByteArray body);
+    // Used by the connections. With a channel, the worker sends the answer itself when the
+    // call did not break the protocol.
+    void submit(ClientConnection& connection, QByteArray body, std::shared_ptr<ReplyChannel> channel);
     const ServeOptions& options() const { return options_; }
     const wire::Limits& limits() const { return limits_; }
     CallLog& log() { return log_; }

@@ -1,6 +1,7 @@
 #include "server/net/call_log.h"
 
-#include <QDateTime>
+#include <chrono>
+#include <ctime>
 
 namespace server::net {
 
@@ -15,9 +16,19 @@ QString oneLine(QString text)
     return text;
 }
 
+// Local time, "yyyy-MM-dd HH:mm:ss.zzz". localtime_r rather than QDateTime: Qt re-reads the
+// time-zone settings on every conversion, a file system look-up on every line.
 QString now()
 {
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    const auto clock = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(clock);
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(clock.time_since_epoch()).count() % 1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis));
+    return QString::fromLatin1(text);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "server/net/app_server.h"
 #include "server/net/call_dispatch.h"
+#include "server/net/reply_channel.h"
 
 #include <QTcpSocket>
 
@@ -25,6 +26,7 @@ constexpr int kLingerMs = 3000;
 ClientConnection::ClientConnection(quint64 id, QTcpSocket* socket, AppServer& server)
     : id_(id),
       socket_(socket),
+      channel_(std::make_shared<ReplyChannel>(socket->socketDescriptor())),
       server_(server),
       peer_(QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort())),
       reader_(server.limits())
@@ -46,7 +48,7 @@ ClientConnection::ClientConnection(quint64 id, QTcpSocket* socket, AppServer& se
     idle_.start();
 }
 
-ClientConnection::~ClientConnection() = default;
+ClientConnection::~ClientConnection() { channel_->close(); }
 
 bool ClientConnection::busy() const
 {
@@ -79,9 +81,7 @@ void ClientConnection::pump()
         if (state_ == State::Opening) {
             handleOpen(*frame);
         } else {
-            inFlight_ = true;
-            idle_.stop();
-            server_.submit(*this, std::move(*frame));
+            submit(std::move(*frame));
         }
     }
     // Closing: the client's input is of no further interest.
@@ -123,6 +123,15 @@ void ClientConnection::handleOpen(const QByteArray& body)
     state_ = State::Ready;
 }
 
+void ClientConnection::submit(QByteArray body)
+{
+    inFlight_ = true;
+    idle_.stop();
+    // The worker may answer on the socket itself only when nothing of ours is still queued
+    // there; nothing else is written to the connection while the call is in flight.
+    server_.submit(*this, std::move(body), socket_->bytesToWrite() == 0 ? channel_ : nullptr);
+}
+
 void ClientConnection::refuse(const QString& text)
 {
     server_.log().event(peer_, QStringLiteral("refused: ") + text);
@@ -134,7 +143,7 @@ void ClientConnection::deliver(const CallOutcome& outcome)
 {
     inFlight_ = false;
     if (state_ == State::Closing) return;
-    socket_->write(outcome.replyFrame);
+    if (!outcome.replyFrame.isEmpty()) socket_->write(outcome.replyFrame);
     if (outcome.closeConnection) {
         closeAfterError();
         return;
@@ -157,6 +166,7 @@ void ClientConnection::closeAfterError()
 {
     if (state_ == State::Closing) return;
     state_ = State::Closing;
+    channel_->close();
     idle_.stop();
     linger_.start();
     halfCloseWanted_ = true;
@@ -167,6 +177,7 @@ void ClientConnection::closeGracefully()
 {
     if (state_ == State::Closing) return;
     state_ = State::Closing;
+    channel_->close();
     idle_.stop();
     linger_.start();
     socket_->disconnectFromHost();  // after the unsent answers have gone
@@ -197,6 +208,7 @@ void ClientConnection::onIdle()
 
 void ClientConnection::abortNow()
 {
+    channel_->close();
     socket_->abort();
     finish();
 }
@@ -205,6 +217,7 @@ void ClientConnection::finish()
 {
     if (finished_) return;
     finished_ = true;
+    channel_->close();
     idle_.stop();
     linger_.stop();
     emit finished(id_);

@@ -10,11 +10,14 @@
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
+
 class QTcpSocket;
 
 namespace server::net {
 
 class AppServer;
+class ReplyChannel;
 struct CallOutcome;
 
 class ClientConnection : public QObject {
@@ -26,7 +29,7 @@ public:
     quint64 id() const { return id_; }
     const QString& peer() const { return peer_; }
 
-    // The answer of the call in flight.
+    // The call in flight is over; what the worker could not send itself is sent from here.
     void deliver(const CallOutcome& outcome);
     // The server is stopping: finish the call in flight, answer it, then close.
     void drain();
@@ -48,9 +51,11 @@ private:
     void onBytesWritten();
     void onIdle();
     void finish();
+    void submit(QByteArray body);
 
     quint64 id_;
     QTcpSocket* socket_;
+    std::shared_ptr<ReplyChannel> channel_;
     AppServer& server_;
     QString peer_;
     wire::FrameReader reader_;

@@ -3,6 +3,8 @@
 #include <exception>
 #include <future>
 
+#include <pthread.h>
+
 namespace server::net {
 
 WorkerContext::WorkerContext(DatabaseUrl url, int workerIndex) : url_(std::move(url)), index_(workerIndex) {}
@@ -44,6 +46,8 @@ WorkerPool::WorkerPool(const DatabaseUrl& url, int threads)
         std::promise<void> ready;
         opened.push_back(ready.get_future());
         threads_.emplace_back([this, url, i, ready = std::move(ready)]() mutable {
+            // Named for ps, top and debuggers.
+            pthread_setname_np(pthread_self(), QStringLiteral("ate-worker-%1").arg(i).toLatin1().constData());
             // A connection belongs to the thread that opened it, so each worker opens its own.
             WorkerContext context(url, i);
             try {
@@ -70,8 +74,9 @@ void WorkerPool::stop()
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
+        for (Idle* idle : idle_) idle->wake.notify_one();
+        idle_.clear();
     }
-    wake_.notify_all();
     for (auto& t : threads_)
         if (t.joinable()) t.join();
     threads_.clear();
@@ -79,11 +84,14 @@ void WorkerPool::stop()
 
 void WorkerPool::post(Job job)
 {
-    {
-        std::lock_guard lock(mutex_);
-        queue_.push_back(std::move(job));
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(job));
+    if (!idle_.empty()) {
+        Idle* idle = idle_.back();
+        idle_.pop_back();
+        idle->woken = true;
+        idle->wake.notify_one();
     }
-    wake_.notify_one();
 }
 
 void WorkerPool::run(WorkerContext& context)
@@ -92,7 +100,12 @@ void WorkerPool::run(WorkerContext& context)
         Job job;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            while (queue_.empty() && !stopping_) {
+                Idle me;
+                idle_.push_back(&me);
+                me.wake.wait(lock, [&] { return me.woken || stopping_; });
+                if (!me.woken) std::erase(idle_, &me);
+            }
             if (queue_.empty()) return;  // stopping, and nothing left to run
             job = std::move(queue_.front());
             queue_.pop_front();

@@ -104,6 +104,24 @@ TEST_F(ProtocolTest, PipelinedCallsAreAnsweredInOrderWithTheirArgumentsAndLogged
         << log.toStdString();
 }
 
+TEST_F(ProtocolTest, AnswersLargerThanTheSocketTakesArriveWholeAndInOrder)
+{
+    RawClient client(port());
+    ASSERT_TRUE(client.open());
+    // Arguments come back with the answer: 6 MB of them cannot go out in one send, so part
+    // of the answer waits on the server while this client is not reading.
+    const QString big(3 * 1024 * 1024, QChar(u'é'));
+    client.send(wire::encodeFrame(paramComis(1, big)) + wire::encodeFrame(paramComis(2, QStringLiteral("0001"))));
+    QThread::msleep(300);
+    const auto first = client.receive();
+    const auto second = client.receive();
+    ASSERT_NE(asReply(first), nullptr);
+    EXPECT_EQ(asReply(first)->id, 1);
+    EXPECT_EQ(asReply(first)->args, wire::Array{big});
+    ASSERT_NE(asReply(second), nullptr);
+    EXPECT_EQ(asReply(second)->id, 2);
+}
+
 TEST_F(ProtocolTest, MistakenCallsAreRefusedAndTheConnectionStaysOpen)
 {
     RawClient client(port());
