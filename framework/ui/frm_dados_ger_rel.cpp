@@ -121,11 +121,13 @@ void TfrmDadosGerRel::FormActivate(QObject& /*sender*/)
     cbbReportNames->setFocus();
 }
 
-void TfrmDadosGerRel::FormClose(QObject& /*sender*/, TCloseAction& /*action*/)
+void TfrmDadosGerRel::FormClose(QObject& /*sender*/, TCloseAction& action)
 {
+    if (action == TCloseAction::None) return;
     // The list is read again on the next showing: definitions may change in between.
     reports_.clear();
     cbbReportNames->clear();
+    action = TCloseAction::Free;
 }
 
 void TfrmDadosGerRel::FormKeyDown(QObject& /*sender*/, QKeyEvent& key)

@@ -7,9 +7,11 @@
 //
 // Handlers a derived dialog extends (calling the base first or last) or replaces:
 //   FormActivate   on every showing: lists the definitions of the code, selects the first
-//   FormClose      on every way of closing (button, Esc, window frame, code); the action
-//                  may keep the dialog open (None), or free it after closing (Free: only
-//                  for a dialog made with new)
+//   FormClose      on every way of closing (button, Esc, window frame, code); derived steps
+//                  first, base last: the base sets the action to Free, so the dialog is
+//                  destroyed once control returns to the event loop (make it with new, as
+//                  forms are made); a derived dialog sets None before calling the base to
+//                  stay open, or Hide after it to be kept
 //   FormKeyDown    keys no control took: Esc closes the dialog
 //   sbtPrintClick  runs the chosen report once per call (printer, PDF or preview as the
 //                  report settings say)

@@ -5,6 +5,8 @@
 #include "framework/report/report_parser.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -168,4 +170,27 @@ TEST(ReportTemplate, SplitsTextAndValues)
     EXPECT_TRUE(TReportTemplate::Parse(QStringLiteral("só texto")).IsConstant());
     EXPECT_THROW(TReportTemplate::Parse(QStringLiteral("a } b")), EReportError);
     EXPECT_THROW(TReportTemplate::Parse(QStringLiteral("{A:}")), EReportError);
+}
+
+TEST(ReportDefinition, UnreadableFilesAreRefusedWithTheirPath)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("ATE027.rpt"));
+    try {
+        LoadReportDefinition(missing);
+        FAIL() << "read a file that does not exist";
+    } catch (const EReportError& e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Não foi possível ler a definição de relatório '%1'").arg(missing)))
+            << e.Message().toStdString();
+    }
+    QFile latin1(missing);
+    ASSERT_TRUE(latin1.open(QIODevice::WriteOnly));
+    latin1.write(QByteArray("[report]\ntitle = Relat\xF3rio\n"));  // Windows-1252, not UTF-8
+    latin1.close();
+    try {
+        LoadReportDefinition(missing);
+        FAIL() << "read a file that is not UTF-8";
+    } catch (const EReportError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("não está em UTF-8"))) << e.Message().toStdString();
+    }
 }
