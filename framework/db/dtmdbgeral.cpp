@@ -91,10 +91,9 @@ void TDtmDBGeral::Open(const QString& url)
 
 void TDtmDBGeral::Close()
 {
-    if (!QSqlDatabase::contains(connectionName_)) {
-        open_ = false;
-        return;
-    }
+    // Nothing of Qt SQL is touched when nothing is open: the shared module is destroyed after
+    // Qt SQL's own registry, at the program's exit.
+    if (!open_) return;
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
         db.close();
