@@ -7,6 +7,8 @@
 #include "framework/data/datasource.h"
 #include "framework/ui/grid/tdbgrid.h"
 #include "framework/ui/dialogs.h"
+#include "tests/support/gui/scripted_dialogs.h"
+#include "tests/support/gui/widget_driver.h"
 #include "framework/units/consiste.h"
 
 #include <QApplication>
@@ -62,21 +64,10 @@ inline wire::DataPacket FiveRows()
     return {Columns(), std::move(rows)};
 }
 
-class RecordingDialogs : public TDialogs {
-public:
-    TModalResult MessageDlg(const QString& text, TMsgDlgType, TMsgDlgButtons, int) override { shown << text; return TModalResult::No; }
-    void ShowError(const QString& text) override { shown << text; fprintf(stderr, "ERROR SHOWN: %s\n", qPrintable(text)); }
-    std::optional<QString> InputQuery(const QString&, const QString&, const QString&) override { return {}; }
-    bool ChooseRow(TDataSource&, const QString&, TChooseRowOptions) override { return false; }
-    bool FindInDataSet(TClientDataSet&) override { return false; }
-    QStringList shown;
-};
-
 class GridTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetDialogs(std::make_unique<RecordingDialogs>());
         DeclareFields(ds);
         ds.Open();
         ds.SetData(FiveRows());
@@ -87,9 +78,7 @@ protected:
         grid = new TDBGrid(window.get());
         layout->addWidget(grid);
         grid->SetDataSource(&source);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(WidgetDriver::ShowActive(*window));
         grid->setFocus();
         QApplication::processEvents();
     }
@@ -126,6 +115,7 @@ protected:
         return out;
     }
 
+    ScopedDialogs dialogs;  // every box shown is recorded; questions need an answer queued
     TClientDataSet ds;
     TDataSource source;
     std::unique_ptr<QWidget> window;

@@ -131,3 +131,24 @@ TEST_F(GridTest, TitlesFollowTheOptionsAndTheirFonts)
     grid->SetOptions(dgColLines);
     EXPECT_FALSE(grid->horizontalHeader()->isVisible());
 }
+
+TEST_F(GridTest, ResizingATitleByHandSetsTheColumnWidth)
+{
+    QHeaderView* titles = grid->horizontalHeader();
+    const int before = grid->Columns()[1].Width();
+    const int edge = titles->sectionViewportPosition(1) + titles->sectionSize(1) - 1;
+    const int y = titles->height() / 2;
+    QTest::mousePress(titles->viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+    QTest::mouseMove(titles->viewport(), QPoint(edge + 30, y));
+    QTest::mouseRelease(titles->viewport(), Qt::LeftButton, {}, QPoint(edge + 30, y));
+    EXPECT_EQ(grid->Columns()[1].Width(), before + 30);
+    EXPECT_TRUE(grid->Columns()[1].HasWidth());
+
+    // Without the option the titles do not resize.
+    grid->SetOptions(grid->Options() & ~dgColumnResize);
+    const int edge2 = titles->sectionViewportPosition(1) + titles->sectionSize(1) - 1;
+    QTest::mousePress(titles->viewport(), Qt::LeftButton, {}, QPoint(edge2, y));
+    QTest::mouseMove(titles->viewport(), QPoint(edge2 + 30, y));
+    QTest::mouseRelease(titles->viewport(), Qt::LeftButton, {}, QPoint(edge2 + 30, y));
+    EXPECT_EQ(grid->Columns()[1].Width(), before + 30);
+}

@@ -3,6 +3,7 @@
 
 #include "grid_fixture.h"
 
+#include <QInputMethodEvent>
 #include <QSignalSpy>
 
 using namespace gridtest;
@@ -63,6 +64,21 @@ TEST_F(GridTest, KeyPressRunsFirstAndMayDiscardOrReplaceTheCharacter)
     Key(Qt::Key_Return);
     EXPECT_EQ(ds.FieldByName(u"NAME").AsString(), "aQ");
     EXPECT_EQ(seen, QString("1a1q\r"));
+    seen.clear();
+
+    // Characters composed by the input method (accents) are typed characters too.
+    Key(Qt::Key_Left);
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("ç"));
+    QCoreApplication::sendEvent(grid, &composed);
+    ASSERT_TRUE(grid->EditorMode());
+    QInputMethodEvent accent;
+    accent.setCommitString(QStringLiteral("ã"));
+    QCoreApplication::sendEvent(grid->InplaceEditor(), &accent);
+    EXPECT_EQ(grid->InplaceEditor()->Text(), "çã");
+    EXPECT_TRUE(seen.endsWith("çã"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(ds.FieldByName(u"NAME").AsString(), "çã");
 
     // An Enter the handler discards neither writes nor moves.
     Key(Qt::Key_Left);
@@ -70,7 +86,7 @@ TEST_F(GridTest, KeyPressRunsFirstAndMayDiscardOrReplaceTheCharacter)
     Key(Qt::Key_Return);
     EXPECT_TRUE(grid->EditorMode());
     EXPECT_EQ(grid->SelectedIndex(), 1);
-    EXPECT_EQ(ds.FieldByName(u"NAME").AsString(), "aQ");
+    EXPECT_EQ(ds.FieldByName(u"NAME").AsString(), "çã");
 }
 
 TEST_F(GridTest, TheEditorTakesTheFieldsEditMask)

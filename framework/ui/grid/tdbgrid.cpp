@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -665,6 +666,25 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
     event->setAccepted(handled);
 }
 
+void TDBGrid::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Characters composed by the input method (accents typed with dead keys) are typed
+    // characters like any other.
+    const QString text = event->commitString();
+    Guard::Run([&] {
+        for (const QChar ch : text) {
+            if (ch.isPrint())
+                TypeCharacter(ch, editorShown_, true);
+        }
+    });
+    event->accept();
+}
+
+void TDBGrid::keyboardSearch(const QString&)
+{
+    // Typing edits the cell; it never searches the rows.
+}
+
 bool TDBGrid::event(QEvent* event)
 {
     // With the Tabs option, Tab and Shift+Tab move between cells instead of leaving the grid.
@@ -787,7 +807,7 @@ bool TDBGrid::HandleKey(int originalKey, Qt::KeyboardModifiers modifiers, const 
     return false;
 }
 
-bool TDBGrid::TypeCharacter(QChar ch, bool fromEditor)
+bool TDBGrid::TypeCharacter(QChar ch, bool fromEditor, bool forward)
 {
     QChar key = ch;
     if (OnKeyPress) {
@@ -801,7 +821,7 @@ bool TDBGrid::TypeCharacter(QChar ch, bool fromEditor)
         ShowEditor(true);
     if (!editor_ || !editorShown_)
         return true;
-    if (fromEditor && key == ch)
+    if (fromEditor && key == ch && !forward)
         return false;  // the editor types it itself
     // Type the (possibly replaced) character into the editor as the operator would.
     const FlagScope forwarding(forwardingKey_);
@@ -825,6 +845,13 @@ bool TDBGrid::eventFilter(QObject* watched, QEvent* event)
                 handled = true;
         });
         return handled;
+    }
+    if (event->type() == QEvent::InputMethod) {
+        auto* input = static_cast<QInputMethodEvent*>(event);
+        if (input->commitString().isEmpty())
+            return QTableView::eventFilter(watched, event);  // composing: the editor shows it
+        inputMethodEvent(input);
+        return true;
     }
     if (event->type() == QEvent::ShortcutOverride) {
         // Keys the grid acts on while the editor is open are not window shortcuts.
@@ -1077,6 +1104,15 @@ void TDBGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     PlaceOverlays();
+}
+
+void TDBGrid::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        verticalHeader()->setDefaultSectionSize(RowHeight());
+        ApplyColumnLayout();  // default widths follow the font
+    }
 }
 
 void TDBGrid::scrollContentsBy(int dx, int dy)

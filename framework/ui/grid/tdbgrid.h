@@ -136,6 +136,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void keyboardSearch(const QString& search) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -144,6 +146,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
@@ -177,7 +180,7 @@ private:
 
     // Navigation, each raising when a handler or the dataset refuses.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text, bool fromEditor);
-    bool TypeCharacter(QChar ch, bool fromEditor);
+    bool TypeCharacter(QChar ch, bool fromEditor, bool forward = false);
     void MoveToRow(int viewRow);
     void NextRow();
     void PriorRow();
