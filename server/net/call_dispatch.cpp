@@ -70,9 +70,16 @@ CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wi
     } else {
         try {
             out.replyFrame = runCall(*call, worker, limits);
-        } catch (const ServerFailure& f) {
-            // The business refusals and argument errors: the text goes to the operator unchanged.
+        } catch (const ArgumentError& f) {
             fail(call->id, f.Message());
+        } catch (const DatabaseBusy& f) {
+            fail(call->id, f.Message());
+        } catch (const ServerFailure& f) {
+            // Business refusals and database failures: the text goes to the operator unchanged.
+            // A failure may also mean the database went away; then this call is the only one
+            // to say so.
+            fail(call->id, f.Message());
+            worker.checkConnection();
         } catch (const Exception& e) {
             fail(call->id, internalError(e.Message()));
             worker.discardConnection();

@@ -1,5 +1,7 @@
 #include "server/net/worker_pool.h"
 
+#include <QSqlQuery>
+
 #include <exception>
 #include <future>
 
@@ -7,7 +9,10 @@
 
 namespace server::net {
 
-WorkerContext::WorkerContext(DatabaseUrl url, int workerIndex) : url_(std::move(url)), index_(workerIndex) {}
+WorkerContext::WorkerContext(DatabaseUrl url, int workerIndex, std::atomic<int>& suspect)
+    : url_(std::move(url)), index_(workerIndex), suspect_(suspect), checked_(suspect.load())
+{
+}
 
 WorkerContext::~WorkerContext()
 {
@@ -30,6 +35,30 @@ Methods& WorkerContext::methods()
     return *methods_;
 }
 
+bool WorkerContext::alive()
+{
+    QSqlQuery probe(db_->sql());
+    return probe.exec(QStringLiteral("SELECT 1"));
+}
+
+void WorkerContext::checkConnection()
+{
+    if (!db_ || alive()) return;
+    discard_ = true;
+    checked_ = suspect_.fetch_add(1) + 1;
+}
+
+void WorkerContext::beforeJob()
+{
+    const int suspect = suspect_.load();
+    if (suspect == checked_) return;
+    checked_ = suspect;
+    if (db_ && !alive()) {
+        methods_.reset();
+        db_.reset();
+    }
+}
+
 void WorkerContext::afterJob()
 {
     if (!discard_) return;
@@ -49,7 +78,7 @@ WorkerPool::WorkerPool(const DatabaseUrl& url, int threads)
             // Named for ps, top and debuggers.
             pthread_setname_np(pthread_self(), QStringLiteral("ate-worker-%1").arg(i).toLatin1().constData());
             // A connection belongs to the thread that opened it, so each worker opens its own.
-            WorkerContext context(url, i);
+            WorkerContext context(url, i, suspect_);
             try {
                 context.open();
                 ready.set_value();
@@ -112,6 +141,7 @@ void WorkerPool::run(WorkerContext& context)
         }
         // Jobs handle their own failures; this only keeps a stray one from ending the thread.
         try {
+            context.beforeJob();
             job(context);
         } catch (...) {
             context.discardConnection();

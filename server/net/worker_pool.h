@@ -8,6 +8,7 @@
 #include "server/database.h"
 #include "server/methods.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -21,7 +22,9 @@ namespace server::net {
 // What a job sees of the worker running it.
 class WorkerContext {
 public:
-    WorkerContext(DatabaseUrl url, int workerIndex);
+    // `suspect` is shared by the workers of a pool: when one finds its connection dead it
+    // raises the count, and every other worker checks its own before its next job.
+    WorkerContext(DatabaseUrl url, int workerIndex, std::atomic<int>& suspect);
     ~WorkerContext();
     WorkerContext(const WorkerContext&) = delete;
     WorkerContext& operator=(const WorkerContext&) = delete;
@@ -31,13 +34,21 @@ public:
     Methods& methods();
     // Closes the connection after this job; the next job opens a fresh one.
     void discardConnection() { discard_ = true; }
+    // After a database failure: is the connection still alive? A dead one (the database
+    // restarted, the network dropped) is discarded, and the other workers check theirs.
+    void checkConnection();
 
     void open();
+    void beforeJob();
     void afterJob();
 
 private:
+    bool alive();
+
     DatabaseUrl url_;
     int index_;
+    std::atomic<int>& suspect_;
+    int checked_ = 0;  // the suspect count this worker last checked against
     int generation_ = 0;
     bool discard_ = false;
     std::unique_ptr<Database> db_;
@@ -74,6 +85,7 @@ private:
     std::deque<Job> queue_;
     std::vector<Idle*> idle_;  // a stack
     bool stopping_ = false;
+    std::atomic<int> suspect_{0};
     std::vector<std::thread> threads_;
 };
 
