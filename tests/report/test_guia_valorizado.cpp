@@ -321,3 +321,26 @@ TEST_F(GuiaValorizadoRun, BadSqlIsReportedAndLeavesNothingBehind)
     }
     EXPECT_TRUE(folderEntries(out_.path()).isEmpty());
 }
+
+TEST_F(GuiaValorizadoRun, PrintsOnTheConfiguredPrinterOrSaysItIsNotThere)
+{
+    TReportSettings settings;
+    settings.outputDir = out_.path();
+    settings.printerName = QStringLiteral("Impressora do Hangar 3");
+    runner_.SetSettings(settings);
+    runner_.BeforeGetQueryParams = [&](TReportDesignerDialog&, TParams& params) {
+        params.ParamByName(QStringLiteral("P_CDFILIAL")).SetAsString(QStringLiteral("0001"));
+        params.ParamByName(QStringLiteral("P_NRDELIVERY")).SetAsString(QStringLiteral("_%1_").arg(number_));
+    };
+    try {
+        runner_.Print(Shipped());
+        FAIL() << "printed on a printer that does not exist";
+    } catch (const EReportError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("A impressora 'Impressora do Hangar 3' não foi encontrada."));
+    }
+    EXPECT_TRUE(folderEntries(out_.path()).isEmpty()) << "a configured printer is not replaced by a file";
+
+    settings.printerName.clear();
+    runner_.SetSettings(settings);
+    EXPECT_EQ(runner_.Print(Shipped()).files.size(), 1);
+}
