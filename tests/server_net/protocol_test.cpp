@@ -248,7 +248,7 @@ protected:
         db_ = TestDatabase::sqlite();
         testsupport::initDatabase(db_->url(), {});
         server_ = std::make_unique<ServerProcess>(
-            db_->url(), QStringList{QStringLiteral("--idle-timeout"), QStringLiteral("0.6"), QStringLiteral("--max-frame"),
+            db_->url(), QStringList{QStringLiteral("--idle-timeout"), QStringLiteral("1"), QStringLiteral("--max-frame"),
                                     QStringLiteral("4096")});
     }
     void TearDown() override { EXPECT_EQ(server_->stop(), 0); }
@@ -269,7 +269,7 @@ TEST_F(ConnectionLimitsTest, IdleAndHalfSentConnectionsAreClosedButBusyOnesAreNo
     // A client calling more often than the idle time keeps its connection.
     RawClient active(server_->port());
     ASSERT_TRUE(active.open());
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 8; ++i) {
         QThread::msleep(300);
         ASSERT_NE(asReply(std::optional(active.call(i + 1, QStringLiteral("GetParamComis"), {QString("0001")}))), nullptr)
             << "call " << i;
