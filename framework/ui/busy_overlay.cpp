@@ -46,7 +46,7 @@ bool TBusyOverlay::eventFilter(QObject* watched, QEvent* event)
     if (watched == parentWidget()) {
         if (event->type() == QEvent::Resize)
             setGeometry(parentWidget()->rect());
-        else if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ZOrderChange)
+        else if (event->type() == QEvent::ChildAdded)
             raise();  // stays above controls created after it
     }
     return QWidget::eventFilter(watched, event);

@@ -22,7 +22,8 @@
 //    further focus moves in that form fire no events; a move made by a handler that
 //    completed is processed after it, as a move of its own.
 // 5. Enter handlers may fail too: the failure is shown and the remaining enters skipped;
-//    the focus is not moved back.
+//    the focus is not moved back, and the groups of the focused control count as entered
+//    (leaving it later runs all their exits).
 // The rules apply to moves made by code (SetFocus) as well as by the operator.
 
 #include "framework/ui/events.h"

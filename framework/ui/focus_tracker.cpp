@@ -174,8 +174,12 @@ void TFocusTracker::Move(QWidget* scopeWidget, const std::shared_ptr<Scope>& sco
             }
             if (!form)
                 return;
-            if (failed)
+            if (failed) {
+                // The focus is in the new control all the same: its groups count as
+                // entered, so leaving it runs their exits (and their checks).
+                scope->groups = groups;
                 break;
+            }
         }
 
         scope->busy = false;

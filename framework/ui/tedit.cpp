@@ -71,6 +71,11 @@ void TEdit::AnnounceChange(bool byOperator)
 
 void TEdit::TextChanged()
 {
+    // QLineEdit also tells of keys a mask refused, with the text unchanged.
+    const QString shown = displayText();
+    if (shown == lastShown_)
+        return;
+    lastShown_ = shown;
     if (settingByCode_ > 0) {
         // Called from code: keep the first failure for the caller, run no more handlers
         // once one has failed (the caller's action stops there).

@@ -77,5 +77,6 @@ private:
     int maxLength_ = 0;
     TEditCharCase charCase_ = TEditCharCase::Normal;
     int settingByCode_ = 0;
+    QString lastShown_;  // the text as it was when OnChange last heard of it
     std::exception_ptr changeFailure_;
 };
