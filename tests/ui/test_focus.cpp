@@ -15,6 +15,8 @@
 #include "tests/support/gui/widget_driver.h"
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -252,6 +254,35 @@ TEST(FocusEvents, FailingEnterIsShownButDoesNotMoveTheFocusBack)
     f.log.clear();
     f.after->SetFocus();
     EXPECT_EQ(f.log, (QStringList{"a1.exit", "panel.exit", "after.enter"}));
+}
+
+TEST(FocusEvents, SwitchingBetweenMdiChildrenFiresNothing)
+{
+    QMdiArea area;
+    auto* first = new QWidget;
+    auto* second = new QWidget;
+    auto* firstEdit = new TEdit(first);
+    auto* secondEdit = new TEdit(second);
+    (void)new QVBoxLayout(first);
+    first->layout()->addWidget(firstEdit);
+    (void)new QVBoxLayout(second);
+    second->layout()->addWidget(secondEdit);
+    QStringList log;
+    firstEdit->OnExit = [&](QObject&) { log << QStringLiteral("first.exit"); };
+    secondEdit->OnEnter = [&](QObject&) { log << QStringLiteral("second.enter"); };
+    QMdiSubWindow* firstWindow = area.addSubWindow(first);
+    QMdiSubWindow* secondWindow = area.addSubWindow(second);
+    ASSERT_TRUE(WidgetDriver::ShowActive(area));
+    area.setActiveSubWindow(firstWindow);
+    firstEdit->setFocus();
+    QCoreApplication::processEvents();
+    log.clear();
+
+    area.setActiveSubWindow(secondWindow);
+    secondEdit->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), secondEdit);
+    EXPECT_FALSE(log.contains("first.exit")) << "another form took the focus, not another control";
 }
 
 }  // namespace
