@@ -76,6 +76,8 @@ void TApplicationHost::Place(QWidget& form)
     window->setWidget(&form);
     window->setWindowIcon(form.windowIcon());
     mdiArea_->addSubWindow(window);
+    if (const auto* standard = qobject_cast<TfrmPadrao*>(&form); standard && standard->DesignedSize().isValid())
+        window->resize(standard->DesignedSize());
 }
 
 void TApplicationHost::Track(QWidget& form)

@@ -86,6 +86,7 @@ TfrmPadrao::~TfrmPadrao()
     // The children outlive this destructor; none of them may reach the handlers of a form
     // that is no longer whole.
     dtsPadrao->OnStateChange = nullptr;
+    dtsPadrao->disconnect(this);
     pgcPadrao->OnChange = nullptr;
     dbgPadrao->OnKeyDown = nullptr;
     delete printDialog_.data();
@@ -246,6 +247,10 @@ void TfrmPadrao::BindHandlers()
     follow(tshFormulario, mnuFormulario);
 
     dtsPadrao->OnStateChange = [this](TDataSource& sender) { dtsPadraoStateChange(sender); };
+    for (const auto signal : {&TDataSource::dataSetChanged, &TDataSource::activeChanged, &TDataSource::dataSetAttached})
+        connect(dtsPadrao, signal, this, &TfrmPadrao::RowsChanged);
+    connect(dtsPadrao, &TDataSource::rowInserted, this, &TfrmPadrao::RowsChanged);
+    connect(dtsPadrao, &TDataSource::rowRemoved, this, &TfrmPadrao::RowsChanged);
     pgcPadrao->OnChange = [this](QObject& sender) { pgcPadraoChange(sender); };
     dbgPadrao->OnKeyDown = [this](TDBGrid& sender, int& key, Qt::KeyboardModifiers shift) {
         dbgPadraoKeyDown(sender, key, shift);
@@ -390,8 +395,6 @@ bool TfrmPadrao::event(QEvent* event)
     switch (event->type()) {
     case QEvent::ParentChange:
         if (QMdiSubWindow* window = MdiWindow()) {
-            if (designedSize_.isValid())
-                window->resize(designedSize_);
             connect(window, &QMdiSubWindow::aboutToActivate, this, &TfrmPadrao::ActivationSeen,
                     Qt::UniqueConnection);
             connect(window, &QMdiSubWindow::windowStateChanged, this,
@@ -449,7 +452,7 @@ void TfrmPadrao::FormCreate(QObject& /*sender*/)
 {
     // The commands start as the state of dtsPadrao says, whatever a derived form's own rule
     // would need of data it has not loaded yet.
-    TfrmPadrao::dtsPadraoStateChange(*dtsPadrao);
+    UpdateRecordCommands();
     ShowActivePageInMenu();
 }
 
@@ -484,6 +487,20 @@ void TfrmPadrao::dbgPadraoKeyDown(QObject& sender, int& key, Qt::KeyboardModifie
 }
 
 void TfrmPadrao::dtsPadraoStateChange(QObject& /*sender*/)
+{
+    baseCommandRule_ = true;
+    UpdateRecordCommands();
+}
+
+void TfrmPadrao::RowsChanged()
+{
+    // Rows replaced, added or removed while browsing change no state; the base rule still
+    // depends on them. A form with rules of its own decides when to apply them.
+    if (baseCommandRule_)
+        UpdateRecordCommands();
+}
+
+void TfrmPadrao::UpdateRecordCommands()
 {
     const TClientDataSet* dataSet = dtsPadrao->DataSet();
     const TDataSetState state = dtsPadrao->State();

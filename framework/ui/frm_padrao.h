@@ -29,8 +29,9 @@
 //   FormClose            derived steps first, base last: the base sets the action to Free
 //   pgcPadraoChange      base first
 //   dbgPadraoKeyDown     base first
-//   dtsPadraoStateChange the base enables the commands by the state of dtsPadrao; a derived
-//                        form with its own rules replaces it
+//   dtsPadraoStateChange the base enables the commands by the state of dtsPadrao (and, once
+//                        it has run, follows rows loaded, added or removed while browsing);
+//                        a derived form with its own rules replaces it without calling it
 //   sbt...Click          base or replaced, as the form needs
 //
 // Lifecycle: the application object makes the form (Application().CreateForm<T>()), runs
@@ -83,6 +84,8 @@ public:
     // Size of the window with its frame (the MDI window of an MDI child).
     QSize FormSize() const;
     void SetFormSize(int width, int height);
+    // The size given by SetFormSize (invalid when never given).
+    QSize DesignedSize() const { return designedSize_; }
     TWindowState WindowState() const;
     void SetWindowState(TWindowState state);
     // Shows the window and makes it the active form.
@@ -186,6 +189,8 @@ private:
     void BindHandlers();
     void PairCommand(TMenuItem* item, TSpeedButton* button, void (TfrmPadrao::*handler)(QObject&));
     void ShowActivePageInMenu();
+    void UpdateRecordCommands();
+    void RowsChanged();
     void ChoosePage(TTabSheet* page);
     void ActivationSeen();
     void RunActivation();
@@ -202,6 +207,7 @@ private:
     QPointer<QPrintDialog> printDialog_;
     QPointer<QPageSetupDialog> pageSetupDialog_;
     bool created_ = false;
+    bool baseCommandRule_ = false;
     bool closing_ = false;
     bool activationQueued_ = false;
 };

@@ -177,7 +177,7 @@ void TDBEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (ChangesText(*event) && !isReadOnly() && !BeginTyping()) {
+    if (ChangesText(*event) && !BeginTyping()) {
         event->accept();  // the dataset refused to edit: nothing is typed
         return;
     }
@@ -186,6 +186,7 @@ void TDBEdit::keyPressEvent(QKeyEvent* event)
 
 void TDBEdit::focusInEvent(QFocusEvent* event)
 {
+    ApplyReadOnly();  // the field's flag may have changed since the record was shown
     if (!modified_)
         Guard::Run([this] { ShowField(); });
     TMaskEdit::focusInEvent(event);

@@ -18,13 +18,13 @@
 
 #include "framework/ui/events.h"
 
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <vector>
 
 class QStackedWidget;
 class QTabBar;
-class QVBoxLayout;
 class TCustomPageControl98;
 
 class TTabSheet : public QWidget {
