@@ -1,0 +1,159 @@
+#pragma once
+// TfrmManuDelValor: the main form of screen ATE02700, "Emissão de Guia Valorizado", an MDI
+// child of the host. One instance exists at a time (Cli_ate02700::CriaManuDelValor).
+//
+// Top to bottom: the base toolbar panMenu (plus btnCancelDel and the hidden mark-column
+// glyphs imgCheck/imgUncheck), the filter panel panFiltro (branch, airline, flight-plan
+// dates), the page control pgcPadrao with the delivery list dbgPadrao on tshFolhaDados and
+// the editable service list dbgServicoDel with its totals footer on tshFormulario, and the
+// navigator panel panNavigator (dbnPadrao over the deliveries, lblNmCia).
+//
+// Data: cdsDelivery (dtsDelivery) feeds the delivery grid, the navigator and the footer;
+// cdsServicoDel is the dataset of the inherited dtsPadrao, which the record commands act on;
+// cdsPesqServico, cdsParamComis, cdsCalcPreco and cdsErro hold server answers; qryFilial,
+// qryCompanhia and qryAgrDeDe are the SQL lookups on the host's shared connection. Every
+// server call goes through netManuDelValor (Rdm() gives the typed calls).
+//
+// Lifecycle: FormCreate connects to the server and sets the service-code masks; the first
+// FormActivate sizes the window, sets up the branch controls and the default branch and
+// reads the branch parameters; FormClose disconnects and releases the form.
+//
+// Components are public, as the emission dialog and the form's tests read them.
+
+#include "modules/ate02700/contracts/rdm_manu_del_valor.h"
+#include "modules/ate02700/model/calc_preco_record.h"
+#include "modules/ate02700/model/delivery_record.h"
+#include "modules/ate02700/model/lookup_queries.h"
+#include "modules/ate02700/model/param_comis_record.h"
+#include "modules/ate02700/model/pesq_servico_record.h"
+#include "modules/ate02700/model/servico_del_record.h"
+
+#include "framework/ui/frm_padrao.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <array>
+
+class TADOIBQuery;
+class TBtnPesquisa;
+class TClientDataSet;
+class TDBEdit;
+class TDBGrid;
+class TDBText;
+class TDataSource;
+class TDateEditPlus;
+class TEdit;
+class TImage;
+class TLabel;
+class TMaskEdit;
+class TMessages;
+class TNetConnection;
+class TNumberEdit;
+class TPanel;
+class TSpeedButton;
+
+class TfrmManuDelValor : public TfrmPadrao {
+    Q_OBJECT
+public:
+    explicit TfrmManuDelValor(QWidget* parent = nullptr);
+    ~TfrmManuDelValor() override;
+
+    // Designed size of the window.
+    static constexpr int kDesignWidth = 718;
+    static constexpr int kDesignHeight = 455;
+
+    // The typed calls of the remote object, over netManuDelValor.
+    TRdmManuDelValor Rdm() const { return TRdmManuDelValor(*netManuDelValor); }
+
+    // ---- toolbar
+    TSpeedButton* btnCancelDel = nullptr;
+    TImage* imgCheck = nullptr;
+    TImage* imgUncheck = nullptr;
+
+    // ---- filter panel
+    TPanel* panFiltro = nullptr;
+    TLabel* lblFilial = nullptr;
+    TMaskEdit* medCdFilial = nullptr;
+    TBtnPesquisa* btpFilial = nullptr;
+    TEdit* edtNmFilial = nullptr;
+    TLabel* lblCompanhia = nullptr;
+    TMaskEdit* medCompanhia = nullptr;
+    TBtnPesquisa* btpCia = nullptr;
+    TEdit* edtNmCia = nullptr;
+    TLabel* lblPlanoVoo = nullptr;
+    TDateEditPlus* depPlanoVooIni = nullptr;
+    TLabel* lblAte = nullptr;
+    TDateEditPlus* depPlanoVooFin = nullptr;
+
+    // ---- services tab
+    TDBGrid* dbgServicoDel = nullptr;
+    TPanel* panRodape = nullptr;
+    TLabel* lblTotDescontos = nullptr;
+    TNumberEdit* ndeTotalServico = nullptr;
+    TLabel* lblTxAeroporto = nullptr;
+    TDBEdit* dbeVrPeTaxa = nullptr;
+    TDBEdit* DBEdit2 = nullptr;
+    TLabel* lblTotServicos = nullptr;
+    TDBEdit* DBEdit1 = nullptr;
+    TLabel* lblTotGeral = nullptr;
+    TDBEdit* DBEdit8 = nullptr;
+
+    // ---- navigator panel
+    TLabel* lblNmCia = nullptr;
+    TDBText* dbtNome = nullptr;
+
+    // ---- datasets, queries and their data sources
+    TClientDataSet* cdsDelivery = nullptr;
+    TClientDataSet* cdsServicoDel = nullptr;
+    TClientDataSet* cdsPesqServico = nullptr;
+    TClientDataSet* cdsParamComis = nullptr;
+    TClientDataSet* cdsCalcPreco = nullptr;
+    // Made by FormCreate and freed by FormClose; its fields come with SetServicoDel's answer.
+    QPointer<TClientDataSet> cdsErro;
+    TADOIBQuery* qryFilial = nullptr;
+    TADOIBQuery* qryCompanhia = nullptr;
+    TADOIBQuery* qryAgrDeDe = nullptr;
+
+    TDataSource* dtsDelivery = nullptr;
+    TDataSource* dtsPesqServico = nullptr;
+    TDataSource* dtsFilial = nullptr;
+    TDataSource* dtsCompanhia = nullptr;
+    TDataSource* dtsAgrDeDe = nullptr;
+
+    // The persistent fields of each dataset and query.
+    ate02700::DeliveryFields fldDelivery;
+    ate02700::ServicoDelFields fldServicoDel;
+    ate02700::PesqServicoFields fldPesqServico;
+    ate02700::ParamComisFields fldParamComis;
+    ate02700::CalcPrecoFields fldCalcPreco;
+    ate02700::QryFilialFields fldFilial;
+    ate02700::QryCompanhiaFields fldCompanhia;
+    ate02700::QryAgrDeDeFields fldAgrDeDe;
+
+    // ---- server connection and message tables
+    TNetConnection* netManuDelValor = nullptr;
+    TMessages* msgPadrao = nullptr;
+    TMessages* msgMensagensPadroes = nullptr;
+
+    // CDCIA, NRVOO and CDTRECHO of the current delivery.
+    std::array<QString, 3> astCiaVooTre;
+
+protected:
+    void FormCreate(QObject& sender) override;
+    void FormActivate(QObject& sender) override;
+    void FormClose(QObject& sender, TCloseAction& action) override;
+    void netManuDelValorBeforeConnect(TNetConnection& sender);
+
+private:
+    // Layout (frm_manu_del_valor_layout.cpp).
+    void BuildDataSets();
+    void BuildConnection();
+    void BuildToolbar();
+    void BuildFilterPanel();
+    void BuildDeliveryPage();
+    void BuildServicesPage();
+    void BuildServicesFooter(QWidget& page);
+    void BuildNavigator();
+    void BuildMenu();
+};
