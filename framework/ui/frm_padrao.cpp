@@ -4,6 +4,7 @@
 #include "framework/data/clientdataset.h"
 #include "framework/data/datasource.h"
 #include "framework/ui/application_host.h"
+#include "framework/ui/command_glyphs.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/grid/tdbgrid.h"
 #include "framework/ui/guard.h"
@@ -138,29 +139,30 @@ void TfrmPadrao::BuildToolbar()
     toolbarLayout_ = new QHBoxLayout(panMenu);
     toolbarLayout_->setContentsMargins(2, 2, 2, 2);
     toolbarLayout_->setSpacing(1);
-    const auto button = [this](const char* name, const QString& caption) {
+    const auto button = [this](const char* name, TCommandGlyph glyph) {
         auto* b = new TSpeedButton(panMenu);
         b->setObjectName(QString::fromLatin1(name));
-        b->SetCaption(caption);
+        b->SetGlyph(CommandGlyphs::Draw(glyph));
+        b->setIconSize(QSize(20, 20));
         toolbarLayout_->addWidget(b);
         return b;
     };
     const auto gap = [this] { toolbarLayout_->addSpacing(8); };
-    sbtIncluir = button("sbtIncluir", QStringLiteral("Incluir"));
-    sbtAlterar = button("sbtAlterar", QStringLiteral("Alterar"));
-    sbtExcluir = button("sbtExcluir", QStringLiteral("Excluir"));
+    sbtIncluir = button("sbtIncluir", TCommandGlyph::Incluir);
+    sbtAlterar = button("sbtAlterar", TCommandGlyph::Alterar);
+    sbtExcluir = button("sbtExcluir", TCommandGlyph::Excluir);
     gap();
-    sbtGravar = button("sbtGravar", QStringLiteral("Gravar"));
-    sbtCancelar = button("sbtCancelar", QStringLiteral("Cancelar"));
+    sbtGravar = button("sbtGravar", TCommandGlyph::Gravar);
+    sbtCancelar = button("sbtCancelar", TCommandGlyph::Cancelar);
     gap();
-    sbtProcurar = button("sbtProcurar", QStringLiteral("Procurar"));
-    sbtVerificar = button("sbtVerificar", QStringLiteral("Verificar"));
+    sbtProcurar = button("sbtProcurar", TCommandGlyph::Procurar);
+    sbtVerificar = button("sbtVerificar", TCommandGlyph::Verificar);
     gap();
-    sbtImprimir = button("sbtImprimir", QStringLiteral("Imprimir"));
-    sbtAjuda = button("sbtAjuda", QStringLiteral("Ajuda"));
+    sbtImprimir = button("sbtImprimir", TCommandGlyph::Imprimir);
+    sbtAjuda = button("sbtAjuda", TCommandGlyph::Ajuda);
     toolbarInsertAt_ = toolbarLayout_->count();
     toolbarLayout_->addStretch(1);
-    sbtFechar = button("sbtFechar", QStringLiteral("Fechar"));
+    sbtFechar = button("sbtFechar", TCommandGlyph::Fechar);
     formLayout_->addWidget(panMenu);
 }
 
