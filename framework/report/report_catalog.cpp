@@ -77,12 +77,12 @@ std::vector<TReportEntry> ListReportDefinitions(const QString& folder, const QSt
 TReportEntry FindReportDefinition(const QString& folder, const QString& code, const QString& title)
 {
     const std::vector<TReportEntry> entries = ListReportDefinitions(folder, code);
-    if (entries.empty()) throw EReportNotFound(code, QDir::toNativeSeparators(folder));
+    if (entries.empty()) throw EReportNotFound(code, QDir::toNativeSeparators(QDir(folder).absolutePath()));
     if (title.isEmpty()) return entries.front();
     for (const TReportEntry& e : entries)
         if (e.title == title) return e;
     throw EReportError(QStringLiteral("Não há definição do relatório '%1' com o título '%2' no diretório '%3'.")
-                           .arg(code, title, QDir::toNativeSeparators(folder)));
+                           .arg(code, title, QDir::toNativeSeparators(QDir(folder).absolutePath())));
 }
 
 TReportEntry SaveReportCopy(const TReportEntry& source, const QString& newTitle)
