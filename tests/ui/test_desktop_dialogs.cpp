@@ -1,13 +1,10 @@
-// The desktop message boxes and prompt, answered with keys and clicks inside their modal
+// The desktop message boxes, answered with keys and clicks inside their modal
 // loops.
 
 #include "framework/ui/dialogs.h"
 #include "tests/support/gui/scripted_dialogs.h"
 
 #include <QApplication>
-#include <QInputDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -93,27 +90,6 @@ TEST(DesktopDialogs, ErrorAndInformationShowTheTextPlainWithItsLineBreaks)
     });
     EXPECT_EQ(Dialogs().MessageDlg(QStringLiteral("Feito."), TMsgDlgType::Information, mbOK, 0),
               TModalResult::OK);
-}
-
-TEST(DesktopDialogs, InputQueryGivesTheTextOrNothingWhenCancelled)
-{
-    ScopedDesktopDialogs desktop;
-    WhenModal([&](QWidget& modal) {
-        auto* dialog = qobject_cast<QInputDialog*>(&modal);
-        ASSERT_NE(dialog, nullptr);
-        auto* edit = dialog->findChild<QLineEdit*>();
-        ASSERT_NE(edit, nullptr);
-        EXPECT_EQ(edit->text(), QStringLiteral("ATE027"));
-        edit->selectAll();
-        QTest::keyClicks(edit, QStringLiteral("Guia mensal"));
-        QTest::keyClick(edit, Qt::Key_Return);
-    });
-    EXPECT_EQ(Dialogs().InputQuery(QStringLiteral("Título do relatório"),
-                                   QStringLiteral("Informe o título do relatório:"), QStringLiteral("ATE027")),
-              std::optional<QString>(QStringLiteral("Guia mensal")));
-
-    WhenModal([&](QWidget& modal) { QTest::keyClick(&modal, Qt::Key_Escape); });
-    EXPECT_EQ(Dialogs().InputQuery(QStringLiteral("T"), QStringLiteral("P"), QString()), std::nullopt);
 }
 
 }  // namespace
