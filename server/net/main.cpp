@@ -20,6 +20,8 @@ void printError(const QString& text)
 
 int runInit(const server::net::InitCommand& command)
 {
+    // Interrupting init is safe: every migration and seed runs in a transaction.
+    server::net::unblockTerminationSignals();
     server::initDatabase(command.database, command.seed);
     std::fprintf(stderr, "ate02700-server: banco pronto: %s\n",
                  command.database.display().toUtf8().constData());
@@ -52,7 +54,8 @@ int runServe(QCoreApplication& app, const server::net::ServeCommand& command)
 
 int main(int argc, char** argv)
 {
-    // Before any thread exists: the termination signals are read by the watcher only.
+    // Before any thread exists: while serving, the termination signals are read by the
+    // watcher only (other commands unblock them again).
     server::net::blockTerminationSignals();
     // A client that goes away mid-answer must not take the server with it.
     std::signal(SIGPIPE, SIG_IGN);

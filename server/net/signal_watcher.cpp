@@ -31,6 +31,12 @@ void blockTerminationSignals()
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
+void unblockTerminationSignals()
+{
+    const sigset_t set = terminationSignals();
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent)
 {
     const sigset_t set = terminationSignals();

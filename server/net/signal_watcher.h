@@ -10,6 +10,8 @@ class QSocketNotifier;
 namespace server::net {
 
 void blockTerminationSignals();
+// Back to the default (the process ends), for commands that have no watcher.
+void unblockTerminationSignals();
 
 class SignalWatcher : public QObject {
     Q_OBJECT
