@@ -117,21 +117,6 @@ TEST_F(GridTest, SelectedFieldFollowsTheCurrentColumn)
     EXPECT_EQ(grid->SelectedIndex(), 1);
 }
 
-TEST_F(GridTest, TitlesFollowTheOptionsAndTheirFonts)
-{
-    EXPECT_TRUE(grid->horizontalHeader()->isVisible());
-    EXPECT_TRUE(grid->verticalHeader()->isVisible());
-    grid->SetOptions(dgTitles | dgColLines);
-    EXPECT_FALSE(grid->verticalHeader()->isVisible());
-    QFont big = grid->TitleFont();
-    big.setPixelSize(30);
-    const int before = grid->horizontalHeader()->sizeHint().height();
-    grid->Columns()[2].Title().SetFont(big);
-    EXPECT_GT(grid->horizontalHeader()->sizeHint().height(), before);
-    grid->SetOptions(dgColLines);
-    EXPECT_FALSE(grid->horizontalHeader()->isVisible());
-}
-
 TEST_F(GridTest, ResizingATitleByHandSetsTheColumnWidth)
 {
     QHeaderView* titles = grid->horizontalHeader();

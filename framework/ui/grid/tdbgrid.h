@@ -26,11 +26,19 @@
 // Leaving a column (by key, click or SetSelectedIndex) first writes the editor into the
 // field, then fires OnColExit; a handler that raises keeps the grid on the column.
 //
-// Drawing: each data cell is drawn with the field's display text (through its OnGetText and
-// display format), the selection colours and the focus rectangle; then OnDrawColumnCell runs
-// when bound, with Canvas() set up for the cell and the dataset's fields reading the row being
-// drawn. Only visible cells are drawn. While the dataset's controls are disabled the grid
-// draws no rows; it is redrawn once when they are enabled again.
+// Drawing: with DefaultDrawing on, each data cell is first drawn with the field's display text
+// (through its OnGetText and display format), the selection colours and, without a handler,
+// the focus rectangle; then OnDrawColumnCell runs when bound, with Canvas() set up for the
+// cell (brush and font colours already the selection ones for the selected cell) and the
+// dataset's fields reading the row being drawn. A handler that paints the whole cell may turn
+// DefaultDrawing off to spare the first pass. Only visible cells are drawn. While the
+// dataset's controls are disabled the grid draws no rows; it is redrawn once when they are
+// enabled again. A drawing handler that fails is reported once and then left out (the cells
+// keep their default drawing) until the data next changes.
+//
+// Mouse: a click on a cell moves the dataset and the column (a refused move keeps both) and
+// fires OnCellClick with the selected column on release; a double click also opens the
+// editor; a click on a title fires OnTitleClick and moves nothing.
 //
 // Every handler runs through the event guard: a silent abort ends quietly, any other
 // failure is shown once, and no exception reaches Qt.
