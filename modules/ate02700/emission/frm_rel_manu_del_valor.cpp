@@ -16,8 +16,8 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
+#include <QGridLayout>
+#include <QLayout>
 
 namespace {
 
@@ -64,8 +64,11 @@ void TfrmRelManuDelValor::BuildPlacePanel()
 {
     Panel1 = Named(new TPanel(grbDadosRel), "Panel1");
     Panel1->SetBevelOuter(TBevel::None);
-    auto* row = new QHBoxLayout(Panel1);
-    row->setContentsMargins(0, 0, 0, 0);
+    // The caption over the code, so the row fits the dialog's width.
+    auto* grid = new QGridLayout(Panel1);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(3);
+    grid->setVerticalSpacing(1);
 
     lblLocEmis = Named(new TLabel(tr("Tipo Emissão"), Panel1), "lblLocEmis");
     lblLocEmis->SetBold(true);
@@ -88,11 +91,11 @@ void TfrmRelManuDelValor::BuildPlacePanel()
     edtDsLocal->SetEnabled(false);
     edtDsLocal->setFixedWidth(kDsLocalWidth);
 
-    row->addWidget(lblLocEmis);
-    row->addWidget(medCdLocal);
-    row->addWidget(btpLocal);
-    row->addWidget(edtDsLocal);
-    row->addStretch(1);
+    grid->addWidget(lblLocEmis, 0, 0, 1, 3);
+    grid->addWidget(medCdLocal, 1, 0);
+    grid->addWidget(btpLocal, 1, 1);
+    grid->addWidget(edtDsLocal, 1, 2);
+    grid->setColumnStretch(3, 1);
 
     grbDadosRel->layout()->addWidget(Panel1);
 }

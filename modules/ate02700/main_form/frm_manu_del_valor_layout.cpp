@@ -53,10 +53,12 @@ T* Named(T* component, const char* name)
 }
 
 // The house font of grid titles and footer labels: "MS Sans Serif" at 11 pixels, or the
-// nearest sans-serif face the desktop has.
+// nearest narrow sans-serif face the desktop has (the footer's row is laid out for it).
 QFont HouseFont(bool bold)
 {
     QFont font(QStringLiteral("MS Sans Serif"));
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans Condensed")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     font.setBold(bold);
@@ -67,6 +69,12 @@ int CharsWidth(const QWidget& control, int characters)
 {
     // Room for `characters` wide characters plus the frame and margins of a line edit.
     return control.fontMetrics().horizontalAdvance(QLatin1Char('W')) * characters + 12;
+}
+
+int DigitsWidth(const QWidget& control, int characters)
+{
+    // Room for a number of `characters` digits and separators.
+    return control.fontMetrics().horizontalAdvance(QLatin1Char('0')) * characters + 10;
 }
 
 TLabel* BoldLabel(const QString& caption, QWidget* parent, const char* name)
@@ -316,8 +324,8 @@ void TfrmManuDelValor::BuildServicesFooter(QWidget& page)
     panRodape = Named(new TPanel(&page), "panRodape");
     panRodape->setFixedHeight(kFooterHeight);
     auto* row = new QHBoxLayout(panRodape);
-    row->setContentsMargins(4, 2, 4, 2);
-    row->setSpacing(4);
+    row->setContentsMargins(2, 2, 2, 2);
+    row->setSpacing(3);
 
     const auto label = [this, row](const QString& caption, const char* name) {
         auto* l = Named(new TLabel(caption, panRodape), name);
@@ -326,10 +334,15 @@ void TfrmManuDelValor::BuildServicesFooter(QWidget& page)
         return l;
     };
     const auto total = [this, row](TEdit* edit, int characters) {
-        edit->SetReadOnly(true);
+        // A bound edit keeps a read-only flag of its own, besides the field's.
+        if (auto* bound = qobject_cast<TDBEdit*>(edit))
+            bound->SetReadOnly(true);
+        else
+            edit->SetReadOnly(true);
         edit->SetColor(Colors::BtnFace());
+        edit->setFont(HouseFont(edit->font().bold()));
         edit->setAlignment(Qt::AlignRight);
-        edit->setFixedWidth(CharsWidth(*edit, characters));
+        edit->setFixedWidth(DigitsWidth(*edit, characters));
         row->addWidget(edit);
     };
     const auto bound = [this](const char* name, const char* field) {
@@ -346,23 +359,23 @@ void TfrmManuDelValor::BuildServicesFooter(QWidget& page)
     ndeTotalServico->SetCurrency(false);
     ndeTotalServico->SetEnabled(false);
     ndeTotalServico->SetTabStop(false);
-    total(ndeTotalServico, 6);
+    total(ndeTotalServico, 8);
 
     lblTxAeroporto = label(tr("Tx. Aeroporto"), "lblTxAeroporto");
     dbeVrPeTaxa = bound("dbeVrPeTaxa", "VRPETXAERO");
-    total(dbeVrPeTaxa, 4);
+    total(dbeVrPeTaxa, 6);
     DBEdit2 = bound("DBEdit2", "VRTXAERO");
     DBEdit2->SetEnabled(false);
-    total(DBEdit2, 6);
+    total(DBEdit2, 8);
 
     lblTotServicos = label(tr("Tot. de Serviços"), "lblTotServicos");
     DBEdit1 = bound("DBEdit1", "VRBACATX");
-    total(DBEdit1, 7);
+    total(DBEdit1, 10);
 
     lblTotGeral = label(tr("Tot. Geral"), "lblTotGeral");
     DBEdit8 = bound("DBEdit8", "VRTOTDELIV");
     DBEdit8->SetBold(true);
-    total(DBEdit8, 7);
+    total(DBEdit8, 10);
     row->addStretch(1);
 
     page.layout()->addWidget(panRodape);
