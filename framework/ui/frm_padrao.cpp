@@ -416,6 +416,12 @@ bool TfrmPadrao::event(QEvent* event)
     return QWidget::event(event);
 }
 
+void TfrmPadrao::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    ActivationSeen();
+}
+
 void TfrmPadrao::ActivationSeen()
 {
     if (activationQueued_)
@@ -428,6 +434,9 @@ void TfrmPadrao::ActivationSeen()
 void TfrmPadrao::RunActivation()
 {
     activationQueued_ = false;
+    // A window made current while the form is still being created or not yet shown (the
+    // application became active while FormCreate waited for its server) is looked at
+    // again once it is created and once it shows.
     if (!created_ || closing_ || !TApplicationHost::FrameOf(*this).isVisible())
         return;
     bool active = false;
@@ -446,6 +455,7 @@ void TfrmPadrao::RunCreate()
         return;
     FormCreate(*this);
     created_ = true;
+    ActivationSeen();
 }
 
 // ---------------------------------------------------------------- base handlers

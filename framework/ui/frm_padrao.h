@@ -50,6 +50,7 @@
 #include <memory>
 
 class QCloseEvent;
+class QShowEvent;
 class QHBoxLayout;
 class QMdiSubWindow;
 class QPageSetupDialog;
@@ -180,6 +181,7 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildMenu();

@@ -100,6 +100,18 @@ TEST(PageControl, TheOperatorCannotChooseADisabledPageButCodeCan)
     EXPECT_EQ(p.pages->ActivePage(), p.third) << "from a disabled page, over a disabled one";
 }
 
+TEST(PageControl, ADisabledActivePageIsTheOneTheTabsShowSelected)
+{
+    Pages p;
+    p.pages->SetActivePage(p.second);
+    p.second->SetEnabled(false);
+    ASSERT_TRUE(WidgetDriver::ShowActive(p.window));
+    EXPECT_EQ(p.pages->ActivePage(), p.second);
+    EXPECT_EQ(p.pages->Tabs().currentIndex(), 1);
+    EXPECT_TRUE(p.second->isVisible());
+    EXPECT_FALSE(p.first->isVisible());
+}
+
 TEST(PageControl, AFailingChangeHandlerReachesCodeButNotTheEventLoop)
 {
     ScopedDialogs dialogs;

@@ -8,9 +8,11 @@
 #include "framework/ui/package_info.h"
 #include "framework/ui/tlabel.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QPointer>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
 
@@ -36,6 +38,11 @@ protected:
     void FormCreate(QObject& sender) override
     {
         TfrmPadrao::FormCreate(sender);
+        // Waits in an event loop as a form connecting to its server does; the host's window
+        // becomes active meanwhile.
+        QEventLoop wait;
+        QTimer::singleShot(100, &wait, &QEventLoop::quit);
+        wait.exec();
         Log(QStringLiteral("FormCreate"));
     }
     void FormActivate(QObject& sender) override
