@@ -10,7 +10,6 @@
 
 #include "framework/ui/tpagecontrol.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -104,12 +103,6 @@ TEST_F(ResourceModule, TheUsersLanguageReplacesTheScreensTextsUntilReleased)
     EXPECT_FALSE(resources_.Loaded());
     TfrmManuDelValor form;
     EXPECT_EQ(form.Caption(), QStringLiteral("Emissão de Guia Valorizado"));
-}
-
-TEST(ResourceModuleLookup, TheModuleFileIsTheFileThisCodeRunsFrom)
-{
-    const QString file = Pkg_ate02700::ModuleFileName();
-    EXPECT_EQ(file, QCoreApplication::applicationFilePath()) << "linked into the test executable";
 }
 
 }  // namespace
