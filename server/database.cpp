@@ -1,6 +1,7 @@
 #include "server/database.h"
 
 #include "server/sql.h"
+#include "server/statement_cache.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -18,6 +19,7 @@ struct Database::Impl {
     DatabaseUrl url;
     QString name;
     QSqlDatabase db;
+    std::unique_ptr<StatementCache> statements;
 };
 
 Database::Database() : d_(std::make_unique<Impl>()) {}
@@ -25,12 +27,14 @@ Database::Database() : d_(std::make_unique<Impl>()) {}
 Database::~Database()
 {
     const QString name = d_->name;
+    d_->statements.reset();  // prepared statements go before their connection
     d_->db.close();
     d_->db = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);
 }
 
 QSqlDatabase& Database::sql() { return d_->db; }
+StatementCache& Database::statements() { return *d_->statements; }
 const DatabaseUrl& Database::url() const { return d_->url; }
 DatabaseUrl::Engine Database::engine() const { return d_->url.engine; }
 
@@ -61,6 +65,8 @@ std::unique_ptr<Database> Database::open(const DatabaseUrl& url, const QString& 
     db->d_->db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
                                            connectionName);
     QSqlDatabase& q = db->d_->db;
+    // Forward-only on SQLite only: see Sql.
+    db->d_->statements = std::make_unique<StatementCache>(q, sqlite);
     if (!q.isValid())
         throw ServerFailure(QStringLiteral("O driver do banco de dados (%1) não está instalado.")
                                 .arg(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL")));

@@ -12,6 +12,8 @@ class QSqlDatabase;
 
 namespace server {
 
+class StatementCache;
+
 // A failure of the server that is reported to the caller with this Portuguese text.
 class ServerFailure : public Exception {
 public:
@@ -57,6 +59,8 @@ public:
     Database& operator=(const Database&) = delete;
 
     QSqlDatabase& sql();
+    // The statements prepared on this connection (see Sql), kept until it closes.
+    StatementCache& statements();
     const DatabaseUrl& url() const;
     DatabaseUrl::Engine engine() const;
     bool tableExists(const QString& name);

@@ -42,20 +42,21 @@ void raiseSqlError(Database& db, const QSqlError& error, const QString& what)
     throw ServerFailure(QStringLiteral("Falha no banco de dados (%1): %2").arg(what, detail));
 }
 
-Sql::Sql(Database& db, QString text) : db_(db), text_(std::move(text)), q_(db.sql())
+Sql::Sql(Database& db, QString text) : db_(db), text_(std::move(text))
 {
     // A forward-only PostgreSQL query streams its rows and is cut off by the next statement
     // on the connection; reading nests queries, so PostgreSQL results are fetched whole.
-    q_.setForwardOnly(db.engine() == DatabaseUrl::Engine::SQLite);
+    // (The statement cache prepares with the same setting.)
 }
 
 Sql& Sql::bind(const QString& placeholder, const QVariant& value)
 {
     if (!prepared_) {
-        if (!q_.prepare(text_)) raiseSqlError(db_, q_.lastError(), QStringLiteral("preparar"));
-        prepared_ = true;
+        QSqlError failure;
+        prepared_ = db_.statements().take(text_, failure);
+        if (!prepared_) raiseSqlError(db_, failure, QStringLiteral("preparar"));
     }
-    q_.bindValue(placeholder, value);
+    prepared_.bind(placeholder, value);
     return *this;
 }
 
@@ -82,43 +83,132 @@ Sql& Sql::bindDate(const QString& placeholder, QDate value)
 void Sql::exec()
 {
     // Statements without parameters run directly: PostgreSQL cannot prepare DDL.
-    const bool ok = prepared_ ? q_.exec() : q_.exec(text_);
-    if (!ok) raiseSqlError(db_, q_.lastError(), text_.simplified().left(60));
+    const bool ok = prepared_ ? prepared_.query().exec() : query().exec(text_);
+    if (!ok) raiseSqlError(db_, query().lastError(), text_.simplified().left(60));
 }
 
-bool Sql::next() { return q_.next(); }
+QSqlQuery& Sql::query()
+{
+    if (prepared_) return prepared_.query();
+    if (!direct_) {
+        direct_.emplace(db_.sql());
+        direct_->setForwardOnly(db_.engine() == DatabaseUrl::Engine::SQLite);
+    }
+    return *direct_;
+}
 
-QVariant Sql::value(int column) const { return q_.value(column); }
+bool Sql::next() { return query().next(); }
 
-bool Sql::isNull(int column) const { return q_.isNull(column); }
+QVariant Sql::value(int column) const { return query().value(column); }
 
-int Sql::rowsAffected() const { return q_.numRowsAffected(); }
+bool Sql::isNull(int column) const { return query().isNull(column); }
+
+int Sql::rowsAffected() const { return query().numRowsAffected(); }
+
+namespace {
+
+// Two-digit fields of the text forms: "yyyy-MM-dd HH:mm:ss.zzz" is written and read for every
+// date-time of every row, so neither goes through Qt's format parser (tens of microseconds
+// a value).
+void putDigits(char16_t* out, int value, int digits)
+{
+    for (int i = digits - 1; i >= 0; --i) {
+        out[i] = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    }
+}
+
+// The number written in text[at, at + count) in decimal digits, -1 when any is not a digit.
+int digitsAt(QStringView text, qsizetype at, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = at; i < at + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9') return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+bool isSeparator(QChar c, char16_t expected) { return c.unicode() == expected; }
+
+}  // namespace
 
 QString timestampText(const QDateTime& dt)
 {
-    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    if (!d.isValid() || !t.isValid() || d.year() < 1 || d.year() > 9999)
+        return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    QString text(23, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    putDigits(out, d.year(), 4);
+    out[4] = u'-';
+    putDigits(out + 5, d.month(), 2);
+    out[7] = u'-';
+    putDigits(out + 8, d.day(), 2);
+    out[10] = u' ';
+    putDigits(out + 11, t.hour(), 2);
+    out[13] = u':';
+    putDigits(out + 14, t.minute(), 2);
+    out[16] = u':';
+    putDigits(out + 17, t.second(), 2);
+    out[19] = u'.';
+    putDigits(out + 20, t.msec(), 3);
+    return text;
 }
 
-QString dateText(QDate date) { return date.toString(QStringLiteral("yyyy-MM-dd")); }
+QString dateText(QDate date)
+{
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999) return date.toString(QStringLiteral("yyyy-MM-dd"));
+    QString text(10, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    putDigits(out, date.year(), 4);
+    out[4] = u'-';
+    putDigits(out + 5, date.month(), 2);
+    out[7] = u'-';
+    putDigits(out + 8, date.day(), 2);
+    return text;
+}
+
+QDateTime parseTimestamp(QStringView text)
+{
+    text = text.trimmed();
+    if (text.endsWith(u'Z')) text.chop(1);
+    // yyyy-MM-dd
+    if (text.size() < 10 || !isSeparator(text[4], u'-') || !isSeparator(text[7], u'-')) return {};
+    const int year = digitsAt(text, 0, 4), month = digitsAt(text, 5, 2), day = digitsAt(text, 8, 2);
+    if (year < 0 || month < 0 || day < 0) return {};
+    const QDate date(year, month, day);
+    if (!date.isValid()) return {};
+    if (text.size() == 10) return QDateTime(date, QTime(0, 0), Qt::UTC);
+    // [ T]HH:mm:ss
+    if (text.size() < 19 || !(isSeparator(text[10], u' ') || isSeparator(text[10], u'T')) ||
+        !isSeparator(text[13], u':') || !isSeparator(text[16], u':'))
+        return {};
+    const int hour = digitsAt(text, 11, 2), minute = digitsAt(text, 14, 2), second = digitsAt(text, 17, 2);
+    if (hour < 0 || minute < 0 || second < 0) return {};
+    // .fraction: milliseconds; PostgreSQL may give microseconds, of which the milliseconds count.
+    int msec = 0;
+    if (text.size() > 19) {
+        if (!isSeparator(text[19], u'.') || text.size() == 20) return {};
+        const qsizetype digits = text.size() - 20;
+        for (qsizetype i = 20; i < text.size(); ++i)
+            if (text[i].unicode() < u'0' || text[i].unicode() > u'9') return {};
+        for (qsizetype i = 0; i < 3; ++i) msec = msec * 10 + (i < digits ? text[20 + i].unicode() - u'0' : 0);
+    }
+    const QTime time(hour, minute, second, msec);
+    if (!time.isValid()) return {};
+    return QDateTime(date, time, Qt::UTC);
+}
 
 QDateTime readTimestamp(const QVariant& value)
 {
     if (value.isNull()) return {};
     if (value.metaType().id() == QMetaType::QDateTime) return wire::naive(value.toDateTime());
     if (value.metaType().id() == QMetaType::QDate) return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
-    QString text = value.toString().trimmed();
-    if (text.size() >= 19 && text.at(10) == QLatin1Char('T')) text[10] = QLatin1Char(' ');
-    if (text.endsWith(QLatin1Char('Z'))) text.chop(1);
-    for (const auto* format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd"}) {
-        QDateTime dt = QDateTime::fromString(text, QLatin1String(format));
-        if (dt.isValid()) return wire::naive(dt);
-    }
-    // PostgreSQL may give microseconds: keep the milliseconds.
-    if (text.size() > 23 && text.at(19) == QLatin1Char('.')) {
-        QDateTime dt = QDateTime::fromString(text.left(23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-        if (dt.isValid()) return wire::naive(dt);
-    }
-    return {};
+    if (value.metaType().id() == QMetaType::QString) return parseTimestamp(*static_cast<const QString*>(value.constData()));
+    return parseTimestamp(value.toString());
 }
 
 QDate readDate(const QVariant& value)

@@ -1,8 +1,11 @@
 #pragma once
 // One SQL statement on a server connection: bind by name, run, read. Every failure becomes a
 // ServerFailure with a Portuguese text; a lock wait that ran out becomes DatabaseBusy.
+// A statement with parameters is prepared once per connection and borrowed from the
+// connection's cache (server/statement_cache.h) for the life of the Sql object.
 
 #include "server/database.h"
+#include "server/statement_cache.h"
 
 #include <QDateTime>
 #include <QSqlQuery>
@@ -32,14 +35,15 @@ public:
     bool isNull(int column) const;
     int rowsAffected() const;
     // Ends the reading of the result (a statement left open holds a read snapshot).
-    void finish() { q_.finish(); }
-    QSqlQuery& query() { return q_; }
+    void finish() { query().finish(); }
+    QSqlQuery& query();
+    const QSqlQuery& query() const { return const_cast<Sql*>(this)->query(); }
 
 private:
     Database& db_;
     QString text_;
-    QSqlQuery q_;
-    bool prepared_ = false;
+    std::optional<QSqlQuery> direct_;  // statements without parameters, run directly
+    StatementCache::Lease prepared_;   // statements with parameters
 };
 
 // Raises the failure that matches a driver error.
@@ -54,6 +58,10 @@ QString dateText(QDate date);
 // A date-time read back (QDateTime from PostgreSQL, text from SQLite), naive; invalid when
 // the value is null or unreadable.
 QDateTime readTimestamp(const QVariant& value);
+// The text forms: "yyyy-MM-dd HH:mm:ss[.f...]" (a "T" for the blank, a trailing "Z" and
+// surrounding blanks allowed; the first three fraction digits are the milliseconds) or
+// "yyyy-MM-dd"; invalid for anything else, including dates and times that do not exist.
+QDateTime parseTimestamp(QStringView text);
 QDate readDate(const QVariant& value);
 
 }  // namespace server
