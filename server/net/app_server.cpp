@@ -1,15 +1,11 @@
 #include "server/net/app_server.h"
 
-#include "server/net/call_dispatch.h"
-#include "server/net/client_connection.h"
-#include "server/net/reply_channel.h"
-#include "server/net/worker_pool.h"
+#include "server/net/listener.h"
+#include "server/net/worker.h"
 
-#include <QPointer>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <algorithm>
 
-#include <vector>
+#include <unistd.h>
 
 namespace server::net {
 
@@ -22,25 +18,45 @@ AppServer::AppServer(ServeOptions options, QObject* parent)
       options_(std::move(options)),
       limits_{options_.maxFrameBytes, wire::Limits{}.maxDepth},
       log_(options_.log),
-      listener_(new QTcpServer(this))
+      listener_(new Listener([this](qintptr descriptor) { onIncoming(descriptor); }, this))
 {
-    connect(listener_, &QTcpServer::newConnection, this, &AppServer::onNewConnection);
 }
 
 AppServer::~AppServer()
 {
-    // Workers finish what they hold before anything they might answer to goes away; answers
-    // they post meanwhile are dropped with this object's pending events.
-    pool_.reset();
+    listener_->close();
+    // Each worker finishes the call it is running and closes its connections; what they
+    // report meanwhile is dropped with this object's pending events.
+    stopWorkers();
+}
+
+void AppServer::stopWorkers()
+{
+    for (auto& worker : workers_) worker->stop();
+    workers_.clear();
 }
 
 void AppServer::start()
 {
-    pool_ = std::make_unique<WorkerPool>(options_.database, options_.threads);
+    const int count = std::max(1, options_.threads);
+    load_.assign(static_cast<std::size_t>(count), 0);
+    try {
+        for (int i = 0; i < count; ++i) {
+            // Told on the worker's thread; counted on this one.
+            auto finished = [this, i](quint64) {
+                QMetaObject::invokeMethod(this, [this, i] { onConnectionFinished(i); }, Qt::QueuedConnection);
+            };
+            workers_.push_back(std::make_unique<WorkerThread>(i, options_, limits_, log_, suspect_, finished));
+            workers_.back()->startAndWait();
+        }
+    } catch (...) {
+        stopWorkers();
+        throw;
+    }
     listener_->setListenBacklogSize(kListenBacklog);
     if (!listener_->listen(options_.address, options_.port)) {
         const QString reason = listener_->errorString();
-        pool_.reset();
+        stopWorkers();
         throw ServerFailure(QStringLiteral("Não foi possível escutar em %1:%2: %3")
                                 .arg(options_.address.toString())
                                 .arg(options_.port)
@@ -50,88 +66,55 @@ void AppServer::start()
                   .arg(QString::fromUtf16(kServerObjectName), address().toString())
                   .arg(port())
                   .arg(options_.database.display())
-                  .arg(pool_->size()));
+                  .arg(count));
 }
 
 QHostAddress AppServer::address() const { return listener_->serverAddress(); }
 
 quint16 AppServer::port() const { return listener_->serverPort(); }
 
-void AppServer::onNewConnection()
+void AppServer::onIncoming(qintptr descriptor)
 {
-    while (QTcpSocket* socket = listener_->nextPendingConnection()) {
-        if (stopping_) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        const quint64 id = nextConnectionId_++;
-        auto* connection = new ClientConnection(id, socket, *this);
-        connection->setParent(this);
-        connect(connection, &ClientConnection::finished, this, &AppServer::onConnectionFinished);
-        connections_.emplace(id, connection);
-    }
-}
-
-void AppServer::submit(ClientConnection& connection, QByteArray body, std::shared_ptr<ReplyChannel> channel)
-{
-    const quint64 id = connection.id();
-    const QString peer = connection.peer();
-    const wire::Limits limits = limits_;
-    pool_->post([this, id, peer, body = std::move(body), limits, channel = std::move(channel)](WorkerContext& worker) {
-        CallOutcome outcome = dispatchCall(body, worker, limits);
-        if (channel && !outcome.closeConnection) outcome.replyFrame = channel->trySend(outcome.replyFrame);
-        QMetaObject::invokeMethod(
-            this, [this, id, peer, outcome] { onCallDone(id, peer, outcome); }, Qt::QueuedConnection);
-    });
-}
-
-void AppServer::onCallDone(quint64 connectionId, const QString& peer, const CallOutcome& outcome)
-{
-    const auto it = connections_.find(connectionId);
-    if (it == connections_.end()) {
-        log_.call(peer, outcome.method, outcome.milliseconds,
-                  outcome.error.isEmpty() ? QStringLiteral("(not answered: the client had gone)")
-                                          : outcome.error + QStringLiteral(" (not answered: the client had gone)"));
+    if (stopping_ || workers_.empty()) {
+        ::close(static_cast<int>(descriptor));
         return;
     }
-    log_.call(peer, outcome.method, outcome.milliseconds, outcome.error);
-    it->second->deliver(outcome);
+    // The worker serving the fewest connections; the first of them on a tie.
+    const auto least = std::min_element(load_.begin(), load_.end());
+    const int index = static_cast<int>(least - load_.begin());
+    ++*least;
+    ++open_;
+    const quint64 id = nextConnectionId_++;
+    workers_[static_cast<std::size_t>(index)]->post([id, descriptor](Worker& w) { w.adopt(id, descriptor); });
 }
 
-void AppServer::onConnectionFinished(quint64 connectionId)
+void AppServer::onConnectionFinished(int worker)
 {
-    const auto it = connections_.find(connectionId);
-    if (it == connections_.end()) return;
-    it->second->deleteLater();
-    connections_.erase(it);
+    --load_[static_cast<std::size_t>(worker)];
+    if (open_ > 0) --open_;  // none are counted after a stop that did not wait for them
     checkStopped();
 }
 
 void AppServer::shutdown()
 {
-    std::vector<QPointer<ClientConnection>> open;
-    open.reserve(connections_.size());
-    for (const auto& entry : connections_) open.emplace_back(entry.second);
-
     if (stopping_) {
-        log_.note(QStringLiteral("stopping now: %1 connections closed").arg(open.size()));
-        for (const auto& c : open)
-            if (c) c->abortNow();
+        log_.note(QStringLiteral("stopping now: %1 connections closed").arg(open_));
+        for (auto& worker : workers_) worker->post([](Worker& w) { w.abortAll(); });
+        // Not waiting for the workers: a call under way ends when its worker stops.
+        open_ = 0;
         checkStopped();
         return;
     }
     stopping_ = true;
     listener_->close();
-    log_.note(QStringLiteral("stopping: %1 connections to finish").arg(open.size()));
-    for (const auto& c : open)
-        if (c) c->drain();
+    log_.note(QStringLiteral("stopping: %1 connections to finish").arg(open_));
+    for (auto& worker : workers_) worker->post([](Worker& w) { w.drain(); });
     checkStopped();
 }
 
 void AppServer::checkStopped()
 {
-    if (!stopping_ || stoppedSignalled_ || !connections_.empty()) return;
+    if (!stopping_ || stoppedSignalled_ || open_ > 0) return;
     stoppedSignalled_ = true;
     // Queued: whoever asked for the stop finishes its own work first.
     QMetaObject::invokeMethod(this, &AppServer::stopped, Qt::QueuedConnection);

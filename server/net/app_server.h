@@ -1,7 +1,8 @@
 #pragma once
-// The application server: listens for clients, keeps their connections on this (the
-// protocol) thread and runs their calls on a pool of workers, each with its own database
-// connection. Stops on request after finishing the calls under way.
+// The application server: listens for clients and gives each connection, for its whole
+// life, to one of a fixed set of workers (server/net/worker.h), each a thread with its own
+// event loop and its own database connection; a new connection goes to the worker serving
+// the fewest. Stops on request after finishing the calls under way.
 //
 //   server::net::AppServer server(options);
 //   server.start();                       // throws ServerFailure when it cannot serve
@@ -13,19 +14,17 @@
 
 #include "framework/wire/codec.h"
 
+#include <QHostAddress>
 #include <QObject>
 
+#include <atomic>
 #include <memory>
-#include <unordered_map>
-
-class QTcpServer;
+#include <vector>
 
 namespace server::net {
 
-class ClientConnection;
-class ReplyChannel;
-class WorkerPool;
-struct CallOutcome;
+class Listener;
+class WorkerThread;
 
 class AppServer : public QObject {
     Q_OBJECT
@@ -39,14 +38,12 @@ public:
     quint16 port() const;  // the port actually taken (useful with port 0)
 
     // Stops listening, lets every call under way finish and be answered, closes the
-    // connections and then emits stopped(). A second request closes everything at once.
+    // connections and then emits stopped(). A second request closes everything at once
+    // (a call under way still ends before its worker stops).
     void shutdown();
     bool stopping() const { return stopping_; }
-    int connectionCount() const { return static_cast<int>(connections_.size()); }
+    int connectionCount() const { return open_; }
 
-    // Used by the connections. With a channel, the worker sends the answer itself when the
-    // call did not break the protocol.
-    void submit(ClientConnection& connection, QByteArray body, std::shared_ptr<ReplyChannel> channel);
     const ServeOptions& options() const { return options_; }
     const wire::Limits& limits() const { return limits_; }
     CallLog& log() { return log_; }
@@ -55,18 +52,20 @@ signals:
     void stopped();
 
 private:
-    void onNewConnection();
-    void onCallDone(quint64 connectionId, const QString& peer, const CallOutcome& outcome);
-    void onConnectionFinished(quint64 connectionId);
+    void onIncoming(qintptr descriptor);
+    void onConnectionFinished(int worker);
     void checkStopped();
+    void stopWorkers();
 
     ServeOptions options_;
     wire::Limits limits_;
     CallLog log_;
-    std::unique_ptr<WorkerPool> pool_;
-    QTcpServer* listener_;
-    std::unordered_map<quint64, ClientConnection*> connections_;
+    std::atomic<int> suspect_{0};
+    std::vector<std::unique_ptr<WorkerThread>> workers_;
+    std::vector<int> load_;  // open connections per worker
+    Listener* listener_;
     quint64 nextConnectionId_ = 1;
+    int open_ = 0;
     bool stopping_ = false;
     bool stoppedSignalled_ = false;
 };

@@ -1,7 +1,7 @@
 #include "server/net/call_dispatch.h"
 
 #include "server/methods.h"
-#include "server/net/worker_pool.h"
+#include "server/net/worker_context.h"
 
 #include <QElapsedTimer>
 

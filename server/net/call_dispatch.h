@@ -1,6 +1,6 @@
 #pragma once
-// One call, from the frame that carries it to the frame that answers it. Runs on a worker:
-// decoding, the method itself and encoding all stay off the protocol thread.
+// One call, from the frame that carries it to the frame that answers it, on the thread of the
+// worker serving the connection.
 
 #include "framework/wire/codec.h"
 

@@ -60,6 +60,7 @@ void CallLog::write(const QString& line)
 {
     const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
     // One write per line, so lines of a log shared with other processes never interleave.
+    const std::lock_guard lock(mutex_);
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out_);
     std::fflush(out_);
 }

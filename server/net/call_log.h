@@ -1,10 +1,11 @@
 #pragma once
 // The server's log: one line per call (time, peer, method, milliseconds, outcome) and one per
-// connection refused or closed by the server. Written from the protocol thread only.
+// connection refused or closed by the server. Written from any thread, a whole line at a time.
 
 #include <QString>
 
 #include <cstdio>
+#include <mutex>
 
 namespace server::net {
 
@@ -23,6 +24,7 @@ private:
     void write(const QString& line);
 
     std::FILE* out_;
+    std::mutex mutex_;
 };
 
 }  // namespace server::net

@@ -1,8 +1,8 @@
 #include "server/net/client_connection.h"
 
-#include "server/net/app_server.h"
 #include "server/net/call_dispatch.h"
-#include "server/net/reply_channel.h"
+#include "server/net/serve_options.h"
+#include "server/net/worker.h"
 
 #include <QTcpSocket>
 
@@ -23,46 +23,55 @@ constexpr int kLingerMs = 3000;
 
 }  // namespace
 
-ClientConnection::ClientConnection(quint64 id, QTcpSocket* socket, AppServer& server)
+ClientConnection::ClientConnection(quint64 id, QTcpSocket* socket, Worker& worker)
     : id_(id),
       socket_(socket),
-      channel_(std::make_shared<ReplyChannel>(socket->socketDescriptor())),
-      server_(server),
+      worker_(worker),
       peer_(QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort())),
-      reader_(server.limits())
+      reader_(worker.limits())
 {
     socket_->setParent(this);
     socket_->setReadBufferSize(kReadAheadBytes);
+    // Answers go out as soon as they are written, not when the next segment would fill.
     socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
 
     idle_.setSingleShot(true);
-    idle_.setInterval(server.options().idleTimeout);
+    idle_.setTimerType(Qt::CoarseTimer);
     linger_.setSingleShot(true);
     linger_.setInterval(kLingerMs);
 
     connect(socket_, &QTcpSocket::readyRead, this, &ClientConnection::pump);
     connect(socket_, &QTcpSocket::bytesWritten, this, &ClientConnection::onBytesWritten);
     connect(socket_, &QTcpSocket::disconnected, this, &ClientConnection::finish);
-    connect(&idle_, &QTimer::timeout, this, &ClientConnection::onIdle);
+    connect(&idle_, &QTimer::timeout, this, &ClientConnection::onIdleCheck);
     connect(&linger_, &QTimer::timeout, this, &ClientConnection::abortNow);
-    idle_.start();
+    touch();
+    idle_.start(worker_.options().idleTimeout);
+    // Bytes the client sent before this worker took the socket over.
+    if (socket_->bytesAvailable() > 0) pumpLater();
 }
 
-ClientConnection::~ClientConnection() { channel_->close(); }
+ClientConnection::~ClientConnection() = default;
 
-bool ClientConnection::busy() const
+void ClientConnection::touch() { lastActivity_ = std::chrono::steady_clock::now(); }
+
+void ClientConnection::pumpLater()
 {
-    return inFlight_ || socket_->bytesToWrite() > kMaxUnsentBytes;
+    if (pumpQueued_) return;
+    pumpQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            pumpQueued_ = false;
+            pump();
+        },
+        Qt::QueuedConnection);
 }
 
 void ClientConnection::pump()
 {
     while (state_ != State::Closing) {
-        if (draining_ && !inFlight_) {
-            closeGracefully();
-            return;
-        }
-        if (busy()) return;
+        if (socket_->bytesToWrite() > kMaxUnsentBytes) return;  // bytesWritten brings us back
         std::optional<QByteArray> frame;
         try {
             frame = reader_.takeFrame();
@@ -70,7 +79,7 @@ void ClientConnection::pump()
                 const qint64 available = socket_->bytesAvailable();
                 if (available <= 0) return;
                 reader_.append(socket_->read(available));
-                idle_.start();
+                touch();
                 continue;
             }
         } catch (const wire::WireError& e) {
@@ -80,8 +89,13 @@ void ClientConnection::pump()
         }
         if (state_ == State::Opening) {
             handleOpen(*frame);
-        } else {
-            submit(std::move(*frame));
+            continue;
+        }
+        runCall(*frame);
+        // One call per turn when more are waiting: the worker's other connections go next.
+        if (state_ != State::Closing && (reader_.buffered() > 0 || socket_->bytesAvailable() > 0)) {
+            pumpLater();
+            return;
         }
     }
     // Closing: the client's input is of no further interest.
@@ -97,7 +111,7 @@ void ClientConnection::handleOpen(const QByteArray& body)
     }
     wire::Message message;
     try {
-        message = wire::decodeMessage(body, server_.limits());
+        message = wire::decodeMessage(body, worker_.limits());
     } catch (const wire::WireError& e) {
         refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
         return;
@@ -119,44 +133,44 @@ void ClientConnection::handleOpen(const QByteArray& body)
                    .arg(kProtocolVersion));
         return;
     }
-    socket_->write(wire::encodeFrame(wire::OpenAccepted{}));
+    send(wire::encodeFrame(wire::OpenAccepted{}));
     state_ = State::Ready;
 }
 
-void ClientConnection::submit(QByteArray body)
+void ClientConnection::runCall(const QByteArray& body)
 {
-    inFlight_ = true;
-    idle_.stop();
-    // The worker may answer on the socket itself only when nothing of ours is still queued
-    // there; nothing else is written to the connection while the call is in flight.
-    server_.submit(*this, std::move(body), socket_->bytesToWrite() == 0 ? channel_ : nullptr);
+    WorkerContext& context = worker_.context();
+    context.beforeCall();
+    const CallOutcome outcome = dispatchCall(body, context, worker_.limits());
+    context.afterCall();
+    // The answer first, the log line after: the client is not kept waiting for the log.
+    const bool gone = socket_->state() != QAbstractSocket::ConnectedState;
+    send(outcome.replyFrame);
+    touch();
+    worker_.log().call(peer_, outcome.method, outcome.milliseconds,
+                       !gone ? outcome.error
+                       : outcome.error.isEmpty()
+                           ? QStringLiteral("(not answered: the client had gone)")
+                           : outcome.error + QStringLiteral(" (not answered: the client had gone)"));
+    if (outcome.closeConnection) closeAfterError();
+}
+
+void ClientConnection::send(const QByteArray& frame)
+{
+    socket_->write(frame);
+    // Out now rather than on the next turn of the event loop; what the socket does not take
+    // at once follows as it drains.
+    socket_->flush();
 }
 
 void ClientConnection::refuse(const QString& text)
 {
-    server_.log().event(peer_, QStringLiteral("refused: ") + text);
-    socket_->write(protocolErrorFrame(text));
+    worker_.log().event(peer_, QStringLiteral("refused: ") + text);
+    send(protocolErrorFrame(text));
     closeAfterError();
 }
 
-void ClientConnection::deliver(const CallOutcome& outcome)
-{
-    inFlight_ = false;
-    if (state_ == State::Closing) return;
-    if (!outcome.replyFrame.isEmpty()) socket_->write(outcome.replyFrame);
-    if (outcome.closeConnection) {
-        closeAfterError();
-        return;
-    }
-    idle_.start();
-    pump();
-}
-
-void ClientConnection::drain()
-{
-    draining_ = true;
-    if (!inFlight_) closeGracefully();
-}
+void ClientConnection::drain() { closeGracefully(); }
 
 // After a protocol error the client may still be sending the rest of what it meant to send.
 // Closing with unread input would reset the connection and could destroy the error answer
@@ -166,7 +180,6 @@ void ClientConnection::closeAfterError()
 {
     if (state_ == State::Closing) return;
     state_ = State::Closing;
-    channel_->close();
     idle_.stop();
     linger_.start();
     halfCloseWanted_ = true;
@@ -177,7 +190,6 @@ void ClientConnection::closeGracefully()
 {
     if (state_ == State::Closing) return;
     state_ = State::Closing;
-    channel_->close();
     idle_.stop();
     linger_.start();
     socket_->disconnectFromHost();  // after the unsent answers have gone
@@ -192,12 +204,20 @@ void ClientConnection::onBytesWritten()
         return;
     }
     // Answers drained below the limit: take the next call.
-    if (state_ != State::Closing && !inFlight_) pump();
+    if (state_ != State::Closing && socket_->bytesToWrite() <= kMaxUnsentBytes &&
+        (reader_.buffered() > 0 || socket_->bytesAvailable() > 0))
+        pumpLater();
 }
 
-void ClientConnection::onIdle()
+void ClientConnection::onIdleCheck()
 {
-    server_.log().event(peer_, reader_.midFrame() ? QStringLiteral("closed: incomplete message, idle timeout")
+    const auto timeout = worker_.options().idleTimeout;
+    const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - lastActivity_);
+    if (quiet < timeout) {
+        idle_.start(timeout - quiet);
+        return;
+    }
+    worker_.log().event(peer_, reader_.midFrame() ? QStringLiteral("closed: incomplete message, idle timeout")
                                                   : QStringLiteral("closed: idle timeout"));
     if (socket_->bytesToWrite() > 0) {
         abortNow();  // it is not reading its answers either
@@ -208,7 +228,6 @@ void ClientConnection::onIdle()
 
 void ClientConnection::abortNow()
 {
-    channel_->close();
     socket_->abort();
     finish();
 }
@@ -217,7 +236,6 @@ void ClientConnection::finish()
 {
     if (finished_) return;
     finished_ = true;
-    channel_->close();
     idle_.stop();
     linger_.stop();
     emit finished(id_);

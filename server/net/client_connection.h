@@ -1,37 +1,36 @@
 #pragma once
-// One client connection on the protocol thread: cuts the byte stream into frames, checks the
-// opening, hands each call to the workers and writes the answers back in order. A connection
-// has at most one call in flight; frames that arrive meanwhile wait (first in the frame
-// reader, then in the socket and the client's send buffer), so answers keep the order of the
-// calls and a client cannot make the server hold more than one frame of its input.
+// One client connection, on the thread of the worker that serves it: cuts the byte stream
+// into frames, checks the opening, runs each call and writes its answer, all on this thread.
+// Calls run one at a time in the order they came, so answers keep the order of the calls;
+// frames that arrive meanwhile wait (first in the frame reader, then in the socket and the
+// client's send buffer), so a client cannot make the server hold more than one frame of its
+// input. A client that sends several calls at once lets the worker's other connections take
+// their turn between them.
 
 #include "framework/wire/codec.h"
 
 #include <QObject>
 #include <QTimer>
 
-#include <memory>
+#include <chrono>
 
 class QTcpSocket;
 
 namespace server::net {
 
-class AppServer;
-class ReplyChannel;
-struct CallOutcome;
+class Worker;
 
 class ClientConnection : public QObject {
     Q_OBJECT
 public:
-    ClientConnection(quint64 id, QTcpSocket* socket, AppServer& server);
+    ClientConnection(quint64 id, QTcpSocket* socket, Worker& worker);
     ~ClientConnection() override;
 
     quint64 id() const { return id_; }
     const QString& peer() const { return peer_; }
 
-    // The call in flight is over; what the worker could not send itself is sent from here.
-    void deliver(const CallOutcome& outcome);
-    // The server is stopping: finish the call in flight, answer it, then close.
+    // The server is stopping: answer what is under way, then close (frames not yet started
+    // are not run).
     void drain();
     // Closes at once, without waiting for anything.
     void abortNow();
@@ -42,28 +41,31 @@ signals:
 private:
     enum class State { Opening, Ready, Closing };
 
-    bool busy() const;
     void pump();
+    void pumpLater();
     void handleOpen(const QByteArray& body);
+    void runCall(const QByteArray& body);
     void refuse(const QString& text);
+    void send(const QByteArray& frame);
     void closeAfterError();
     void closeGracefully();
     void onBytesWritten();
-    void onIdle();
+    void onIdleCheck();
+    void touch();
     void finish();
-    void submit(QByteArray body);
 
     quint64 id_;
     QTcpSocket* socket_;
-    std::shared_ptr<ReplyChannel> channel_;
-    AppServer& server_;
+    Worker& worker_;
     QString peer_;
     wire::FrameReader reader_;
     State state_ = State::Opening;
-    bool inFlight_ = false;
-    bool draining_ = false;
     bool halfCloseWanted_ = false;
+    bool pumpQueued_ = false;
     bool finished_ = false;
+    // Idle time: the timer is armed once and, when it fires early, re-armed for what is left,
+    // so that a call costs a clock reading instead of a timer restart.
+    std::chrono::steady_clock::time_point lastActivity_;
     QTimer idle_;
     QTimer linger_;
 };
