@@ -4,10 +4,12 @@
 //   - the same request and answer bytes bounced by a trivial blocking TCP echo peer
 //     (the network and framing alone);
 //   - the same delivery SQL run directly on the same database into plain values.
-// Prints calls per second and p50/p99 latency of each, then the ratios the server is held to:
-// small call within 2x the raw ping-pong, GetDelivery within 2x the direct SQL.
+// Prints calls per second, p50/p99 latency and the process's CPU time per call of each, then
+// the ratios the server is held to: small call within 2x the raw ping-pong, GetDelivery within
+// 2x the direct SQL. CPU time (all threads of this process: client, server and echo peer)
+// is steadier than latency on a loaded machine and is printed beside it.
 //
-//   build/bin/bench/bench_server [seconds-per-case]
+//   build/bin/bench/bench_server [seconds-per-case] [small,list,save,many]
 
 #include "framework/net/netconnection.h"
 #include "framework/wire/codec.h"
@@ -49,7 +51,15 @@ struct Stats {
     double callsPerSecond = 0;
     double p50us = 0;
     double p99us = 0;
+    double cpuUs = 0;  // CPU time of the whole process per call
 };
+
+double processCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 // Runs `once` repeatedly for about `seconds` after a short warm-up.
 Stats measure(const QString& name, double seconds, const std::function<void()>& once)
@@ -59,6 +69,7 @@ Stats measure(const QString& name, double seconds, const std::function<void()>& 
     samples.reserve(200'000);
     QElapsedTimer total;
     total.start();
+    const double cpuStart = processCpuSeconds();
     const qint64 budget = static_cast<qint64>(seconds * 1e9);
     while (total.nsecsElapsed() < budget) {
         QElapsedTimer one;
@@ -67,11 +78,13 @@ Stats measure(const QString& name, double seconds, const std::function<void()>& 
         samples.push_back(static_cast<double>(one.nsecsElapsed()) / 1000.0);
     }
     const double elapsed = static_cast<double>(total.nsecsElapsed()) / 1e9;
+    const double cpu = processCpuSeconds() - cpuStart;
     std::sort(samples.begin(), samples.end());
     const auto pct = [&](double p) { return samples[std::min(samples.size() - 1, static_cast<size_t>(p * samples.size()))]; };
-    Stats s{name, static_cast<double>(samples.size()) / elapsed, pct(0.50), pct(0.99)};
-    std::printf("%-44s %10.0f calls/s   p50 %9.1f us   p99 %9.1f us   (%zu calls)\n", name.toUtf8().constData(),
-                s.callsPerSecond, s.p50us, s.p99us, samples.size());
+    const double calls = static_cast<double>(samples.size());
+    Stats s{name, calls / elapsed, pct(0.50), pct(0.99), cpu * 1e6 / calls};
+    std::printf("%-44s %10.0f calls/s   p50 %9.1f us   p99 %9.1f us   cpu %9.1f us   (%zu calls)\n",
+                name.toUtf8().constData(), s.callsPerSecond, s.p50us, s.p99us, s.cpuUs, samples.size());
     std::fflush(stdout);
     return s;
 }
@@ -273,6 +286,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const double seconds = argc > 1 ? std::max(0.2, QString::fromLocal8Bit(argv[1]).toDouble()) : 2.0;
+    // Which groups of cases to run (all by default), to profile one at a time.
+    const QStringList only = argc > 2 ? QString::fromLocal8Bit(argv[2]).split(QLatin1Char(',')) : QStringList();
+    const auto wanted = [&](const char* group) { return only.isEmpty() || only.contains(QLatin1String(group)); };
+    const auto measureIf = [&](const char* group, const QString& name, const std::function<void()>& once) {
+        return wanted(group) ? measure(name, seconds, once) : Stats{};
+    };
 
     QTemporaryDir dir;
     const server::DatabaseUrl url = server::DatabaseUrl::parse(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db")));
@@ -312,11 +331,11 @@ int main(int argc, char** argv)
     wire::Array args = smallArgs;
     const wire::Value smallResult = net.Call(QStringLiteral("GetParamComis"), args);
     const Exchange small = exchangeOf(QStringLiteral("GetParamComis"), smallArgs, smallResult, args);
-    const Stats smallCall = measure(QStringLiteral("GetParamComis through the server"), seconds, [&] {
+    const Stats smallCall = measureIf("small", QStringLiteral("GetParamComis through the server"), [&] {
         wire::Array a = smallArgs;
         net.Call(QStringLiteral("GetParamComis"), a);
     });
-    const Stats noMethod = measure(QStringLiteral("  protocol alone (an unknown method)"), seconds, [&] {
+    const Stats noMethod = measureIf("small", QStringLiteral("  protocol alone (an unknown method)"), [&] {
         wire::Array a = smallArgs;
         try {
             net.Call(QStringLiteral("Nada"), a);
@@ -324,12 +343,12 @@ int main(int argc, char** argv)
         }
     });
     server::Methods methods(*db);
-    const Stats smallDirect = measure(QStringLiteral("  the method alone, in this thread"), seconds, [&] {
+    const Stats smallDirect = measureIf("small", QStringLiteral("  the method alone, in this thread"), [&] {
         wire::Array a = smallArgs;
         methods.call(QStringLiteral("GetParamComis"), a);
     });
     echo.setAnswer(small.answer);
-    const Stats smallRaw = measure(QStringLiteral("  raw ping-pong, same bytes"), seconds, [&] { raw.roundTrip(small.request); });
+    const Stats smallRaw = measureIf("small", QStringLiteral("  raw ping-pong, same bytes"), [&] { raw.roundTrip(small.request); });
     {
         // The client's share: TNetConnection against the echo peer, which accepts the opening
         // and then gives the same answer (re-encoded under each call's id, a few microseconds).
@@ -340,7 +359,7 @@ int main(int argc, char** argv)
         toEcho.SetServerName(QStringLiteral("ATE02700.rdmManuDelValor"));
         toEcho.Open();
         echo.setCallAnswer(wire::CallReply{0, smallResult, smallArgs});
-        measure(QStringLiteral("  TNetConnection against the echo peer"), seconds, [&] {
+        measureIf("small", QStringLiteral("  TNetConnection against the echo peer"), [&] {
             wire::Array a = smallArgs;
             toEcho.Call(QStringLiteral("GetParamComis"), a);
         });
@@ -353,12 +372,12 @@ int main(int argc, char** argv)
     const Exchange listExchange = exchangeOf(QStringLiteral("GetDelivery"), listArgs, list, args);
     const size_t rows = list.packet().rows.size();
     std::printf("\nGetDelivery answers %zu rows, %lld bytes\n", rows, static_cast<long long>(listExchange.answer.size()));
-    const Stats listCall = measure(QStringLiteral("GetDelivery through the server"), seconds, [&] {
+    const Stats listCall = measureIf("list", QStringLiteral("GetDelivery through the server"), [&] {
         wire::Array a = listArgs;
         net.Call(QStringLiteral("GetDelivery"), a);
     });
     echo.setAnswer(listExchange.answer);
-    const Stats listRaw = measure(QStringLiteral("  raw ping-pong, same bytes"), seconds, [&] { raw.roundTrip(listExchange.request); });
+    const Stats listRaw = measureIf("list", QStringLiteral("  raw ping-pong, same bytes"), [&] { raw.roundTrip(listExchange.request); });
     QSqlQuery direct(db->sql());
     direct.setForwardOnly(true);
     direct.prepare(QStringLiteral(
@@ -369,7 +388,7 @@ int main(int argc, char** argv)
         "WHERE D.CDFILIAL = :F AND D.CDCIA = :C AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
         "ORDER BY D.NRDELIVERY"));
     std::vector<DeliveryRow> plain;
-    const Stats listSql = measure(QStringLiteral("  the same SQL directly, into plain values"), seconds, [&] {
+    const Stats listSql = measureIf("list", QStringLiteral("  the same SQL directly, into plain values"), [&] {
         direct.bindValue(QStringLiteral(":F"), kBranch);
         direct.bindValue(QStringLiteral(":C"), kAirline);
         direct.bindValue(QStringLiteral(":D1"), server::timestampText(QDateTime(from.date(), QTime(0, 0), Qt::UTC)));
@@ -440,16 +459,16 @@ int main(int argc, char** argv)
     const wire::Value saved = save(firstSave);
     const Exchange saveExchange = exchangeOf(QStringLiteral("SetServicoDel"), sentSave, saved, firstSave);
     std::printf("\n");
-    const Stats saveCall = measure(QStringLiteral("SetServicoDel through the server"), seconds, [&] {
+    const Stats saveCall = measureIf("save", QStringLiteral("SetServicoDel through the server"), [&] {
         wire::Array a = saveArgs();
         save(a);
     });
     echo.setAnswer(saveExchange.answer);
-    const Stats saveRaw = measure(QStringLiteral("  raw ping-pong, same bytes"), seconds, [&] { raw.roundTrip(saveExchange.request); });
+    const Stats saveRaw = measureIf("save", QStringLiteral("  raw ping-pong, same bytes"), [&] { raw.roundTrip(saveExchange.request); });
 
     // Eight clients at once on the small call.
     std::printf("\n");
-    {
+    if (wanted("many")) {
         constexpr int kClients = 8;
         std::atomic<long> calls{0};
         std::atomic<bool> stop{false};
@@ -476,10 +495,14 @@ int main(int argc, char** argv)
                     static_cast<double>(calls.load()) / (static_cast<double>(clock.nsecsElapsed()) / 1e9));
     }
 
-    std::printf("\nratios (p50 latency; lower is better)\n");
-    std::printf("  small call / raw ping-pong        %5.2f   (target <= 2)\n", smallCall.p50us / smallRaw.p50us);
-    std::printf("  GetDelivery / direct SQL          %5.2f   (target <= 2)\n", listCall.p50us / listSql.p50us);
-    std::printf("  GetDelivery / raw ping-pong       %5.2f\n", listCall.p50us / listRaw.p50us);
-    std::printf("  SetServicoDel / raw ping-pong     %5.2f\n", saveCall.p50us / saveRaw.p50us);
+    std::printf("\nratios (lower is better)                 p50 latency   cpu time\n");
+    const auto ratio = [](const char* what, const Stats& a, const Stats& b, const char* target) {
+        if (a.p50us <= 0 || b.p50us <= 0) return;
+        std::printf("  %-36s %8.2f %10.2f   %s\n", what, a.p50us / b.p50us, a.cpuUs / b.cpuUs, target);
+    };
+    ratio("small call / raw ping-pong", smallCall, smallRaw, "(target <= 2)");
+    ratio("GetDelivery / direct SQL", listCall, listSql, "(target <= 2)");
+    ratio("GetDelivery / raw ping-pong", listCall, listRaw, "");
+    ratio("SetServicoDel / raw ping-pong", saveCall, saveRaw, "");
     return 0;
 }

@@ -7,7 +7,13 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <exception>
+
+#include <poll.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -101,8 +107,7 @@ void TNetConnection::openConnection()
     const QDeadlineTimer deadline(connectTimeoutMs_);
     connectSocket(deadline);
 
-    socket_->write(wire::encodeFrame(wire::OpenRequest{serverName_, 1}));
-    socket_->flush();
+    sendFrame(wire::encodeFrame(wire::OpenRequest{serverName_, 1}));
     std::optional<QByteArray> frame;
     switch (waitForFrame(deadline, frame)) {
     case WaitEnd::Frame: break;
@@ -179,6 +184,44 @@ void TNetConnection::connectSocket(QDeadlineTimer deadline)
                                .arg(address(), reason));
 }
 
+void TNetConnection::sendFrame(const QByteArray& frame)
+{
+    qsizetype sent = 0;
+    if (socket_->bytesToWrite() == 0) {
+        // Straight to the socket while nothing waits before it in QTcpSocket's buffer, which
+        // would arm a write notifier and wake the event loop twice for every call.
+        const int fd = static_cast<int>(socket_->socketDescriptor());
+        while (sent < frame.size()) {
+            const ssize_t n = ::send(fd, frame.constData() + sent, static_cast<size_t>(frame.size() - sent),
+                                     MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (n > 0)
+                sent += n;
+            else if (n < 0 && errno == EINTR)
+                continue;
+            else
+                break;  // full, or broken: QTcpSocket takes the rest and finds out which
+        }
+    }
+    if (sent == frame.size()) return;
+    socket_->write(frame.constData() + sent, frame.size() - sent);
+    socket_->flush();
+}
+
+bool TNetConnection::readDirect(QDeadlineTimer deadline)
+{
+    if (socket_->bytesAvailable() > 0 || socket_->state() != QAbstractSocket::ConnectedState) return false;
+    const int fd = static_cast<int>(socket_->socketDescriptor());
+    pollfd wanted{fd, POLLIN, 0};
+    const qint64 remaining = deadline.remainingTime();
+    const int ready = ::poll(&wanted, 1, remaining < 0 ? -1 : static_cast<int>(std::min<qint64>(remaining, INT_MAX)));
+    if (ready <= 0) return ready == 0 || errno == EINTR;  // time is up (the caller sees), or interrupted
+    char buffer[64 * 1024];
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n <= 0) return false;  // the end of the stream or an error: QTcpSocket's to find out
+    reader_.append(QByteArrayView(buffer, n));
+    return true;
+}
+
 std::optional<QByteArray> TNetConnection::takeFrame()
 {
     if (auto frame = reader_.takeFrame()) return frame;
@@ -225,10 +268,20 @@ TNetConnection::WaitEnd TNetConnection::waitForFrame(QDeadlineTimer deadline, st
         waitInEventLoop(deadline, poll);
         if (!self) throw EConnectionError(QStringLiteral("A conexão com o servidor de aplicação foi destruída."));
     } else {
+        // Blocking: straight from the descriptor while QTcpSocket holds nothing unread (a poll
+        // and a read, where its own wait takes a poll, a size query and a read); anything
+        // unusual goes through QTcpSocket, which keeps the connection's state.
         while (!poll()) {
             const qint64 remaining = deadline.remainingTime();
             if (remaining == 0) break;
-            socket_->waitForReadyRead(static_cast<int>(remaining));
+            bool direct = false;
+            try {
+                direct = readDirect(deadline);  // the frame reader refuses a bad header here
+            } catch (...) {
+                failure = std::current_exception();
+                break;
+            }
+            if (!direct) socket_->waitForReadyRead(static_cast<int>(remaining));
         }
     }
 
@@ -249,7 +302,13 @@ bool TNetConnection::isBroken()
     if (!opened_) return false;
     if (socket_->state() != QAbstractSocket::ConnectedState) return true;
     // The server may have closed the connection since the last call (idle time, restart): a
-    // look at the socket without waiting tells.
+    // look at the socket without waiting tells. A peek that finds nothing to read is the
+    // usual answer; anything else (the end of the stream, an error, stray bytes) is left to
+    // QTcpSocket to take in.
+    char probe = 0;
+    const ssize_t peeked = ::recv(static_cast<int>(socket_->socketDescriptor()), &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (peeked < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && socket_->bytesAvailable() == 0)
+        return reader_.buffered() > 0;
     if (socket_->bytesAvailable() == 0) socket_->waitForReadyRead(0);
     if (socket_->state() != QAbstractSocket::ConnectedState) return true;
     // Nothing may arrive between calls; bytes that did leave the stream out of step.
@@ -291,8 +350,7 @@ wire::Value TNetConnection::Call(const QString& method, wire::Array& args)
     if (!opened_ || isBroken()) openConnection();
 
     const qint64 id = nextId_++;
-    socket_->write(wire::encodeFrame(wire::CallRequest{id, method, args}));
-    socket_->flush();
+    sendFrame(wire::encodeFrame(wire::CallRequest{id, method, args}));
 
     std::optional<QByteArray> frame;
     switch (waitForFrame(QDeadlineTimer(readTimeoutMs_), frame)) {

@@ -95,6 +95,10 @@ private:
     QString address() const;
     void openConnection();
     void connectSocket(QDeadlineTimer deadline);
+    void sendFrame(const QByteArray& frame);
+    // Waits for and reads what the server sent, bypassing QTcpSocket; false when it could
+    // not (QTcpSocket must take over).
+    bool readDirect(QDeadlineTimer deadline);
     std::optional<QByteArray> takeFrame();
     enum class WaitEnd { Frame, Timeout, Dropped };
     WaitEnd waitForFrame(QDeadlineTimer deadline, std::optional<QByteArray>& frame);
