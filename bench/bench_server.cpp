@@ -33,6 +33,8 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -61,32 +63,74 @@ double processCpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
+// Samples of one case, gathered in one or several stretches of time.
+class Sampler {
+public:
+    explicit Sampler(QString name) : name_(std::move(name)) { samples_.reserve(200'000); }
+
+    // Runs `once` repeatedly for about `seconds`.
+    void run(double seconds, const std::function<void()>& once)
+    {
+        QElapsedTimer total;
+        total.start();
+        const double cpuStart = processCpuSeconds();
+        const qint64 budget = static_cast<qint64>(seconds * 1e9);
+        do {
+            QElapsedTimer one;
+            one.start();
+            once();
+            samples_.push_back(static_cast<double>(one.nsecsElapsed()) / 1000.0);
+        } while (total.nsecsElapsed() < budget);
+        cpu_ += processCpuSeconds() - cpuStart;
+        elapsed_ += static_cast<double>(total.nsecsElapsed()) / 1e9;
+    }
+
+    Stats report()
+    {
+        std::sort(samples_.begin(), samples_.end());
+        const auto pct = [&](double p) {
+            return samples_[std::min(samples_.size() - 1, static_cast<size_t>(p * static_cast<double>(samples_.size())))];
+        };
+        const double calls = static_cast<double>(samples_.size());
+        Stats s{name_, calls / elapsed_, pct(0.50), pct(0.99), cpu_ * 1e6 / calls};
+        std::printf("%-44s %10.0f calls/s   p50 %9.1f us   p99 %9.1f us   cpu %9.1f us   (%zu calls)\n",
+                    name_.toUtf8().constData(), s.callsPerSecond, s.p50us, s.p99us, s.cpuUs, samples_.size());
+        std::fflush(stdout);
+        return s;
+    }
+
+private:
+    QString name_;
+    std::vector<double> samples_;
+    double cpu_ = 0;
+    double elapsed_ = 0;
+};
+
 // Runs `once` repeatedly for about `seconds` after a short warm-up.
 Stats measure(const QString& name, double seconds, const std::function<void()>& once)
 {
     for (int i = 0; i < 50; ++i) once();
-    std::vector<double> samples;
-    samples.reserve(200'000);
-    QElapsedTimer total;
-    total.start();
-    const double cpuStart = processCpuSeconds();
-    const qint64 budget = static_cast<qint64>(seconds * 1e9);
-    while (total.nsecsElapsed() < budget) {
-        QElapsedTimer one;
-        one.start();
-        once();
-        samples.push_back(static_cast<double>(one.nsecsElapsed()) / 1000.0);
+    Sampler sampler(name);
+    sampler.run(seconds, once);
+    return sampler.report();
+}
+
+// A case and its baseline, taken in turns of a fraction of a second each, so that both see
+// the same load of a shared machine; each gets about `seconds` in all.
+std::pair<Stats, Stats> measurePair(const QString& nameA, const std::function<void()>& a, const QString& nameB,
+                                    const std::function<void()>& b, double seconds)
+{
+    constexpr double kTurn = 0.05;
+    for (int i = 0; i < 20; ++i) {
+        a();
+        b();
     }
-    const double elapsed = static_cast<double>(total.nsecsElapsed()) / 1e9;
-    const double cpu = processCpuSeconds() - cpuStart;
-    std::sort(samples.begin(), samples.end());
-    const auto pct = [&](double p) { return samples[std::min(samples.size() - 1, static_cast<size_t>(p * samples.size()))]; };
-    const double calls = static_cast<double>(samples.size());
-    Stats s{name, calls / elapsed, pct(0.50), pct(0.99), cpu * 1e6 / calls};
-    std::printf("%-44s %10.0f calls/s   p50 %9.1f us   p99 %9.1f us   cpu %9.1f us   (%zu calls)\n",
-                name.toUtf8().constData(), s.callsPerSecond, s.p50us, s.p99us, s.cpuUs, samples.size());
-    std::fflush(stdout);
-    return s;
+    Sampler first(nameA), second(nameB);
+    for (double spent = 0; spent < seconds; spent += kTurn) {
+        first.run(kTurn, a);
+        second.run(kTurn, b);
+    }
+    return {first.report(), second.report()};
 }
 
 void setNoDelay(int fd)
@@ -316,6 +360,7 @@ int main(int argc, char** argv)
         to = dates[999];
     }
 
+    server::Methods methods(*db);  // the methods on this thread's own connection
     InProcessServer appServer(url);
     EchoPeer echo;
     TNetConnection net;
@@ -331,24 +376,28 @@ int main(int argc, char** argv)
     wire::Array args = smallArgs;
     const wire::Value smallResult = net.Call(QStringLiteral("GetParamComis"), args);
     const Exchange small = exchangeOf(QStringLiteral("GetParamComis"), smallArgs, smallResult, args);
-    const Stats smallCall = measureIf("small", QStringLiteral("GetParamComis through the server"), [&] {
+    const auto smallOnce = [&] {
         wire::Array a = smallArgs;
         net.Call(QStringLiteral("GetParamComis"), a);
-    });
-    const Stats noMethod = measureIf("small", QStringLiteral("  protocol alone (an unknown method)"), [&] {
+    };
+    const auto smallRawOnce = [&] { raw.roundTrip(small.request); };
+    echo.setAnswer(small.answer);
+    Stats smallCall, smallRaw;
+    if (wanted("small"))
+        std::tie(smallCall, smallRaw) = measurePair(QStringLiteral("GetParamComis through the server"), smallOnce,
+                                                    QStringLiteral("  raw ping-pong, same bytes (taken in turns)"),
+                                                    smallRawOnce, seconds);
+    measureIf("small", QStringLiteral("  protocol alone (an unknown method)"), [&] {
         wire::Array a = smallArgs;
         try {
             net.Call(QStringLiteral("Nada"), a);
         } catch (const EServerError&) {
         }
     });
-    server::Methods methods(*db);
-    const Stats smallDirect = measureIf("small", QStringLiteral("  the method alone, in this thread"), [&] {
+    measureIf("small", QStringLiteral("  the method alone, in this thread"), [&] {
         wire::Array a = smallArgs;
         methods.call(QStringLiteral("GetParamComis"), a);
     });
-    echo.setAnswer(small.answer);
-    const Stats smallRaw = measureIf("small", QStringLiteral("  raw ping-pong, same bytes"), [&] { raw.roundTrip(small.request); });
     {
         // The client's share: TNetConnection against the echo peer, which accepts the opening
         // and then gives the same answer (re-encoded under each call's id, a few microseconds).
@@ -372,9 +421,15 @@ int main(int argc, char** argv)
     const Exchange listExchange = exchangeOf(QStringLiteral("GetDelivery"), listArgs, list, args);
     const size_t rows = list.packet().rows.size();
     std::printf("\nGetDelivery answers %zu rows, %lld bytes\n", rows, static_cast<long long>(listExchange.answer.size()));
-    const Stats listCall = measureIf("list", QStringLiteral("GetDelivery through the server"), [&] {
+    measureIf("list", QStringLiteral("  the method alone, in this thread"), [&] {
         wire::Array a = listArgs;
-        net.Call(QStringLiteral("GetDelivery"), a);
+        methods.call(QStringLiteral("GetDelivery"), a);
+    });
+    measureIf("list", QStringLiteral("  encoding the answer"), [&] {
+        wire::encodeFrame(wire::CallReply{1, list, listArgs});
+    });
+    measureIf("list", QStringLiteral("  decoding the answer"), [&] {
+        wire::decodeMessage(QByteArrayView(listExchange.answer).sliced(4));
     });
     echo.setAnswer(listExchange.answer);
     const Stats listRaw = measureIf("list", QStringLiteral("  raw ping-pong, same bytes"), [&] { raw.roundTrip(listExchange.request); });
@@ -388,7 +443,7 @@ int main(int argc, char** argv)
         "WHERE D.CDFILIAL = :F AND D.CDCIA = :C AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
         "ORDER BY D.NRDELIVERY"));
     std::vector<DeliveryRow> plain;
-    const Stats listSql = measureIf("list", QStringLiteral("  the same SQL directly, into plain values"), [&] {
+    const auto listSqlOnce = [&] {
         direct.bindValue(QStringLiteral(":F"), kBranch);
         direct.bindValue(QStringLiteral(":C"), kAirline);
         direct.bindValue(QStringLiteral(":D1"), server::timestampText(QDateTime(from.date(), QTime(0, 0), Qt::UTC)));
@@ -420,7 +475,16 @@ int main(int argc, char** argv)
             plain.push_back(std::move(r));
         }
         direct.finish();
-    });
+    };
+    const auto listOnce = [&] {
+        wire::Array a = listArgs;
+        net.Call(QStringLiteral("GetDelivery"), a);
+    };
+    Stats listCall, listSql;
+    if (wanted("list"))
+        std::tie(listCall, listSql) =
+            measurePair(QStringLiteral("GetDelivery through the server"), listOnce,
+                        QStringLiteral("  the same SQL directly, into plain values (in turns)"), listSqlOnce, seconds);
 
     // A save: one service line of one delivery, its quantity going back and forth.
     const wire::DataPacket& deliveries = list.packet();

@@ -21,11 +21,13 @@ QString internalError(const QString& detail)
     return QStringLiteral("Erro interno do servidor: %1").arg(detail);
 }
 
-// Runs the method and encodes its answer; anything that escapes is the caller's to report.
-QByteArray runCall(wire::CallRequest& call, WorkerContext& worker, const wire::Limits& limits)
+// Runs the method and encodes its answer (left in `answer`); anything that escapes is the
+// caller's to report.
+QByteArray runCall(wire::CallRequest& call, WorkerContext& worker, const wire::Limits& limits, wire::Message& answer)
 {
     wire::Value result = worker.methods().call(call.method, call.args);
-    QByteArray frame = wire::encodeFrame(wire::CallReply{call.id, std::move(result), std::move(call.args)});
+    answer = wire::CallReply{call.id, std::move(result), std::move(call.args)};
+    QByteArray frame = wire::encodeFrame(answer);
     // The client would refuse an answer over the frame limit as a broken protocol; say why.
     if (frame.size() - 4 > limits.maxFrameBytes)
         throw ServerFailure(QStringLiteral("A resposta de %1 tem %2 bytes e excede o limite de %3 bytes "
@@ -69,7 +71,7 @@ CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wi
         fail(call->id, QStringLiteral("Método desconhecido: \"%1\".").arg(call->method));
     } else {
         try {
-            out.replyFrame = runCall(*call, worker, limits);
+            out.replyFrame = runCall(*call, worker, limits, out.answer);
         } catch (const ArgumentError& f) {
             fail(call->id, f.Message());
         } catch (const DatabaseBusy& f) {

@@ -13,6 +13,9 @@ class WorkerContext;
 
 struct CallOutcome {
     QByteArray replyFrame;  // the whole frame to send back
+    // What the answer was encoded from. Kept until the frame has been sent: freeing a large
+    // packet takes time the client need not wait for.
+    wire::Message answer;
     QString method;         // empty when the frame was not a readable call
     QString error;          // empty when the call succeeded
     double milliseconds = 0;
