@@ -1,11 +1,21 @@
 #pragma once
 // The server's log: one line per call (time, peer, method, milliseconds, outcome) and one per
-// connection refused or closed by the server. Written from any thread, a whole line at a time.
+// connection refused or closed by the server. Written from any thread, a whole line at a time:
+//
+//   2026-11-05 14:03:22.481 10.0.0.7:51234 GetDelivery 12.5 ms ok
+//   2026-11-05 14:03:22.502 10.0.0.7:51234 SetServicoDel 3.1 ms error: TEXT
+//
+// Line breaks inside texts are written as \n and \r, so a line is always one line. A line is
+// written on every call (it costs about as much as the call's own bookkeeping), straight
+// through to the stream, so that what the log shows is never behind what clients saw.
 
 #include <QString>
 
 #include <cstdio>
+#include <ctime>
 #include <mutex>
+
+class QByteArray;
 
 namespace server::net {
 
@@ -21,10 +31,16 @@ public:
     void note(const QString& text);
 
 private:
-    void write(const QString& line);
+    // Starts `line` with the local time and a blank. Under the lock.
+    void stamp(QByteArray& line);
+    void write(QByteArray& line);
 
     std::FILE* out_;
     std::mutex mutex_;
+    // The date and time to the second of the last line: local-time conversion is done once
+    // a second rather than once a line.
+    std::time_t stampSecond_ = -1;
+    char stampText_[20] = {};
 };
 
 }  // namespace server::net
