@@ -46,8 +46,8 @@ void AppServer::start()
             auto finished = [this, i](quint64) {
                 QMetaObject::invokeMethod(this, [this, i] { onConnectionFinished(i); }, Qt::QueuedConnection);
             };
-            workers_.push_back(std::make_unique<WorkerThread>(i, options_, limits_, log_, suspect_, finished));
-            workers_.back()->startAndWait();
+            workers_.push_back(std::make_unique<Worker>(i, options_, limits_, log_, suspect_, finished));
+            workers_.back()->start();
         }
     } catch (...) {
         stopWorkers();
@@ -85,7 +85,8 @@ void AppServer::onIncoming(qintptr descriptor)
     ++*least;
     ++open_;
     const quint64 id = nextConnectionId_++;
-    workers_[static_cast<std::size_t>(index)]->post([id, descriptor](Worker& w) { w.adopt(id, descriptor); });
+    workers_[static_cast<std::size_t>(index)]->post(
+        [id, descriptor](Worker& w) { w.adopt(id, static_cast<int>(descriptor)); });
 }
 
 void AppServer::onConnectionFinished(int worker)

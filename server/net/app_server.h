@@ -1,8 +1,9 @@
 #pragma once
-// The application server: listens for clients and gives each connection, for its whole
-// life, to one of a fixed set of workers (server/net/worker.h), each a thread with its own
-// event loop and its own database connection; a new connection goes to the worker serving
-// the fewest. Stops on request after finishing the calls under way.
+// The application server: listens for clients (on the thread that owns it, in its Qt event
+// loop) and gives each connection, for its whole life, to one of a fixed set of workers
+// (server/net/worker.h), each a thread with its own loop and its own database connection; a
+// new connection goes to the worker serving the fewest. Stops on request after finishing the
+// calls under way.
 //
 //   server::net::AppServer server(options);
 //   server.start();                       // throws ServerFailure when it cannot serve
@@ -24,7 +25,7 @@
 namespace server::net {
 
 class Listener;
-class WorkerThread;
+class Worker;
 
 class AppServer : public QObject {
     Q_OBJECT
@@ -61,7 +62,7 @@ private:
     wire::Limits limits_;
     CallLog log_;
     std::atomic<int> suspect_{0};
-    std::vector<std::unique_ptr<WorkerThread>> workers_;
+    std::vector<std::unique_ptr<Worker>> workers_;
     std::vector<int> load_;  // open connections per worker
     Listener* listener_;
     quint64 nextConnectionId_ = 1;

@@ -2,105 +2,140 @@
 
 #include "server/net/call_dispatch.h"
 #include "server/net/serve_options.h"
-#include "server/net/worker.h"
 
-#include <QTcpSocket>
+#include <QHostAddress>
 
 #include <cerrno>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace server::net {
 
 namespace {
 
-// What the socket may read ahead of us, and what it may hold unsent before the connection
-// stops taking calls until the client reads its answers.
-constexpr qint64 kReadAheadBytes = 256 * 1024;
-constexpr qint64 kMaxUnsentBytes = 8 * 1024 * 1024;
+// What one read takes from the socket at most.
+constexpr size_t kReadChunk = 64 * 1024;
+// What the connection may hold unsent before it stops taking calls until the client reads
+// its answers.
+constexpr qsizetype kMaxUnsentBytes = 8 * 1024 * 1024;
 // An opening message is a few dozen bytes.
 constexpr qsizetype kMaxOpenBytes = 4096;
 // How long a closing connection may take to flush its last answer and see the client go.
-constexpr int kLingerMs = 3000;
+constexpr std::chrono::milliseconds kLinger{3000};
+
+QString peerOf(int fd)
+{
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return QStringLiteral("?");
+    const QHostAddress host(reinterpret_cast<const sockaddr*>(&address));
+    const quint16 port = address.ss_family == AF_INET6 ? ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port)
+                                                       : ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+    return QStringLiteral("%1:%2").arg(host.toString()).arg(port);
+}
 
 }  // namespace
 
-ClientConnection::ClientConnection(quint64 id, QTcpSocket* socket, Worker& worker)
-    : id_(id),
-      socket_(socket),
-      worker_(worker),
-      peer_(QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort())),
-      reader_(worker.limits())
+ClientConnection::ClientConnection(quint64 id, int descriptor, Worker& worker)
+    : id_(id), fd_(descriptor), worker_(worker), peer_(peerOf(descriptor)), reader_(worker.limits())
 {
-    socket_->setParent(this);
-    socket_->setReadBufferSize(kReadAheadBytes);
     // Answers go out as soon as they are written, not when the next segment would fill.
-    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-
-    idle_.setSingleShot(true);
-    idle_.setTimerType(Qt::CoarseTimer);
-    linger_.setSingleShot(true);
-    linger_.setInterval(kLingerMs);
-
-    connect(socket_, &QTcpSocket::readyRead, this, &ClientConnection::pump);
-    connect(socket_, &QTcpSocket::bytesWritten, this, &ClientConnection::onBytesWritten);
-    connect(socket_, &QTcpSocket::disconnected, this, &ClientConnection::finish);
-    connect(&idle_, &QTimer::timeout, this, &ClientConnection::onIdleCheck);
-    connect(&linger_, &QTimer::timeout, this, &ClientConnection::abortNow);
-    touch();
-    idle_.start(worker_.options().idleTimeout);
-    // Bytes the client sent before this worker took the socket over.
-    if (socket_->bytesAvailable() > 0) pumpLater();
+    const int one = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    lastActivity_ = Clock::now();
+    worker_.checkAt(lastActivity_ + worker_.options().idleTimeout);
 }
 
-ClientConnection::~ClientConnection() = default;
-
-void ClientConnection::touch() { lastActivity_ = std::chrono::steady_clock::now(); }
-
-void ClientConnection::pumpLater()
+ClientConnection::~ClientConnection()
 {
-    if (pumpQueued_) return;
-    pumpQueued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            pumpQueued_ = false;
-            pump();
-        },
-        Qt::QueuedConnection);
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void ClientConnection::onEvents(std::uint32_t events)
+{
+    if (events & EPOLLOUT) flush();
+    if (fd_ >= 0 && (events & (EPOLLIN | EPOLLHUP | EPOLLERR))) {
+        readSome();
+        if (fd_ >= 0 && state_ != State::Closing) pump();
+    }
+}
+
+void ClientConnection::readSome()
+{
+    char buffer[kReadChunk];
+    ssize_t n = -1;
+    do {
+        n = ::recv(fd_, buffer, sizeof buffer, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        if (errno != EAGAIN && errno != EWOULDBLOCK) abortNow();  // reset, or worse
+        return;
+    }
+    if (n == 0) {
+        // The client closed its side: no more calls. After an error answer that is what the
+        // server waits for; otherwise what is unsent still goes out.
+        peerClosed_ = true;
+        if (state_ == State::Closing && (halfCloseWanted_ || unsent_.size() == unsentFrom_)) {
+            finish();
+            return;
+        }
+        closeGracefully();
+        flush();  // fails at once when the client has closed both ways
+        updateWatch();
+        return;
+    }
+    // Closing: the client's input is of no further interest.
+    if (state_ == State::Closing) return;
+    lastActivity_ = Clock::now();
+    try {
+        reader_.append(QByteArrayView(buffer, n));
+    } catch (const wire::WireError& e) {
+        // Oversized framing: nothing after this point can be trusted.
+        refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
+    }
 }
 
 void ClientConnection::pump()
 {
     while (state_ != State::Closing) {
-        if (socket_->bytesToWrite() > kMaxUnsentBytes) return;  // bytesWritten brings us back
-        std::optional<QByteArray> frame;
+        if (unsent_.size() - unsentFrom_ > kMaxUnsentBytes) break;  // the socket's writability brings us back
+        std::optional<QByteArray> frame = std::exchange(next_, std::nullopt);
         try {
-            frame = reader_.takeFrame();
-            if (!frame) {
-                const qint64 available = socket_->bytesAvailable();
-                if (available <= 0) return;
-                reader_.append(socket_->read(available));
-                touch();
-                continue;
-            }
+            if (!frame) frame = reader_.takeFrame();
         } catch (const wire::WireError& e) {
-            // Oversized or unreadable framing: nothing after this point can be trusted.
             refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
             return;
         }
+        if (!frame) break;
         if (state_ == State::Opening) {
             handleOpen(*frame);
             continue;
         }
         runCall(*frame);
-        // One call per turn when more are waiting: the worker's other connections go next.
-        if (state_ != State::Closing && (reader_.buffered() > 0 || socket_->bytesAvailable() > 0)) {
-            pumpLater();
+        if (state_ == State::Closing || fd_ < 0) return;
+        // One call per turn when another is already here: the worker's other connections go
+        // first, and nothing more is read meanwhile.
+        try {
+            next_ = reader_.takeFrame();
+        } catch (const wire::WireError& e) {
+            refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
             return;
         }
+        if (next_) {
+            worker_.giveTurn(*this);
+            break;
+        }
     }
-    // Closing: the client's input is of no further interest.
-    if (socket_->bytesAvailable() > 0) socket_->skip(socket_->bytesAvailable());
+    updateWatch();
+}
+
+void ClientConnection::takeTurn()
+{
+    if (fd_ < 0 || state_ == State::Closing) return;
+    pump();
 }
 
 void ClientConnection::handleOpen(const QByteArray& body)
@@ -145,9 +180,9 @@ void ClientConnection::runCall(const QByteArray& body)
     const CallOutcome outcome = dispatchCall(body, context, worker_.limits());
     context.afterCall();
     // The answer first, the log line after: the client is not kept waiting for the log.
-    const bool gone = socket_->state() != QAbstractSocket::ConnectedState;
     send(outcome.replyFrame);
-    touch();
+    lastActivity_ = Clock::now();
+    const bool gone = fd_ < 0;
     worker_.log().call(peer_, outcome.method, outcome.milliseconds,
                        !gone ? outcome.error
                        : outcome.error.isEmpty()
@@ -158,28 +193,66 @@ void ClientConnection::runCall(const QByteArray& body)
 
 void ClientConnection::send(const QByteArray& frame)
 {
+    if (fd_ < 0 || halfClosed_ || frame.isEmpty()) return;
+    if (unsent_.size() > unsentFrom_) {
+        // Behind what is still waiting, in order.
+        unsent_ = unsent_.sliced(unsentFrom_) + frame;
+        unsentFrom_ = 0;
+        updateWatch();
+        return;
+    }
     qsizetype sent = 0;
-    if (socket_->bytesToWrite() == 0) {
-        // Straight to the socket while nothing of ours waits before it: handing the bytes to
-        // QTcpSocket arms a write notifier and wakes this thread's event loop twice per answer.
-        const int fd = static_cast<int>(socket_->socketDescriptor());
-        while (sent < frame.size()) {
-            const ssize_t n = ::send(fd, frame.constData() + sent, static_cast<size_t>(frame.size() - sent),
-                                     MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (n > 0) {
-                sent += n;
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else {
-                break;  // full, or broken: QTcpSocket takes the rest and finds out which
-            }
+    while (sent < frame.size()) {
+        const ssize_t n = ::send(fd_, frame.constData() + sent, static_cast<size_t>(frame.size() - sent), MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += n;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        } else {
+            abortNow();  // the client has gone
+            return;
         }
     }
     if (sent == frame.size()) return;
-    socket_->write(frame.constData() + sent, frame.size() - sent);
-    // Out now rather than on the next turn of the event loop; what the socket does not take
-    // at once follows as it drains.
-    socket_->flush();
+    // The rest when the socket drains.
+    unsent_ = frame;
+    unsentFrom_ = sent;
+    updateWatch();
+}
+
+void ClientConnection::flush()
+{
+    while (fd_ >= 0 && unsentFrom_ < unsent_.size()) {
+        const ssize_t n = ::send(fd_, unsent_.constData() + unsentFrom_, static_cast<size_t>(unsent_.size() - unsentFrom_),
+                                 MSG_NOSIGNAL);
+        if (n > 0) {
+            unsentFrom_ += n;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            updateWatch();
+            return;
+        } else {
+            abortNow();
+            return;
+        }
+    }
+    if (fd_ < 0) return;
+    unsent_.clear();
+    unsentFrom_ = 0;
+    if (closeWhenFlushed_) {
+        finish();
+        return;
+    }
+    if (halfCloseWanted_ && !halfClosed_) {
+        halfClosed_ = true;
+        ::shutdown(fd_, SHUT_WR);
+    }
+    // Answers drained: take the next call.
+    if (state_ != State::Closing) pump();
+    updateWatch();
 }
 
 void ClientConnection::refuse(const QString& text)
@@ -189,75 +262,91 @@ void ClientConnection::refuse(const QString& text)
     closeAfterError();
 }
 
-void ClientConnection::drain() { closeGracefully(); }
-
 // After a protocol error the client may still be sending the rest of what it meant to send.
 // Closing with unread input would reset the connection and could destroy the error answer
 // before the client reads it, so the server stops sending, discards input until the client
 // closes, and gives up after the linger time.
 void ClientConnection::closeAfterError()
 {
-    if (state_ == State::Closing) return;
+    if (fd_ < 0 || state_ == State::Closing) return;
     state_ = State::Closing;
-    idle_.stop();
-    linger_.start();
+    next_.reset();
     halfCloseWanted_ = true;
-    onBytesWritten();
+    lingerUntil_ = Clock::now() + kLinger;
+    worker_.checkAt(*lingerUntil_);
+    if (unsent_.size() == unsentFrom_) {
+        halfClosed_ = true;
+        ::shutdown(fd_, SHUT_WR);
+    }
+    discardInput_ = true;  // reading on, to see the client go
+    updateWatch();
 }
 
 void ClientConnection::closeGracefully()
 {
-    if (state_ == State::Closing) return;
+    if (fd_ < 0 || state_ == State::Closing) return;
     state_ = State::Closing;
-    idle_.stop();
-    linger_.start();
-    socket_->disconnectFromHost();  // after the unsent answers have gone
-}
-
-void ClientConnection::onBytesWritten()
-{
-    if (halfCloseWanted_ && socket_->bytesToWrite() == 0) {
-        halfCloseWanted_ = false;
-        ::shutdown(static_cast<int>(socket_->socketDescriptor()), SHUT_WR);
-        if (socket_->bytesAvailable() > 0) socket_->skip(socket_->bytesAvailable());
+    next_.reset();
+    if (unsent_.size() == unsentFrom_) {
+        finish();
         return;
     }
-    // Answers drained below the limit: take the next call.
-    if (state_ != State::Closing && socket_->bytesToWrite() <= kMaxUnsentBytes &&
-        (reader_.buffered() > 0 || socket_->bytesAvailable() > 0))
-        pumpLater();
+    // After the unsent answers have gone.
+    closeWhenFlushed_ = true;
+    lingerUntil_ = Clock::now() + kLinger;
+    worker_.checkAt(*lingerUntil_);
+    updateWatch();
 }
 
-void ClientConnection::onIdleCheck()
+void ClientConnection::updateWatch()
 {
-    const auto timeout = worker_.options().idleTimeout;
-    const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - lastActivity_);
-    if (quiet < timeout) {
-        idle_.start(timeout - quiet);
-        return;
+    if (fd_ < 0) return;
+    const bool pending = unsent_.size() > unsentFrom_;
+    bool read = false;
+    if (peerClosed_)
+        read = false;
+    else if (state_ == State::Closing)
+        read = discardInput_;  // until the client closes, after an error answer
+    else
+        read = !next_ && unsent_.size() - unsentFrom_ <= kMaxUnsentBytes;
+    const bool write = pending;
+    if (read == watchRead_ && write == watchWrite_) return;
+    watchRead_ = read;
+    watchWrite_ = write;
+    worker_.watch(*this, read, write);
+}
+
+ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_point now)
+{
+    if (fd_ < 0) return Clock::time_point::max();
+    if (lingerUntil_) {
+        if (now >= *lingerUntil_) {
+            abortNow();
+            return Clock::time_point::max();
+        }
+        return *lingerUntil_;
     }
+    const auto idleTimeout = worker_.options().idleTimeout;
+    if (now - lastActivity_ < idleTimeout) return lastActivity_ + idleTimeout;
     worker_.log().event(peer_, reader_.midFrame() ? QStringLiteral("closed: incomplete message, idle timeout")
                                                   : QStringLiteral("closed: idle timeout"));
-    if (socket_->bytesToWrite() > 0) {
+    if (unsent_.size() > unsentFrom_) {
         abortNow();  // it is not reading its answers either
-        return;
+        return Clock::time_point::max();
     }
     closeGracefully();
+    return lingerUntil_ ? *lingerUntil_ : Clock::time_point::max();
 }
 
-void ClientConnection::abortNow()
-{
-    socket_->abort();
-    finish();
-}
+void ClientConnection::abortNow() { finish(); }
 
 void ClientConnection::finish()
 {
-    if (finished_) return;
-    finished_ = true;
-    idle_.stop();
-    linger_.stop();
-    emit finished(id_);
+    if (fd_ < 0) return;
+    ::close(fd_);  // also takes it out of the worker's epoll set
+    fd_ = -1;
+    next_.reset();
+    worker_.finished(*this);
 }
 
 }  // namespace server::net

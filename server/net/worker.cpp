@@ -2,137 +2,232 @@
 
 #include "server/net/client_connection.h"
 
-#include <QPointer>
-#include <QTcpSocket>
+#include <QString>
 
-#include <vector>
+#include <algorithm>
+#include <cerrno>
+#include <future>
+#include <memory>
 
+#include <fcntl.h>
 #include <pthread.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 namespace server::net {
 
+namespace {
+
+constexpr int kEventsPerWait = 64;
+
+// Milliseconds epoll may wait for `when`, rounded up so that the deadline has passed on waking.
+int waitMs(Worker::Clock::time_point when)
+{
+    if (when == Worker::Clock::time_point::max()) return -1;
+    const auto left = when - Worker::Clock::now();
+    if (left <= Worker::Clock::duration::zero()) return 0;
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+    return static_cast<int>(std::min<std::int64_t>(ms, 60'000));
+}
+
+}  // namespace
+
 Worker::Worker(int index, const ServeOptions& options, const wire::Limits& limits, CallLog& log,
                std::atomic<int>& suspect, std::function<void(quint64)> onFinished)
-    : options_(options),
+    : index_(index),
+      options_(options),
       limits_(limits),
       log_(log),
       context_(options.database, index, suspect),
-      onFinished_(std::move(onFinished))
+      onFinished_(std::move(onFinished)),
+      epoll_(::epoll_create1(EPOLL_CLOEXEC)),
+      wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
+    if (epoll_ < 0 || wake_ < 0)
+        throw ServerFailure(QStringLiteral("Não foi possível criar a tarefa de atendimento %1.").arg(index));
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.ptr = nullptr;  // the wake-up descriptor
+    ::epoll_ctl(epoll_, EPOLL_CTL_ADD, wake_, &event);
 }
 
 Worker::~Worker()
 {
-    // The connections (children) go before the database connection they call on.
-    const QObjectList connections = children();
-    qDeleteAll(connections);
+    stop();
+    ::close(wake_);
+    ::close(epoll_);
 }
 
-void Worker::adopt(quint64 id, qintptr descriptor)
+void Worker::start()
+{
+    auto opened = std::make_shared<std::promise<void>>();
+    std::future<void> ready = opened->get_future();
+    thread_ = std::thread([this, opened] {
+        // Named for ps, top and debuggers.
+        pthread_setname_np(pthread_self(), QStringLiteral("ate-worker-%1").arg(index_).toLatin1().constData());
+        // A database connection belongs to the thread that opened it, so each worker opens its own.
+        try {
+            context_.open();
+        } catch (...) {
+            opened->set_exception(std::current_exception());
+            return;
+        }
+        opened->set_value();
+        run();
+    });
+    try {
+        ready.get();
+    } catch (...) {
+        thread_.join();
+        throw;
+    }
+}
+
+void Worker::post(std::function<void(Worker&)> job)
+{
+    bool first = false;
+    {
+        const std::lock_guard lock(postMutex_);
+        first = posted_.empty();
+        posted_.push_back(std::move(job));
+    }
+    if (first) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(wake_, &one, sizeof one);
+    }
+}
+
+void Worker::stop()
+{
+    if (!thread_.joinable()) return;
+    stopRequested_ = true;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wake_, &one, sizeof one);
+    thread_.join();
+}
+
+void Worker::run()
+{
+    loop();
+    // Connections still open (a second stop request, or the server going away) end here,
+    // and the database connection is closed on the thread that opened it.
+    abortAll();
+    reap();
+    context_.close();
+}
+
+void Worker::loop()
+{
+    epoll_event events[kEventsPerWait];
+    while (!stopRequested_.load(std::memory_order_relaxed)) {
+        const int n = ::epoll_wait(epoll_, events, kEventsPerWait, turns_.empty() ? waitMs(nextCheck_) : 0);
+        if (n < 0 && errno != EINTR) {
+            log_.note(QStringLiteral("worker %1: epoll_wait failed (errno %2)").arg(index_).arg(errno));
+            return;
+        }
+        for (int i = 0; i < n; ++i) {
+            auto* connection = static_cast<ClientConnection*>(events[i].data.ptr);
+            if (!connection)
+                runPosted();
+            else if (!connection->isFinished())
+                connection->onEvents(events[i].events);
+        }
+        runTurns();
+        if (nextCheck_ != Clock::time_point::max() && Clock::now() >= nextCheck_) checkTimes();
+        reap();
+    }
+}
+
+void Worker::runPosted()
+{
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = ::read(wake_, &count, sizeof count);
+    std::vector<std::function<void(Worker&)>> jobs;
+    {
+        const std::lock_guard lock(postMutex_);
+        jobs.swap(posted_);
+    }
+    for (auto& job : jobs) job(*this);
+}
+
+void Worker::runTurns()
+{
+    if (turns_.empty()) return;
+    std::vector<quint64> now;
+    now.swap(turns_);
+    for (const quint64 id : now) {
+        const auto it = connections_.find(id);
+        if (it != connections_.end()) it->second->takeTurn();
+    }
+}
+
+void Worker::checkTimes()
+{
+    const auto now = Clock::now();
+    nextCheck_ = Clock::time_point::max();
+    for (auto& [id, connection] : connections_) nextCheck_ = std::min(nextCheck_, connection->checkTime(now));
+}
+
+void Worker::reap()
+{
+    for (const quint64 id : finished_) {
+        connections_.erase(id);
+        onFinished_(id);
+    }
+    finished_.clear();
+}
+
+void Worker::adopt(quint64 id, int descriptor)
 {
     if (draining_) {
-        ::close(static_cast<int>(descriptor));
+        ::close(descriptor);
         onFinished_(id);
         return;
     }
-    auto* socket = new QTcpSocket();
-    if (!socket->setSocketDescriptor(descriptor)) {
-        log_.event(QStringLiteral("-"), QStringLiteral("refused: ") + socket->errorString());
-        delete socket;
-        ::close(static_cast<int>(descriptor));
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags | O_NONBLOCK) < 0) {
+        ::close(descriptor);
         onFinished_(id);
         return;
     }
-    auto* connection = new ClientConnection(id, socket, *this);
-    connection->setParent(this);
-    connect(connection, &ClientConnection::finished, this, &Worker::onConnectionFinished);
-    connections_.emplace(id, connection);
+    auto connection = std::make_unique<ClientConnection>(id, descriptor, *this);
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.ptr = connection.get();
+    if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, descriptor, &event) != 0) {
+        log_.event(connection->peer(), QStringLiteral("refused: the worker cannot watch the connection"));
+        connection.reset();  // closes the descriptor
+        onFinished_(id);
+        return;
+    }
+    connections_.emplace(id, std::move(connection));
 }
 
-void Worker::onConnectionFinished(quint64 id)
+void Worker::watch(ClientConnection& connection, bool readable, bool writable)
 {
-    const auto it = connections_.find(id);
-    if (it == connections_.end()) return;
-    it->second->deleteLater();
-    connections_.erase(it);
-    onFinished_(id);
+    epoll_event event{};
+    event.events = (readable ? EPOLLIN : 0u) | (writable ? EPOLLOUT : 0u);
+    event.data.ptr = &connection;
+    ::epoll_ctl(epoll_, EPOLL_CTL_MOD, connection.descriptor(), &event);
 }
+
+void Worker::giveTurn(ClientConnection& connection) { turns_.push_back(connection.id()); }
+
+void Worker::checkAt(Clock::time_point when) { nextCheck_ = std::min(nextCheck_, when); }
+
+void Worker::finished(ClientConnection& connection) { finished_.push_back(connection.id()); }
 
 void Worker::drain()
 {
     draining_ = true;
-    std::vector<QPointer<ClientConnection>> open;
-    for (const auto& entry : connections_) open.emplace_back(entry.second);
-    for (const auto& c : open)
-        if (c) c->drain();
+    for (auto& [id, connection] : connections_) connection->drain();
 }
 
 void Worker::abortAll()
 {
     draining_ = true;
-    std::vector<QPointer<ClientConnection>> open;
-    for (const auto& entry : connections_) open.emplace_back(entry.second);
-    for (const auto& c : open)
-        if (c) c->abortNow();
-}
-
-WorkerThread::WorkerThread(int index, const ServeOptions& options, const wire::Limits& limits, CallLog& log,
-                           std::atomic<int>& suspect, std::function<void(quint64)> onFinished)
-    : index_(index),
-      options_(options),
-      limits_(limits),
-      log_(log),
-      suspect_(suspect),
-      onFinished_(std::move(onFinished))
-{
-}
-
-WorkerThread::~WorkerThread() { stop(); }
-
-void WorkerThread::startAndWait()
-{
-    std::future<void> opened = ready_.get_future();
-    start();
-    try {
-        opened.get();
-    } catch (...) {
-        wait();
-        throw;
-    }
-}
-
-void WorkerThread::post(std::function<void(Worker&)> job)
-{
-    Worker* worker = worker_;
-    QMetaObject::invokeMethod(worker, [worker, job = std::move(job)] { job(*worker); }, Qt::QueuedConnection);
-}
-
-void WorkerThread::stop()
-{
-    if (!isRunning()) return;
-    quit();
-    wait();
-}
-
-void WorkerThread::run()
-{
-    // Named for ps, top and debuggers.
-    pthread_setname_np(pthread_self(), QStringLiteral("ate-worker-%1").arg(index_).toLatin1().constData());
-    // A database connection belongs to the thread that opened it, so each worker opens its own.
-    Worker worker(index_, options_, limits_, log_, suspect_, onFinished_);
-    try {
-        worker.context().open();
-    } catch (...) {
-        ready_.set_exception(std::current_exception());
-        return;
-    }
-    worker_ = &worker;
-    ready_.set_value();
-    exec();
-    // Connections still open (a second stop request, or the server going away) end here.
-    worker.abortAll();
-    worker_ = nullptr;
+    for (auto& [id, connection] : connections_) connection->abortNow();
 }
 
 }  // namespace server::net

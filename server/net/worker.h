@@ -1,13 +1,17 @@
 #pragma once
-// A worker: one thread with its own event loop and its own database connection, serving the
-// connections the listener gives it from start to end. Each connection's frames are read,
-// run and answered on this one thread, so a call costs no hand-over between threads; a
-// worker runs one call at a time, and its other connections wait for it.
+// A worker: one thread with its own database connection, serving the connections the
+// listener gives it from start to end. Each connection's frames are read, run and answered on
+// this one thread, so a call costs no hand-over between threads; a worker runs one call at a
+// time, and its other connections wait for it.
 //
-//   WorkerThread thread(index, options, limits, log, suspect, onFinished);
-//   thread.startAndWait();                 // throws when the database cannot be opened
-//   thread.post([](Worker& w) { ... });    // runs on the worker's thread
-//   thread.stop();                         // after the current call; closes what is left
+// The thread runs its own loop on epoll rather than a Qt event loop: a call then costs one
+// wait, one read, the call and one send, and the answer is the last thing the thread does
+// before it waits again.
+//
+//   Worker worker(index, options, limits, log, suspect, onFinished);
+//   worker.start();                        // throws when the database cannot be opened
+//   worker.post([](Worker& w) { ... });    // runs on the worker's thread
+//   worker.stop();                         // after the current call; closes what is left
 
 #include "server/net/call_log.h"
 #include "server/net/serve_options.h"
@@ -15,29 +19,42 @@
 
 #include "framework/wire/codec.h"
 
-#include <QObject>
-#include <QThread>
-
 #include <atomic>
-#include <exception>
+#include <chrono>
 #include <functional>
-#include <future>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace server::net {
 
 class ClientConnection;
 
-class Worker : public QObject {
-    Q_OBJECT
+class Worker {
 public:
+    using Clock = std::chrono::steady_clock;
+
     // `onFinished` is told (on this worker's thread) of every connection that ended.
     Worker(int index, const ServeOptions& options, const wire::Limits& limits, CallLog& log,
            std::atomic<int>& suspect, std::function<void(quint64)> onFinished);
-    ~Worker() override;
+    ~Worker();
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
 
+    // Starts the thread and waits until its database connection is open; throws the failure
+    // to open it (the thread has ended then).
+    void start();
+    // Runs `job` on the worker's thread, after the call under way. Any thread.
+    void post(std::function<void(Worker&)> job);
+    // Ends the loop after the call under way, closes every connection left and waits for the
+    // thread. Any thread but the worker's.
+    void stop();
+
+    // On the worker's thread:
     // Takes over an accepted socket.
-    void adopt(quint64 id, qintptr descriptor);
+    void adopt(quint64 id, int descriptor);
     // The server is stopping: every connection finishes its call, answers it and closes;
     // sockets handed over from now on are closed at once.
     void drain();
@@ -49,44 +66,44 @@ public:
     const wire::Limits& limits() const { return limits_; }
     CallLog& log() { return log_; }
 
-private:
-    void onConnectionFinished(quint64 id);
+    // For the connections (on the worker's thread).
+    // Which readiness of the connection's socket to wait for.
+    void watch(ClientConnection& connection, bool readable, bool writable);
+    // The connection has frames waiting: it takes its next turn after the others.
+    void giveTurn(ClientConnection& connection);
+    // The connection has a deadline then (idle time, linger).
+    void checkAt(Clock::time_point when);
+    // The connection has ended; it is deleted once nothing refers to it any more.
+    void finished(ClientConnection& connection);
 
+private:
+    void run();
+    void loop();
+    void runPosted();
+    void runTurns();
+    void checkTimes();
+    void reap();
+
+    const int index_;
     const ServeOptions& options_;
     const wire::Limits& limits_;
     CallLog& log_;
     WorkerContext context_;
     std::function<void(quint64)> onFinished_;
-    std::unordered_map<quint64, ClientConnection*> connections_;
+
+    int epoll_ = -1;
+    int wake_ = -1;  // eventfd: posted jobs are waiting
+    std::mutex postMutex_;
+    std::vector<std::function<void(Worker&)>> posted_;
+    std::atomic<bool> stopRequested_{false};
     bool draining_ = false;
-};
 
-class WorkerThread : public QThread {
-public:
-    WorkerThread(int index, const ServeOptions& options, const wire::Limits& limits, CallLog& log,
-                 std::atomic<int>& suspect, std::function<void(quint64)> onFinished);
-    ~WorkerThread() override;
+    std::unordered_map<quint64, std::unique_ptr<ClientConnection>> connections_;
+    std::vector<quint64> turns_;     // connections with frames waiting, in order
+    std::vector<quint64> finished_;  // ended, to delete after the current events
+    Clock::time_point nextCheck_ = Clock::time_point::max();
 
-    // Starts the thread and waits until its database connection is open; throws the
-    // failure to open it (the thread has ended then).
-    void startAndWait();
-    // Runs `job` on the worker's thread, after the call under way. Only while running.
-    void post(std::function<void(Worker&)> job);
-    // Ends the event loop after the call under way; every connection left is closed.
-    void stop();
-
-protected:
-    void run() override;
-
-private:
-    int index_;
-    const ServeOptions& options_;
-    const wire::Limits& limits_;
-    CallLog& log_;
-    std::atomic<int>& suspect_;
-    std::function<void(quint64)> onFinished_;
-    std::promise<void> ready_;
-    Worker* worker_ = nullptr;  // lives on the thread, from start to the end of run()
+    std::thread thread_;
 };
 
 }  // namespace server::net

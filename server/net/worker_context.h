@@ -32,13 +32,14 @@ public:
 
     // Opens the connection now (throws when it cannot).
     void open();
+    // Closes it (on the thread that opened it).
+    void close();
     // Around every call.
     void beforeCall();
     void afterCall();
 
 private:
     bool alive();
-    void close();
 
     DatabaseUrl url_;
     int index_;
