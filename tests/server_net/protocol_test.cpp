@@ -295,3 +295,49 @@ TEST_F(ConnectionLimitsTest, TheFrameLimitIsTheConfiguredOne)
 }
 
 }  // namespace
+
+namespace {
+
+// One worker for every connection: they must take turns.
+TEST(OneWorker, AClientSendingManyCallsAtOnceDoesNotHoldUpTheOthers)
+{
+    const auto db = TestDatabase::sqlite();
+    testsupport::initDatabase(db->url(), {});
+    ServerProcess server(db->url(), {QStringLiteral("--threads"), QStringLiteral("1")});
+    RawClient busy(server.port());
+    ASSERT_TRUE(busy.open());
+    RawClient other(server.port());
+    ASSERT_TRUE(other.open());
+
+    // Tens of thousands of calls in one go (a fraction of a second of work), then one call
+    // from the other client, which is answered while the first one's are still being run.
+    constexpr int kCalls = 20'000;
+    QByteArray many;
+    for (int i = 1; i <= kCalls; ++i) many += wire::encodeFrame(paramComis(i, QStringLiteral("0001")));
+    busy.send(many);
+    const auto answer = std::optional(other.call(1, QStringLiteral("Vez"), {}));
+    ASSERT_NE(asError(answer), nullptr);
+    EXPECT_EQ(asError(answer)->id, 1);
+
+    for (int i = 1; i <= kCalls; ++i) {
+        const auto reply = busy.receive();
+        ASSERT_NE(asReply(reply), nullptr) << "call " << i;
+        ASSERT_EQ(asReply(reply)->id, i);
+    }
+    // The log has one line per call in the order they ran.
+    const QStringList lines = server.log().split(QLatin1Char('\n'));
+    int before = 0;
+    bool found = false;
+    for (const QString& line : lines) {
+        if (line.contains(QLatin1String(" Vez "))) {
+            found = true;
+            break;
+        }
+        if (line.contains(QLatin1String(" GetParamComis "))) ++before;
+    }
+    ASSERT_TRUE(found);
+    EXPECT_LT(before, kCalls);
+    EXPECT_EQ(server.stop(), 0);
+}
+
+}  // namespace
