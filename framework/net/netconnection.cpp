@@ -17,26 +17,32 @@
 
 namespace {
 
-// Marks the connection busy for the length of one call or opening.
+// Marks the connection busy for the length of one call (the method's name) or opening
+// (no name). The text that says so is made only when a refusal needs it.
 class BusyScope {
 public:
-    BusyScope(bool& busy, QString& current, const QString& what) : busy_(busy), current_(current)
+    BusyScope(bool& busy, std::optional<QString>& current, std::optional<QString> what) : busy_(busy), current_(current)
     {
         busy_ = true;
-        current_ = what;
+        current_ = std::move(what);
     }
     ~BusyScope()
     {
         busy_ = false;
-        current_.clear();
+        current_.reset();
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
     bool& busy_;
-    QString& current_;
+    std::optional<QString>& current_;
 };
+
+QString describeWork(const std::optional<QString>& call)
+{
+    return call ? QStringLiteral("a chamada de %1").arg(*call) : QStringLiteral("a abertura da conexão");
+}
 
 QString seconds(int ms)
 {
@@ -87,8 +93,8 @@ void TNetConnection::Open()
     if (Connected()) return;
     if (busy_)
         throw EConnectionError(QStringLiteral("A conexão com o servidor de aplicação está ocupada com %1.")
-                                   .arg(currentWork_));
-    BusyScope scope(busy_, currentWork_, QStringLiteral("a abertura da conexão"));
+                                   .arg(describeWork(currentCall_)));
+    BusyScope scope(busy_, currentCall_, std::nullopt);
     closedWhileWaiting_ = false;
     openConnection();
 }
@@ -342,8 +348,8 @@ wire::Value TNetConnection::Call(const QString& method, wire::Array& args)
     if (busy_)
         throw EConnectionError(QStringLiteral("A chamada de %1 ao servidor de aplicação foi recusada: %2 "
                                               "ainda não terminou.")
-                                   .arg(method, currentWork_));
-    BusyScope scope(busy_, currentWork_, QStringLiteral("a chamada de %1").arg(method));
+                                   .arg(method, describeWork(currentCall_)));
+    BusyScope scope(busy_, currentCall_, method);
     closedWhileWaiting_ = false;
 
     // Reconnect once when the connection broke since the last call; nothing was sent on it.

@@ -119,7 +119,7 @@ private:
     wire::FrameReader reader_;
     bool opened_ = false;
     bool busy_ = false;
-    QString currentWork_;  // what keeps the connection busy, for the refusal text
+    std::optional<QString> currentCall_;  // the method of the call under way; none while opening
     bool closedWhileWaiting_ = false;
     qint64 nextId_ = 1;
 };
