@@ -33,7 +33,6 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -115,22 +114,20 @@ Stats measure(const QString& name, double seconds, const std::function<void()>& 
     return sampler.report();
 }
 
-// A case and its baseline, taken in turns of a fraction of a second each, so that both see
-// the same load of a shared machine; each gets about `seconds` in all.
-std::pair<Stats, Stats> measurePair(const QString& nameA, const std::function<void()>& a, const QString& nameB,
-                                    const std::function<void()>& b, double seconds)
+// Cases taken in turns of a fraction of a second each, so that all see the same load of a
+// shared machine; each gets about `seconds` in all.
+std::vector<Stats> measureInTurns(const std::vector<std::pair<QString, std::function<void()>>>& cases, double seconds)
 {
     constexpr double kTurn = 0.05;
-    for (int i = 0; i < 20; ++i) {
-        a();
-        b();
-    }
-    Sampler first(nameA), second(nameB);
-    for (double spent = 0; spent < seconds; spent += kTurn) {
-        first.run(kTurn, a);
-        second.run(kTurn, b);
-    }
-    return {first.report(), second.report()};
+    for (int i = 0; i < 20; ++i)
+        for (const auto& c : cases) c.second();
+    std::vector<Sampler> samplers;
+    for (const auto& c : cases) samplers.emplace_back(c.first);
+    for (double spent = 0; spent < seconds; spent += kTurn)
+        for (std::size_t i = 0; i < cases.size(); ++i) samplers[i].run(kTurn, cases[i].second);
+    std::vector<Stats> stats;
+    for (auto& s : samplers) stats.push_back(s.report());
+    return stats;
 }
 
 void setNoDelay(int fd)
@@ -383,10 +380,13 @@ int main(int argc, char** argv)
     const auto smallRawOnce = [&] { raw.roundTrip(small.request); };
     echo.setAnswer(small.answer);
     Stats smallCall, smallRaw;
-    if (wanted("small"))
-        std::tie(smallCall, smallRaw) = measurePair(QStringLiteral("GetParamComis through the server"), smallOnce,
-                                                    QStringLiteral("  raw ping-pong, same bytes (taken in turns)"),
-                                                    smallRawOnce, seconds);
+    if (wanted("small")) {
+        const auto s = measureInTurns({{QStringLiteral("GetParamComis through the server"), smallOnce},
+                                       {QStringLiteral("  raw ping-pong, same bytes (in turns)"), smallRawOnce}},
+                                      seconds);
+        smallCall = s[0];
+        smallRaw = s[1];
+    }
     measureIf("small", QStringLiteral("  protocol alone (an unknown method)"), [&] {
         wire::Array a = smallArgs;
         try {
@@ -421,10 +421,10 @@ int main(int argc, char** argv)
     const Exchange listExchange = exchangeOf(QStringLiteral("GetDelivery"), listArgs, list, args);
     const size_t rows = list.packet().rows.size();
     std::printf("\nGetDelivery answers %zu rows, %lld bytes\n", rows, static_cast<long long>(listExchange.answer.size()));
-    measureIf("list", QStringLiteral("  the method alone, in this thread"), [&] {
+    const auto listMethodOnce = [&] {
         wire::Array a = listArgs;
         methods.call(QStringLiteral("GetDelivery"), a);
-    });
+    };
     measureIf("list", QStringLiteral("  encoding the answer"), [&] {
         wire::encodeFrame(wire::CallReply{1, list, listArgs});
     });
@@ -481,10 +481,15 @@ int main(int argc, char** argv)
         net.Call(QStringLiteral("GetDelivery"), a);
     };
     Stats listCall, listSql;
-    if (wanted("list"))
-        std::tie(listCall, listSql) =
-            measurePair(QStringLiteral("GetDelivery through the server"), listOnce,
-                        QStringLiteral("  the same SQL directly, into plain values (in turns)"), listSqlOnce, seconds);
+    if (wanted("list")) {
+        const auto s = measureInTurns(
+            {{QStringLiteral("GetDelivery through the server"), listOnce},
+             {QStringLiteral("  the same SQL directly, into plain values (in turns)"), listSqlOnce},
+             {QStringLiteral("  the method alone, in this thread (in turns)"), listMethodOnce}},
+            seconds);
+        listCall = s[0];
+        listSql = s[1];
+    }
 
     // A save: one service line of one delivery, its quantity going back and forth.
     const wire::DataPacket& deliveries = list.packet();
