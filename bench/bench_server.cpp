@@ -489,6 +489,8 @@ int main(int argc, char** argv)
             seconds);
         listCall = s[0];
         listSql = s[1];
+        // The baseline read exactly the rows the server answered with.
+        if (plain.size() != rows) throw std::runtime_error("the direct SQL read another number of rows");
     }
 
     // A save: one service line of one delivery, its quantity going back and forth.
