@@ -1,9 +1,11 @@
 #include "server/database.h"
 
 #include "server/sql.h"
+#include "server/sqlite_statements.h"
 #include "server/statement_cache.h"
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -20,6 +22,7 @@ struct Database::Impl {
     QString name;
     QSqlDatabase db;
     std::unique_ptr<StatementCache> statements;
+    std::unique_ptr<SqliteStatements> sqliteStatements;
 };
 
 Database::Database() : d_(std::make_unique<Impl>()) {}
@@ -27,7 +30,8 @@ Database::Database() : d_(std::make_unique<Impl>()) {}
 Database::~Database()
 {
     const QString name = d_->name;
-    d_->statements.reset();  // prepared statements go before their connection
+    d_->sqliteStatements.reset();  // prepared statements go before their connection
+    d_->statements.reset();
     d_->db.close();
     d_->db = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);
@@ -35,6 +39,18 @@ Database::~Database()
 
 QSqlDatabase& Database::sql() { return d_->db; }
 StatementCache& Database::statements() { return *d_->statements; }
+
+SqliteStatements* Database::sqliteStatements()
+{
+    if (d_->sqliteStatements) return d_->sqliteStatements.get();
+    if (engine() != DatabaseUrl::Engine::SQLite) return nullptr;
+    const QVariant handle = d_->db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    if (connection == nullptr) return nullptr;
+    d_->sqliteStatements = std::make_unique<SqliteStatements>(connection);
+    return d_->sqliteStatements.get();
+}
 const DatabaseUrl& Database::url() const { return d_->url; }
 DatabaseUrl::Engine Database::engine() const { return d_->url.engine; }
 

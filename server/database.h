@@ -13,6 +13,7 @@ class QSqlDatabase;
 namespace server {
 
 class StatementCache;
+class SqliteStatements;
 
 // A failure of the server that is reported to the caller with this Portuguese text.
 class ServerFailure : public Exception {
@@ -61,6 +62,9 @@ public:
     QSqlDatabase& sql();
     // The statements prepared on this connection (see Sql), kept until it closes.
     StatementCache& statements();
+    // SQLite: the sqlite3 library's statements of this connection (see PacketQuery);
+    // nullptr on PostgreSQL.
+    SqliteStatements* sqliteStatements();
     const DatabaseUrl& url() const;
     DatabaseUrl::Engine engine() const;
     bool tableExists(const QString& name);

@@ -1,8 +1,7 @@
 #include "server/delivery_queries.h"
 
-#include "server/packet_builder.h"
+#include "server/packet_query.h"
 #include "server/record_layouts.h"
-#include "server/sql.h"
 
 namespace server {
 
@@ -10,7 +9,7 @@ wire::DataPacket deliveriesPacket(Database& db, const QString& branch, const QSt
                                   const QDateTime& to)
 {
     // Half-open on the day after the end: every moment of the last day is in.
-    Sql q(db, QStringLiteral(
+    PacketQuery q(db, QStringLiteral(
                   "SELECT 'N', D.CDFILIAL, D.CDCIA, C.NMCIA, D.NRDELIVERY, D.NRVOO, D.CDTRECHO, D.NRDELIVERYFA, "
                   "D.DTHRPLAVOOPV, D.VRTOTDESC, D.VRTXAERO, D.IDSITDEL, D.NUMERO, D.VRPETXAERO, D.IDTIPNACDEL, "
                   "D.VRTOTDELIV, D.CDLOCAFATCIA, D.CDLOCALDELIV, D.VRBACATX, D.NRMAXSERVDEL "
@@ -20,13 +19,12 @@ wire::DataPacket deliveriesPacket(Database& db, const QString& branch, const QSt
     q.bind(QStringLiteral(":F"), branch).bind(QStringLiteral(":C"), airline);
     q.bindTimestamp(QStringLiteral(":D1"), QDateTime(from.date(), QTime(0, 0), Qt::UTC));
     q.bindTimestamp(QStringLiteral(":D2"), QDateTime(to.date().addDays(1), QTime(0, 0), Qt::UTC));
-    q.exec();
-    return packetFromQuery(layout::delivery(), q);
+    return q.packet(layout::delivery());
 }
 
 wire::DataPacket servicesPacket(Database& db, const QString& branch, qint64 delivery)
 {
-    Sql q(db, QStringLiteral(
+    PacketQuery q(db, QStringLiteral(
                   "SELECT S.CDARVSERV, S.DSSERVICO, S.SGUNIDADE, CL.SGCLASSE, S.IDCICLO, SD.QTSERFATSP, "
                   "SD.QTSESBYUTSP, SD.QTSESBYNUTSP, SD.VRPRURESESP, SD.VRPRUDOLSESP, SD.PRECOSBYUT, SD.PRECOSBYNUT, "
                   "SD.VRTOTSERVR, SD.VRTOTSERVD, D.CDFILIAL, D.CDCIA, D.NRVOO, D.CDTRECHO, D.DTHRPLAVOOPV, "
@@ -43,8 +41,7 @@ wire::DataPacket servicesPacket(Database& db, const QString& branch, qint64 deli
                   "WHERE SD.NRDELIVERY = :N AND D.CDFILIAL = :F "
                   "ORDER BY SD.NRITEMPLANSP"));
     q.bind(QStringLiteral(":N"), delivery).bind(QStringLiteral(":F"), branch);
-    q.exec();
-    return packetFromQuery(layout::service(), q);
+    return q.packet(layout::service());
 }
 
 }  // namespace server

@@ -1,9 +1,8 @@
 #include "server/code_fit.h"
 #include "server/method_args.h"
 #include "server/method_impl.h"
-#include "server/packet_builder.h"
+#include "server/packet_query.h"
 #include "server/record_layouts.h"
-#include "server/sql.h"
 
 namespace server::method {
 
@@ -17,18 +16,16 @@ wire::Value getLocalEmissDel(Database& db, wire::Array& args)
     const bool all = a.text(2, "todos").trimmed() == QLatin1String("T");
 
     if (all) {
-        Sql q(db, QStringLiteral("SELECT CDLOCALDELIV, NMLOCALDELIV FROM LOCALEMISS WHERE CDFILIAL = :F "
-                                 "ORDER BY CDLOCALDELIV"));
+        PacketQuery q(db, QStringLiteral("SELECT CDLOCALDELIV, NMLOCALDELIV FROM LOCALEMISS WHERE CDFILIAL = :F "
+                                         "ORDER BY CDLOCALDELIV"));
         q.bind(QStringLiteral(":F"), branch);
-        q.exec();
-        return packetFromQuery(layout::emissionPlace(), q);
+        return q.packet(layout::emissionPlace());
     }
     if (code.isEmpty()) return wire::DataPacket{layout::emissionPlace(), {}};
-    Sql q(db, QStringLiteral("SELECT CDLOCALDELIV, NMLOCALDELIV FROM LOCALEMISS WHERE CDFILIAL = :F "
-                             "AND CDLOCALDELIV = :L"));
+    PacketQuery q(db, QStringLiteral("SELECT CDLOCALDELIV, NMLOCALDELIV FROM LOCALEMISS WHERE CDFILIAL = :F "
+                                     "AND CDLOCALDELIV = :L"));
     q.bind(QStringLiteral(":F"), branch).bind(QStringLiteral(":L"), fitCode(code, 4));
-    q.exec();
-    return packetFromQuery(layout::emissionPlace(), q);
+    return q.packet(layout::emissionPlace());
 }
 
 }  // namespace server::method

@@ -1,8 +1,7 @@
 #include "server/method_args.h"
 #include "server/method_impl.h"
-#include "server/packet_builder.h"
+#include "server/packet_query.h"
 #include "server/record_layouts.h"
-#include "server/sql.h"
 
 namespace server::method {
 
@@ -12,14 +11,13 @@ wire::Value getParamComis(Database& db, wire::Array& args)
 {
     const MethodArgs a(QStringLiteral("GetParamComis"), args, 1);
     const QString branch = branchCode(a.text(0, "filial"));
-    Sql q(db, QStringLiteral("SELECT COALESCE(P.IDUTDELVALO, 'N'), "
+    PacketQuery q(db, QStringLiteral("SELECT COALESCE(P.IDUTDELVALO, 'N'), "
                              "COALESCE((SELECT G.IDALTERDELIV FROM PARAMGERAL G WHERE G.CDPARAMGERAL = 1), 'S'), "
                              "COALESCE(P.IDINTATEPCP, 'N') "
                              "FROM FILIAL F LEFT JOIN PARAMCOMIS P ON P.CDFILIAL = F.CDFILIAL "
                              "WHERE F.CDFILIAL = :F"));
     q.bind(QStringLiteral(":F"), branch);
-    q.exec();
-    return packetFromQuery(layout::branchParams(), q);
+    return q.packet(layout::branchParams());
 }
 
 }  // namespace server::method

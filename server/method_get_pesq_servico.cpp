@@ -1,9 +1,8 @@
 #include "server/code_fit.h"
 #include "server/method_args.h"
 #include "server/method_impl.h"
-#include "server/packet_builder.h"
+#include "server/packet_query.h"
 #include "server/record_layouts.h"
-#include "server/sql.h"
 
 namespace server::method {
 
@@ -24,7 +23,7 @@ wire::Value getPesqServico(Database& db, wire::Array& args)
     const QString code = a.text(3, "código do serviço");
     const QString kind = a.text(4, "tipo da delivery").trimmed();
 
-    Sql q(db, QStringLiteral("SELECT S.CDARVSERV, S.CDSERVICO, S.DSSERVICO, S.SGUNIDADE, S.IDSERVICO, S.IDSERVESP, "
+    PacketQuery q(db, QStringLiteral("SELECT S.CDARVSERV, S.CDSERVICO, S.DSSERVICO, S.SGUNIDADE, S.IDSERVICO, S.IDSERVESP, "
                              "S.VRPESOSE, S.IDFATSE, S.IDTIPMANUAL, CL.SGCLASSE, S.IDCICLO "
                              "FROM SERVCIA SC JOIN SERVICO S ON S.CDSERVICO = SC.CDSERVICO "
                              "LEFT JOIN CLASSE CL ON CL.CDCLASSE = S.CDCLASSE "
@@ -35,8 +34,7 @@ wire::Value getPesqServico(Database& db, wire::Array& args)
                              "ORDER BY S.CDARVSERV"));
     q.bind(QStringLiteral(":F"), branch).bind(QStringLiteral(":C"), airline);
     q.bind(QStringLiteral(":K"), kind).bind(QStringLiteral(":K2"), kind).bind(QStringLiteral(":N"), delivery);
-    q.exec();
-    wire::DataPacket packet = packetFromQuery(layout::serviceSearch(), q);
+    wire::DataPacket packet = q.packet(layout::serviceSearch());
     if (code.trimmed().isEmpty()) return packet;
 
     const QString wanted = fitCode(code, kServiceCodeWidth);
