@@ -111,8 +111,10 @@ void Worker::run()
 {
     loop();
     // Connections still open (a second stop request, or the server going away) end here,
-    // and the database connection is closed on the thread that opened it.
+    // sockets handed over but not yet taken are closed, and the database connection is
+    // closed on the thread that opened it.
     abortAll();
+    runPosted();
     reap();
     context_.close();
 }
