@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 using testsupport::ServerProcess;
 using testsupport::TestDatabase;
 
@@ -65,6 +68,38 @@ TEST(ServerShutdown, TerminationFinishesTheCallUnderWayThenExits)
     EXPECT_EQ(reply->id, 1);
     EXPECT_TRUE(busy.waitClosed());
     EXPECT_EQ(server.waitForExit(), 0) << server.log().toStdString();
+}
+
+TEST(ServerShutdown, ASecondTerminationClosesEverythingWithoutWaitingForTheClients)
+{
+    const auto db = TestDatabase::sqlite();
+    testsupport::initDatabase(db->url(), {});
+    ServerProcess server(db->url());
+    RawClient busy(server.port());
+    ASSERT_TRUE(busy.open());
+    std::vector<std::unique_ptr<RawClient>> idle;
+    for (int i = 0; i < 12; ++i) {
+        idle.push_back(std::make_unique<RawClient>(server.port()));
+        ASSERT_TRUE(idle.back()->open());
+    }
+
+    testsupport::WriteLock lock(*db);
+    const QDateTime day = wire::makeDateTime(2026, 11, 1);
+    busy.send(wire::CallRequest{1, QStringLiteral("SetCancelDel"),
+                                {markedDelivery(1), QString("0001"), QString("AB"), day, day}});
+    QThread::msleep(500);  // the call waits for the lock (up to 5 s)
+    QElapsedTimer clock;
+    clock.start();
+    server.terminate();
+    QThread::msleep(200);
+    server.terminate();
+    // Every connection is closed and the process ends, the lock still held: the call under way
+    // ends with its wait, not with its client.
+    for (auto& c : idle) EXPECT_TRUE(c->waitClosed(10'000));
+    EXPECT_EQ(server.waitForExit(), 0) << server.log().toStdString();
+    EXPECT_LT(clock.elapsed(), 10'000);
+    EXPECT_TRUE(busy.waitClosed(1000));
+    EXPECT_TRUE(server.log().contains(QStringLiteral("stopping now"))) << server.log().toStdString();
 }
 
 TEST(ServerShutdown, TerminationWithNothingUnderWayExitsAtOnce)
