@@ -40,6 +40,21 @@ int bindValue(sqlite3_stmt* statement, int index, const QVariant& value)
     }
 }
 
+// The position of a placeholder (":NAME", plain ASCII in our texts); 0 when the text has none.
+int parameterIndex(sqlite3_stmt* statement, const QString& placeholder)
+{
+    char name[64];
+    if (placeholder.size() >= static_cast<qsizetype>(sizeof name))
+        return sqlite3_bind_parameter_index(statement, placeholder.toUtf8().constData());
+    for (qsizetype i = 0; i < placeholder.size(); ++i) {
+        const char16_t c = placeholder[i].unicode();
+        if (c >= 0x80) return sqlite3_bind_parameter_index(statement, placeholder.toUtf8().constData());
+        name[i] = static_cast<char>(c);
+    }
+    name[placeholder.size()] = '\0';
+    return sqlite3_bind_parameter_index(statement, name);
+}
+
 QStringView textOf(sqlite3_stmt* statement, int column)
 {
     const auto* data = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
@@ -120,7 +135,7 @@ wire::DataPacket PacketQuery::packet(const std::vector<wire::FieldDef>& fields)
     const SqliteStatements::Lease lease = statements->take(text_);
     sqlite3_stmt* statement = lease.statement();
     for (const auto& [placeholder, value] : binds_) {
-        const int index = sqlite3_bind_parameter_index(statement, placeholder.toUtf8().constData());
+        const int index = parameterIndex(statement, placeholder);
         if (index == 0) continue;  // as Qt does with a name the text does not hold
         const int rc = bindValue(statement, index, value);
         if (rc != SQLITE_OK) sqliteFailure(statements->handle(), rc, text_);
