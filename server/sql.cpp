@@ -118,6 +118,16 @@ void putDigits(char16_t* out, int value, int digits)
     }
 }
 
+// "yyyy-MM-dd" into out[0, 10).
+void putDate(char16_t* out, QDate date)
+{
+    putDigits(out, date.year(), 4);
+    out[4] = u'-';
+    putDigits(out + 5, date.month(), 2);
+    out[7] = u'-';
+    putDigits(out + 8, date.day(), 2);
+}
+
 // The number written in text[at, at + count) in decimal digits, -1 when any is not a digit.
 int digitsAt(QStringView text, qsizetype at, qsizetype count)
 {
@@ -142,11 +152,7 @@ QString timestampText(const QDateTime& dt)
         return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
     QString text(23, Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    putDigits(out, d.year(), 4);
-    out[4] = u'-';
-    putDigits(out + 5, d.month(), 2);
-    out[7] = u'-';
-    putDigits(out + 8, d.day(), 2);
+    putDate(out, d);
     out[10] = u' ';
     putDigits(out + 11, t.hour(), 2);
     out[13] = u':';
@@ -162,12 +168,7 @@ QString dateText(QDate date)
 {
     if (!date.isValid() || date.year() < 1 || date.year() > 9999) return date.toString(QStringLiteral("yyyy-MM-dd"));
     QString text(10, Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    putDigits(out, date.year(), 4);
-    out[4] = u'-';
-    putDigits(out + 5, date.month(), 2);
-    out[7] = u'-';
-    putDigits(out + 8, date.day(), 2);
+    putDate(reinterpret_cast<char16_t*>(text.data()), date);
     return text;
 }
 

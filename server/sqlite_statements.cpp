@@ -8,7 +8,7 @@
 
 namespace server {
 
-SqliteStatements::SqliteStatements(sqlite3* handle, std::size_t capacity) : handle_(handle), capacity_(capacity) {}
+SqliteStatements::SqliteStatements(sqlite3* handle, std::size_t capacity) : handle_(handle), slots_(capacity) {}
 
 SqliteStatements::~SqliteStatements()
 {
@@ -18,14 +18,10 @@ SqliteStatements::~SqliteStatements()
 SqliteStatements::Lease SqliteStatements::take(const QString& text)
 {
     Lease lease;
-    for (auto& slot : slots_) {
-        if (!slot->inUse && slot->text == text) {
-            slot->inUse = true;
-            slot->lastUse = ++clock_;
-            lease.slot_ = slot.get();
-            lease.statement_ = slot->statement;
-            return lease;
-        }
+    if (Slot* slot = slots_.lend(text)) {
+        lease.slot_ = slot;
+        lease.statement_ = slot->statement;
+        return lease;
     }
     sqlite3_stmt* statement = nullptr;
     const int rc = sqlite3_prepare16_v3(handle_, text.utf16(), static_cast<int>(text.size() * 2), SQLITE_PREPARE_PERSISTENT,
@@ -38,25 +34,15 @@ SqliteStatements::Lease SqliteStatements::take(const QString& text)
         throw ServerFailure(QStringLiteral("Falha no banco de dados (preparar): %1")
                                 .arg(QString::fromUtf8(sqlite3_errmsg(handle_))));
     }
-    Slot* slot = nullptr;
-    if (slots_.size() < capacity_) {
-        slots_.push_back(std::make_unique<Slot>());
-        slot = slots_.back().get();
-    } else {
-        for (auto& s : slots_)
-            if (!s->inUse && (!slot || s->lastUse < slot->lastUse)) slot = s.get();
-        if (slot) sqlite3_finalize(slot->statement);
-    }
+    Slot* slot = slots_.place();
     if (!slot) {
         // Every statement is on loan (deeply nested reads): this one is used once and dropped.
         lease.statement_ = statement;
         return lease;
     }
-    slot->text = text;
+    sqlite3_finalize(slot->statement);  // the one it held, if any
     slot->statement = statement;
-    slot->inUse = true;
-    slot->lastUse = ++clock_;
-    lease.slot_ = slot;
+    lease.slot_ = slots_.hold(*slot, text);
     lease.statement_ = statement;
     return lease;
 }

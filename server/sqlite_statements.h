@@ -4,11 +4,11 @@
 // a time, a second statement for a text in use, the least recently used dropped when full.
 // The hot reads step these directly (server/packet_query.h).
 
+#include "server/statement_slots.h"
+
 #include <QString>
 
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -32,18 +32,13 @@ public:
     std::uint64_t prepared() const { return prepared_; }
 
 private:
-    struct Slot {
-        QString text;
+    struct Slot : StatementSlotBase {
         sqlite3_stmt* statement = nullptr;
-        bool inUse = false;
-        std::uint64_t lastUse = 0;
     };
     static void giveBack(Slot* slot);
 
     sqlite3* handle_;
-    std::size_t capacity_;
-    std::vector<std::unique_ptr<Slot>> slots_;
-    std::uint64_t clock_ = 0;
+    StatementSlots<Slot> slots_;
     std::uint64_t prepared_ = 0;
 };
 

@@ -8,7 +8,7 @@
 namespace server {
 
 StatementCache::StatementCache(QSqlDatabase& db, bool forwardOnly, std::size_t capacity)
-    : db_(db), forwardOnly_(forwardOnly), capacity_(capacity)
+    : db_(db), forwardOnly_(forwardOnly), slots_(capacity)
 {
 }
 
@@ -22,26 +22,14 @@ void StatementCache::clear()
     slots_.clear();
 }
 
-StatementCache::Slot* StatementCache::evictable()
-{
-    Slot* oldest = nullptr;
-    for (auto& slot : slots_)
-        if (!slot->inUse && (!oldest || slot->lastUse < oldest->lastUse)) oldest = slot.get();
-    return oldest;
-}
-
 StatementCache::Lease StatementCache::take(const QString& text, QSqlError& failure)
 {
     Lease lease;
     lease.cache_ = this;
-    for (auto& slot : slots_) {
-        if (!slot->inUse && slot->text == text) {
-            slot->inUse = true;
-            slot->lastUse = ++clock_;
-            lease.slot_ = slot.get();
-            lease.query_ = &slot->query;
-            return lease;
-        }
+    if (Slot* slot = slots_.lend(text)) {
+        lease.slot_ = slot;
+        lease.query_ = &slot->query;
+        return lease;
     }
 
     QSqlQuery query(db_);
@@ -52,24 +40,15 @@ StatementCache::Lease StatementCache::take(const QString& text, QSqlError& failu
         lease.cache_ = nullptr;
         return lease;
     }
-    Slot* slot = nullptr;
-    if (slots_.size() < capacity_) {
-        slots_.push_back(std::make_unique<Slot>());
-        slot = slots_.back().get();
-    } else {
-        slot = evictable();
-    }
+    Slot* slot = slots_.place();
     if (!slot) {
         // Every statement is on loan (deeply nested reads): this one is used once and dropped.
         lease.own_ = std::make_unique<QSqlQuery>(std::move(query));
         lease.query_ = lease.own_.get();
         return lease;
     }
-    slot->text = text;
     slot->query = std::move(query);
-    slot->inUse = true;
-    slot->lastUse = ++clock_;
-    lease.slot_ = slot;
+    lease.slot_ = slots_.hold(*slot, text);
     lease.query_ = &slot->query;
     return lease;
 }

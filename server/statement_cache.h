@@ -8,6 +8,8 @@
 // again inside it gets a second statement. The cache keeps a bounded number; when full, the
 // statement unused for longest goes.
 
+#include "server/statement_slots.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
@@ -40,21 +42,15 @@ public:
     void clear();
 
 private:
-    struct Slot {
-        QString text;
+    struct Slot : StatementSlotBase {
         QSqlQuery query;
         std::vector<QString> bound;  // placeholders bound by the current user
-        bool inUse = false;
-        std::uint64_t lastUse = 0;
     };
     void giveBack(Slot* slot);
-    Slot* evictable();
 
     QSqlDatabase& db_;
     bool forwardOnly_;
-    std::size_t capacity_;
-    std::vector<std::unique_ptr<Slot>> slots_;
-    std::uint64_t clock_ = 0;
+    StatementSlots<Slot> slots_;
     std::uint64_t prepared_ = 0;
 };
 
