@@ -29,8 +29,10 @@
 #include "modules/ate02700/model/servico_del_record.h"
 
 #include "framework/ui/frm_padrao.h"
+#include "framework/ui/grid/tdbgrid_types.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include <array>
@@ -38,12 +40,14 @@
 class TADOIBQuery;
 class TBtnPesquisa;
 class TClientDataSet;
+class TColumn;
 class TDBEdit;
 class TDBGrid;
 class TDBText;
 class TDataSource;
 class TDateEditPlus;
 class TEdit;
+class TField;
 class TImage;
 class TLabel;
 class TMaskEdit;
@@ -138,6 +142,37 @@ public:
 
     // CDCIA, NRVOO and CDTRECHO of the current delivery.
     std::array<QString, 3> astCiaVooTre;
+
+    // ---- flight services of the current delivery
+    // The service list (frm_manu_del_valor_services.cpp): the delivery cursor, the services
+    // tab, the commands by the edit state and the situation colours.
+    void cdsDeliveryAfterScroll(TClientDataSet& dataSet);
+    void pgcPadraoChange(QObject& sender) override;
+    void dtsPadraoStateChange(QObject& sender) override;
+    void dbgServicoDelDrawColumnCell(TDBGrid& sender, const QRect& rect, int dataCol, TColumn& column,
+                                     TGridDrawState state);
+    // Row entry and the service lookup (frm_manu_del_valor_service_entry.cpp).
+    void cdsServicoDelBeforeInsert(TClientDataSet& dataSet);
+    void cdsServicoDelAfterInsert(TClientDataSet& dataSet);
+    void cdsServicoDelBeforeEdit(TClientDataSet& dataSet);
+    void cdsServicoDelAfterEdit(TClientDataSet& dataSet);
+    void dbgServicoDelKeyPress(TDBGrid& sender, QChar& key);
+    void dbgServicoDelColExit(TDBGrid& sender);
+    void dbgServicoDelEditButtonClick(TDBGrid& sender);
+    void cdsServicoDelQTATUAPRODSPChange(TField& sender);
+    // Fills the current service row (in insert or edit) from the current row of
+    // cdsPesqServico and resolves its class grouping.
+    void IncluiSerClaCic();
+
+private:
+    // Flight services: binds their handlers (called once by the constructor).
+    void BindServices();
+    // GetServicoDel of the current delivery into cdsServicoDel.
+    void LoadServices();
+    // The price and total columns in the currency of the current delivery.
+    void SwapCurrencyColumns();
+    // GetPesqServico into cdsPesqServico for the service code given (empty: every service).
+    void LoadPesqServico(const QString& cdArvServ);
 
 protected:
     void FormCreate(QObject& sender) override;
