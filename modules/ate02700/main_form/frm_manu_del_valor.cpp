@@ -32,10 +32,10 @@ TfrmManuDelValor::TfrmManuDelValor(QWidget* parent) : TfrmPadrao(parent)
     SetFormSize(kDesignWidth, kDesignHeight);
     BindServices();
 
-    // The filter panel's handlers (panFiltroEnter/Exit, the branch and airline edits and
-    // lookups, the date checks), the services' commands (pgcPadraoChange, dtsPadraoStateChange,
-    // sbtProcurarClick, sbtCancelarClick, sbtVerificarClick), btnCancelDelClick and
-    // sbtImprimirClick are bound by the work that brings each of them.
+    BindDeliverySelection();
+    // The services' commands (pgcPadraoChange, dtsPadraoStateChange, sbtCancelarClick,
+    // sbtVerificarClick), btnCancelDelClick and sbtImprimirClick are bound by the work that
+    // brings each of them.
 }
 
 TfrmManuDelValor::~TfrmManuDelValor() = default;

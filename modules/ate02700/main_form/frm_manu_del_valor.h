@@ -87,7 +87,7 @@ public:
     TEdit* edtNmCia = nullptr;
     TLabel* lblPlanoVoo = nullptr;
     TDateEditPlus* depPlanoVooIni = nullptr;
-    TLabel* lblAte = nullptr;
+    TLabel* Label2 = nullptr;  // "Até", between the two dates
     TDateEditPlus* depPlanoVooFin = nullptr;
 
     // ---- services tab
@@ -180,6 +180,36 @@ protected:
     void FormClose(QObject& sender, TCloseAction& action) override;
     void netManuDelValorBeforeConnect(TNetConnection& sender);
 
+    // ---- delivery selection (frm_manu_del_valor_selecao.cpp): the filter panel, the
+    // loading of the deliveries and the delivery list.
+    void medCdFilialExit(QObject& sender);
+    void medCdFilialChange(QObject& sender);
+    void btpFilialBeforePesq(QObject& sender, bool& continueLookup);
+    void btpFilialAfterPesq(QObject& sender);
+    void medCompanhiaExit(QObject& sender);
+    void medCompanhiaChange(QObject& sender);
+    void btpCiaBeforePesq(QObject& sender, bool& continueLookup);
+    void btpCiaAfterPesq(QObject& sender);
+    void depPlanoVooIniExit(QObject& sender);
+    void depPlanoVooFinExit(QObject& sender);
+    // Each makes its edit hold a valid code or refuses with the focus on it; `mandatory`
+    // decides whether an empty edit is refused.
+    void Vd_Filial(bool mandatory);
+    void Vd_Companhia(bool mandatory);
+    void panFiltroEnter(QObject& sender);
+    void panFiltroExit(QObject& sender);
+    void sbtProcurarClick(QObject& sender) override;
+    void dbgPadraoCellClick(TColumn& column);
+    void dbgPadraoTitleClick(TColumn& column);
+    void dbgPadraoKeyDown(QObject& sender, int& key, Qt::KeyboardModifiers shift) override;
+    void dbgPadraoDrawColumnCell(TDBGrid& sender, const QRect& rect, int dataCol, TColumn& column,
+                                 TGridDrawState state);
+    void cdsDeliveryNRDELIVERYFAGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRBACATXGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRTOTDESCGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRTOTDELIVGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRTXAEROGetText(TField& sender, QString& text, bool displayText);
+
 private:
     // Layout (frm_manu_del_valor_layout.cpp).
     void BuildDataSets();
@@ -191,4 +221,12 @@ private:
     void BuildServicesFooter(QWidget& page);
     void BuildNavigator();
     void BuildMenu();
+
+    // Delivery selection: binds its handlers (called once by the constructor).
+    void BindDeliverySelection();
+    // The mark pass and the unmark pass of the mark-all command.
+    void MarkPass();
+    void UnmarkPass();
+    // The services tab and its menu item follow whether a non-empty list is loaded.
+    void EnableServicesTab(bool enabled);
 };
