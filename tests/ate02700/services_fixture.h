@@ -6,10 +6,12 @@
 // rows behind the server's back put them back with a RowsRestore.
 
 #include "tests/ate02700/module_test_env.h"
+#include "tests/ate02700_model/qstring_printer.h"
 #include "tests/support/server_fixture.h"
 
 #include <QDate>
 #include <QImage>
+#include <QMainWindow>
 #include <QString>
 #include <QStringList>
 

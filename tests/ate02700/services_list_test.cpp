@@ -359,11 +359,12 @@ TEST_P(ServiceList, RowsAreDrawnInTheColourOfTheirSituation)
                 continue;
             }
             if (row < 4) {
-                const QColor& wanted = colours[row];
+                const QColor& wanted = colours[static_cast<std::size_t>(row)];
                 EXPECT_LT(NearestDistance(image, cell, wanted), 90) << "column " << column;
                 for (const QColor& other : colours) {
-                    if (other != wanted)
+                    if (other != wanted) {
                         EXPECT_GT(NearestDistance(image, cell, other), 90) << "column " << column;
+                    }
                 }
             } else {
                 // Not a number: the grid's own text colour.
