@@ -1,6 +1,7 @@
 // Demo rows for entering services: LAA at Guarulhos is offered services of classes it does
-// not fly (first class) and services without a class, and its national flight 3390 in the
-// week of 16 Nov has a delivery for each limit an operator meets when adding services.
+// not fly (first class) and services without a class, its national flight 3390 in the week
+// of 16 Nov has a delivery for each limit an operator meets when adding services, and
+// Galeão is not allowed to add services to its deliveries.
 
 #include "server/seed_demo_steps.h"
 
@@ -77,6 +78,8 @@ SeedLine line(const char* service, double quantity, const char* situation)
 void seedDemoServiceEntry(Database& db)
 {
     insertOfferedServices(db);
+    // Galeão may not add services to its deliveries (it may still change them).
+    exec(db, QStringLiteral("UPDATE PARAMCOMIS SET IDALTERDELIV = 'N' WHERE CDFILIAL = '0002'"));
     exec(db, QStringLiteral("INSERT INTO VOO (CDFILIAL, CDCIA, NRVOO, IDTIPNACVOO) VALUES ('0001', '0003', '3390', '1')"));
     exec(db, QStringLiteral("INSERT INTO TRECHO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, SGAEROORI, SGAERODES) VALUES "
                             "('0001', '0003', '3390', '0001', 'GRU', 'NAT')"));

@@ -17,7 +17,8 @@ void seedDemoDeliverySelection(Database& db);
 
 // What entering services needs to show: services offered to LAA at Guarulhos that it has no
 // class for or that have no class, and LAA's flight 3390 in the week of 16 Nov with a
-// delivery at each service limit (seed_demo_service_entry.cpp).
+// delivery at each service limit, and Galeão kept from adding services (IDALTERDELIV "N")
+// (seed_demo_service_entry.cpp).
 void seedDemoServiceEntry(Database& db);
 
 }  // namespace server

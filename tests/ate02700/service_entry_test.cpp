@@ -10,6 +10,8 @@
 
 #include "framework/data/clientdataset.h"
 #include "framework/ui/grid/tdbgrid.h"
+#include "framework/ui/tmaskedit.h"
+#include "framework/units/larkumo.h"
 #include "framework/ui/tmenu.h"
 #include "framework/ui/tpagecontrol.h"
 #include "framework/ui/tspeedbutton.h"
@@ -174,6 +176,27 @@ TEST_P(ServiceEntry, WithoutPermissionToChangeDeliveriesRowsAreEditedButNotAdded
     Key(Qt::Key_Escape);
     Key(Qt::Key_Escape);
     EXPECT_EQ(State(), TDataSetState::Browse);
+}
+
+TEST_P(ServiceEntry, ABranchOfItsOwnMayBeKeptFromAddingServices)
+{
+    // Galeão does not allow it, whatever the general parameter says; Guarulhos follows it.
+    Larkumo::THostSettings settings = Larkumo::Settings();
+    settings.defaultBranch = QStringLiteral("0002");
+    Larkumo::Configure(settings);
+    TfrmManuDelValor& f = OpenScreen();
+    ASSERT_EQ(f.medCdFilial->Text(), QStringLiteral("0002"));
+    EXPECT_EQ(f.fldParamComis.IDALTERDELIV->AsString(), QStringLiteral("N"));
+    LoadDeliveries(QStringLiteral("LAA"), QDate(2026, 11, 11), QDate(2026, 11, 11));
+    ASSERT_FALSE(f.cdsDelivery->IsEmpty());
+    ClickTab(1);
+    WidgetDriver::Focus(*f.dbgServicoDel);
+    const int rows = f.cdsServicoDel->RecordCount();
+    Key(Qt::Key_Insert);
+    EXPECT_EQ(State(), TDataSetState::Browse);
+    EXPECT_EQ(f.cdsServicoDel->RecordCount(), rows);
+    EXPECT_TRUE(dialogs_->Errors().isEmpty());
+    EXPECT_EQ(Db().scalar(QStringLiteral("SELECT IDALTERDELIV FROM PARAMGERAL")).toString(), QStringLiteral("S"));
 }
 
 TEST_P(ServiceEntry, OnlyTheOperatorsColumnsTakeTyping)
