@@ -8,6 +8,9 @@ namespace {
 
 constexpr int kSpokes = 12;
 constexpr int kFrameMs = 80;
+// A wait shorter than this shows no veil: covering and uncovering the window repaints all of
+// it twice, which costs more than a quick call itself and only makes the screen flicker.
+constexpr int kGraceMs = 150;
 
 }  // namespace
 
@@ -24,6 +27,9 @@ TBusyOverlay::TBusyOverlay(QWidget& target) : QWidget(&target)
         ++frame_;
         update();
     });
+    grace_.setSingleShot(true);
+    grace_.setInterval(kGraceMs);
+    connect(&grace_, &QTimer::timeout, this, &TBusyOverlay::Appear);
 }
 
 void TBusyOverlay::SetCaption(const QString& caption)
@@ -35,10 +41,27 @@ void TBusyOverlay::SetCaption(const QString& caption)
 void TBusyOverlay::Start()
 {
     setGeometry(parentWidget()->rect());
+    if (isVisible() || grace_.isActive())
+        return;
+    // Shown once the wait has lasted a moment: the event loop a blocking call runs while it
+    // waits fires the timer.
+    grace_.start();
+}
+
+void TBusyOverlay::Stop()
+{
+    grace_.stop();
+    timer_.stop();
+    hide();
+}
+
+void TBusyOverlay::Appear()
+{
+    setGeometry(parentWidget()->rect());
     show();
     raise();
     timer_.start();
-    repaint();  // visible before the blocking work starts
+    repaint();
 }
 
 bool TBusyOverlay::eventFilter(QObject* watched, QEvent* event)

@@ -1,8 +1,9 @@
 #pragma once
 // The busy indicator: a veil over a window with a turning wheel and, when given, a caption.
 // It covers the whole window (and follows its size), takes the mouse and shows the wait
-// cursor. The wheel turns on a timer, so it moves whenever the event loop runs, including
-// the local loop a blocking server call runs while it waits.
+// cursor. It appears only once the wait has lasted a short grace period (a timer, fired by
+// the local loop a blocking server call runs while it waits); the wheel then turns on a
+// timer too, so it moves whenever the event loop runs.
 
 #include <QTimer>
 #include <QWidget>
@@ -14,8 +15,11 @@ public:
 
     QString Caption() const { return caption_; }
     void SetCaption(const QString& caption);
-    // Shows the veil on top of the window and paints it at once.
+    // Shows the veil on top of the window once the wait has lasted a moment (a short wait
+    // shows nothing), then paints it at once.
     void Start();
+    // Hides the veil, or keeps it from appearing when the grace period is still running.
+    void Stop();
     // Frames drawn so far (the animation moves when this grows).
     int Frame() const { return frame_; }
 
@@ -24,7 +28,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void Appear();
+
     QTimer timer_;
+    QTimer grace_;
     QString caption_;
     int frame_ = 0;
 };

@@ -8,9 +8,12 @@
 namespace Showavi {
 namespace {
 
-// The one indicator of the process.
+// The one indicator of the process. Its veil stays (hidden) on the window it last covered
+// when it is hidden: adding and removing a child of a window relays out and repaints all of
+// it, which a list load on every cursor move cannot afford.
 struct Indicator {
     QPointer<TBusyOverlay> overlay;
+    bool showing = false;
     int kind = 0;
     QString text;
 };
@@ -37,13 +40,17 @@ QWidget* DefaultWindow()
     return nullptr;
 }
 
-void Drop(Indicator& indicator)
+// Hides the indicator; `release` also takes the veil off its window.
+void Drop(Indicator& indicator, bool release)
 {
     if (indicator.overlay) {
-        indicator.overlay->hide();
-        indicator.overlay->deleteLater();
+        indicator.overlay->Stop();
+        if (release) {
+            indicator.overlay->deleteLater();
+            indicator.overlay.clear();
+        }
     }
-    indicator.overlay.clear();
+    indicator.showing = false;
     indicator.kind = 0;
     indicator.text.clear();
 }
@@ -57,9 +64,10 @@ void ActiveShowAvi(QWidget* form, int kind, const QString& text)
     if (!target)
         return;  // no window to cover (no user interface up yet)
     if (indicator.overlay && indicator.overlay->parentWidget() != target)
-        Drop(indicator);
+        Drop(indicator, true);
     if (!indicator.overlay)
         indicator.overlay = new TBusyOverlay(*target);  // owned by the covered window
+    indicator.showing = true;
     indicator.kind = kind;
     indicator.text = kind == 6 ? QString() : text;
     indicator.overlay->SetCaption(indicator.text);
@@ -68,12 +76,13 @@ void ActiveShowAvi(QWidget* form, int kind, const QString& text)
 
 void DeactiveShowAvi()
 {
-    Drop(Current());
+    Drop(Current(), false);
 }
 
 bool IsShowing()
 {
-    return !Current().overlay.isNull();
+    const Indicator& indicator = Current();
+    return indicator.showing && !indicator.overlay.isNull();
 }
 
 QString Caption()
@@ -84,7 +93,7 @@ QString Caption()
 QWidget* Target()
 {
     const Indicator& indicator = Current();
-    return indicator.overlay ? indicator.overlay->parentWidget() : nullptr;
+    return IsShowing() ? indicator.overlay->parentWidget() : nullptr;
 }
 
 TShowAviScope::TShowAviScope(QWidget* form, int kind, const QString& text)

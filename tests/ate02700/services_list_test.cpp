@@ -14,12 +14,14 @@
 #include "framework/ui/tbtnpesquisa.h"
 #include "framework/ui/tdateeditplus.h"
 #include "framework/ui/tdbnavigator.h"
+#include "framework/ui/tedit.h"
 #include "framework/ui/tlabel.h"
 #include "framework/ui/tmaskedit.h"
 #include "framework/ui/tmenu.h"
 #include "framework/ui/tnumberedit.h"
 #include "framework/ui/tpagecontrol.h"
 #include "framework/ui/tspeedbutton.h"
+#include "framework/units/larkumo.h"
 #include "framework/units/showavi.h"
 
 #include <QAction>
@@ -251,6 +253,33 @@ TEST_P(ServiceList, CommandsFollowTheTabTheEditStateAndTheInvoice)
     ASSERT_EQ(f.pgcPadrao->ActivePage(), f.tshFolhaDados);
     ExpectCommands(f, {false, false, false, false, false, true, true, true, true, false}, "delivery tab again");
     EXPECT_EQ(Calls(QStringLiteral("SetServicoDel")), 0);
+}
+
+TEST_P(ServiceList, AFixedBranchStaysFixedAsThePanelOpensAndCloses)
+{
+    Larkumo::THostSettings settings = Larkumo::Settings();
+    settings.branchFixed = true;
+    Larkumo::Configure(settings);
+    TfrmManuDelValor& f = OpenScreen();
+    const auto branchLocked = [&f] {
+        return !f.lblFilial->isEnabled() && !f.medCdFilial->isEnabled() && !f.btpFilial->isEnabled();
+    };
+    EXPECT_TRUE(branchLocked());
+    LoadDeliveries(QStringLiteral("LAA"), kNov10, kNov10);
+    EXPECT_TRUE(branchLocked()) << "delivery tab, no service loaded";
+    EXPECT_TRUE(f.medCompanhia->isEnabled());
+    EXPECT_FALSE(f.edtNmCia->isEnabled());
+    EXPECT_FALSE(f.edtNmFilial->isEnabled());
+    ClickTab(1);
+    EXPECT_TRUE(branchLocked()) << "services tab";
+    WidgetDriver::Focus(*f.dbgServicoDel);
+    Key(Qt::Key_Insert);
+    ASSERT_EQ(f.cdsServicoDel->State(), TDataSetState::Insert);
+    EXPECT_FALSE(f.medCompanhia->isEnabled());
+    Key(Qt::Key_Escape);
+    EXPECT_TRUE(f.medCompanhia->isEnabled());
+    EXPECT_TRUE(branchLocked()) << "after the new row was dropped";
+    EXPECT_FALSE(f.edtNmCia->isEnabled());
 }
 
 TEST_P(ServiceList, AnEmptyServiceListOffersOnlyInsert)

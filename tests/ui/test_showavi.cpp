@@ -40,7 +40,14 @@ TEST(Showavi, CaptionedOverAFormAndWithoutTextOverTheMainWindow)
     EXPECT_EQ(Showavi::Caption(), QStringLiteral("Calculando Preço ..."));
     EXPECT_EQ(Showavi::Target(), &w.form);
     ASSERT_NE(OverlayOf(w.form), nullptr);
+    // A short wait shows nothing; one that lasts shows the veil over the whole form.
+    EXPECT_FALSE(OverlayOf(w.form)->isVisible());
+    QElapsedTimer waited;
+    waited.start();
+    while (!OverlayOf(w.form)->isVisible() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
     EXPECT_TRUE(OverlayOf(w.form)->isVisible());
+    EXPECT_GE(waited.elapsed(), 100);
     EXPECT_EQ(OverlayOf(w.form)->geometry(), w.form.rect()) << "it covers the whole form";
 
     Showavi::DeactiveShowAvi();

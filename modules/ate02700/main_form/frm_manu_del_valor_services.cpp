@@ -11,6 +11,7 @@
 #include "framework/ui/colors.h"
 #include "framework/ui/grid/tdbgrid.h"
 #include "framework/ui/tbtnpesquisa.h"
+#include "framework/ui/tedit.h"
 #include "framework/ui/tlabel.h"
 #include "framework/ui/tmaskedit.h"
 #include "framework/ui/tmenu.h"
@@ -170,7 +171,12 @@ void TfrmManuDelValor::dtsPadraoStateChange(QObject& /*sender*/)
                                                           : TColumnButtonStyle::Auto);
 
     Consiste::SetChildEnabled(panFiltro, !editing);
-    if (browsing) {
+    // The names beside the codes only show what the codes found: never typed into.
+    edtNmFilial->SetEnabled(false);
+    edtNmCia->SetEnabled(false);
+    // A branch fixed by the host stays fixed whenever the panel is open again, also before
+    // any service was loaded (the list closed).
+    if (!editing) {
         const bool free = !Larkumo::ModuFili();
         lblFilial->setEnabled(free);
         medCdFilial->SetEnabled(free);
