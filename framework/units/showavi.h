@@ -15,6 +15,8 @@
 // - Code that runs inside an action that already shows the indicator, and must give it
 //   back as it was, uses TShowAviScope instead of the two calls.
 // - A window destroyed while covered takes the indicator with it.
+// - The veil appears once the wait has lasted a short grace period (a quick call shows
+//   nothing and repaints nothing), and stays hidden on its window between waits.
 // Kind 1 shows the caption; kind 6 shows no text. A null window means the active window.
 
 #include <QPointer>
