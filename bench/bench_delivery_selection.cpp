@@ -26,6 +26,8 @@
 #include "framework/ui/tdateeditplus.h"
 #include "framework/ui/tmaskedit.h"
 #include "framework/units/larkumo.h"
+#include "framework/units/showavi.h"
+#include "framework/db/adoibquery.h"
 
 #include <QApplication>
 #include <QDir>
@@ -186,6 +188,31 @@ public:
             Check(bare_.RecordCount() == expectedRows, QStringLiteral("the bare client loaded other rows"));
         }
         Report(QStringLiteral("leave panel, %1 deliveries").arg(expectedRows), p, 1.3);
+        Parts(reps);
+    }
+
+    // The fixed costs the target carries beyond the baseline's call and load.
+    void Parts(int reps)
+    {
+        std::vector<double> avi, paint, params, lookup;
+        for (int i = 0; i < reps; ++i) {
+            avi.push_back(TimeOnce([] {
+                Showavi::ActiveShowAvi(Application().MainForm(), 6);
+                Showavi::DeactiveShowAvi();
+            }));
+            paint.push_back(TimeOnce([this] { form_.dbgPadrao->viewport()->repaint(); }));
+            params.push_back(TimeOnce([this] {
+                wire::Array args{QStringLiteral("0001")};
+                net_.Call(QStringLiteral("GetParamComis"), args);
+            }));
+            lookup.push_back(TimeOnce([this] {
+                form_.qryCompanhia->Close();
+                form_.qryCompanhia->Open();
+            }));
+        }
+        std::printf("  of which: progress %.2f ms, grid paint %.2f ms, branch parameters %.2f ms, airline lookup "
+                    "%.2f ms\n",
+                    Median(avi), Median(paint), Median(params), Median(lookup));
     }
 
     void Mark(int reps)
