@@ -209,7 +209,7 @@ void TfrmManuDelValor::BuildFilterPanel()
         edit->SetWeekDayNames(weekDays);
         edit->SetSaveTime(false);
         edit->SetColor(Colors::InfoBk());
-        edit->setFixedWidth(CharsWidth(*edit, 7));
+        edit->setFixedWidth(CharsWidth(*edit, 8));  // the whole date beside the calendar button
         return edit;
     };
     depPlanoVooIni = dateEdit("depPlanoVooIni");
