@@ -221,6 +221,9 @@ private:
     void BuildServicesFooter(QWidget& page);
     void BuildNavigator();
     void BuildMenu();
+    // The focus chain: the filter panel first. Run once the form is in its window, as
+    // placing the form there rebuilds the chain.
+    void OrderTabs();
 
     // Delivery selection: binds its handlers (called once by the constructor).
     void BindDeliverySelection();
