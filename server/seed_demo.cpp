@@ -1,6 +1,7 @@
 #include "server/seed.h"
 
 #include "server/batch_insert.h"
+#include "server/seed_demo_posting.h"
 #include "server/seed_writer.h"
 #include "server/sql.h"
 
@@ -475,6 +476,7 @@ void seedDemo(Database& db)
                             "VALUES ('0002', '0001', 1, 1, 99999, 1), ('0003', '0001', 1, 1, 99999, 1)"));
 
     insertOverlappingTable(db);
+    seedDemoPostingCases(db);
 }
 
 }  // namespace server

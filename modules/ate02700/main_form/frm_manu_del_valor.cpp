@@ -30,6 +30,7 @@ TfrmManuDelValor::TfrmManuDelValor(QWidget* parent) : TfrmPadrao(parent)
     BuildNavigator();
     BuildMenu();
     SetFormSize(kDesignWidth, kDesignHeight);
+    BindPostingHandlers();
 
     // The filter panel's handlers (panFiltroEnter/Exit, the branch and airline edits and
     // lookups, the date checks), the services' commands (pgcPadraoChange, dtsPadraoStateChange,
