@@ -1,4 +1,4 @@
-#include "server/seed_demo_posting.h"
+#include "server/seed_demo_steps.h"
 
 #include "server/seed_writer.h"
 #include "server/sql.h"
@@ -24,21 +24,27 @@ SeedLine line(const char* service, double quantity, double standbyUsed, double s
 
 void seedDemoPostingCases(Database& db)
 {
+    // Keys after every delivery seeded so far; the tour names them by their numbers.
+    qint64 key = 0;
+    {
+        Sql q(db, QStringLiteral("SELECT COALESCE(MAX(NRDELIVERY), 0) FROM DELIVERY"));
+        q.exec();
+        if (q.next()) key = q.value(0).toLongLong();
+    }
     SeedWriter writer(db);
     struct Case {
-        qint64 key;
         int day;
         const char* number;
         std::vector<SeedLine> lines;
     };
     const Case cases[] = {
-        {9001, 25, "009001/2026", {line("SV01", 100, 2, 1)}},
-        {9002, 26, "009002/2026", {line("SV01", 90, 1, 0), line("SV02", 40, 0, 0)}},
-        {9003, 27, "009003/2026", {line("SV01", 80, 0, 0), line("SV02", 30, 0, 0)}},
+        {25, "009001/2026", {line("SV01", 100, 2, 1)}},
+        {26, "009002/2026", {line("SV01", 90, 1, 0), line("SV02", 40, 0, 0)}},
+        {27, "009003/2026", {line("SV01", 80, 0, 0), line("SV02", 30, 0, 0)}},
     };
     for (const Case& c : cases) {
         SeedDelivery d;
-        d.key = c.key;
+        d.key = ++key;
         d.branch = QStringLiteral("0001");
         d.airline = QStringLiteral("0001");
         d.flight = QStringLiteral("1010");
@@ -53,10 +59,11 @@ void seedDemoPostingCases(Database& db)
     }
     writer.finish();
 
-    // 9003 keeps a snack added on this screen earlier: kind "5", its fixed quantity the one
+    // 009003 keeps a snack added on this screen earlier: kind "5", its fixed quantity the one
     // invoiced.
     Sql(db, QStringLiteral("UPDATE SERVDEL SET IDTIPSCBOSP = '5', QTSERVFIXSP = QTSERFATSP, QTSESOLICSP = 0 "
-                           "WHERE NRDELIVERY = 9003 AND CDSERVICO = 'SV02'"))
+                           "WHERE CDSERVICO = 'SV02' AND NRDELIVERY = (SELECT NRDELIVERY FROM DELIVERY "
+                           "WHERE CDFILIAL = '0001' AND NUMERO = '009003/2026')"))
         .exec();
 }
 

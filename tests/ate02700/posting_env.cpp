@@ -70,38 +70,41 @@ TfrmManuDelValor& PostingEnv::OpenScreen()
 }
 
 qint64 PostingEnv::OpenDelivery(TfrmManuDelValor& form, const QString& sgCia, QDate from, QDate to,
-                                const QString& flight, QDate day, qint64 key)
+                                const QString& flight, QDate day, const QString& numero)
 {
-    form.medCompanhia->SetText(sgCia);
-    form.qryCompanhia->Close();
-    form.qryCompanhia->ParamByName(u"P_CDFILIAL").SetAsString(form.medCdFilial->Text());
-    form.qryCompanhia->ParamByName(u"P_SGCIA").SetAsString(sgCia);
-    form.qryCompanhia->ParamByName(u"P_TSGCIA").SetAsString(QString());
-    form.qryCompanhia->Open();
+    // The filter: the airline typed, the dates given, then the delivery list clicked, which
+    // leaves the panel and loads the deliveries.
+    WidgetDriver::Focus(*form.medCompanhia);
+    QTest::keyClick(form.medCompanhia, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(form.medCompanhia, sgCia);
     form.depPlanoVooIni->SetDate(from);
     form.depPlanoVooFin->SetDate(to);
-    form.cdsDelivery->SetData(Consiste::CheckResultServ(
-        form.Rdm().GetDelivery(form.medCdFilial->Text(), form.fldCompanhia.CDCIA->AsString(),
-                               form.depPlanoVooIni->GetDateTime(), form.depPlanoVooFin->GetDateTime()),
-        true, 0));
-    bool found = false;
-    for (form.cdsDelivery->First(); !form.cdsDelivery->Eof(); form.cdsDelivery->Next()) {
-        const bool match = key > 0 ? form.fldDelivery.NRDELIVERY->AsInteger() == key
-                                   : form.fldDelivery.NRVOO->AsString() == flight &&
-                                         form.fldDelivery.DTHRPLAVOOPV->AsDateTime().date() == day;
-        if (match) {
-            found = true;
-            break;
-        }
-    }
-    if (!found)
+    form.pgcPadrao->SetActivePage(form.tshFolhaDados);
+    WidgetDriver::Focus(*form.dbgPadrao);
+    if (!WaitUntil([&] { return form.cdsDelivery->Active() && !form.cdsDelivery->IsEmpty(); }))
+        throw std::runtime_error("the deliveries were not loaded");
+
+    int row = -1;
+    for (int r = 0; r < form.cdsDelivery->ViewRowCount() && row < 0; ++r)
+        form.cdsDelivery->ReadRow(r, [&] {
+            const bool match = !numero.isEmpty() ? form.fldDelivery.NUMERO->AsString() == numero
+                                                 : form.fldDelivery.NRVOO->AsString() == flight &&
+                                                       form.fldDelivery.DTHRPLAVOOPV->AsDateTime().date() == day;
+            if (match)
+                row = r;
+        });
+    if (row < 0)
         throw std::runtime_error("no such delivery in the demo");
-    form.astCiaVooTre = {form.fldDelivery.CDCIA->AsString(), form.fldDelivery.NRVOO->AsString(),
-                         form.fldDelivery.CDTRECHO->AsString()};
-    form.tshFormulario->SetEnabled(true);
+    TDBGrid& list = *form.dbgPadrao;
+    const int column = Consiste::IndiceCol(list, QStringLiteral("NUMERO"));
+    list.scrollTo(list.model()->index(row, column));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.CellRect(row, column).center());
+    QApplication::processEvents();
+    if (form.cdsDelivery->RecNo() != row + 1)
+        throw std::runtime_error("the click did not choose the delivery");
+
+    // The services tab loads the delivery's services.
     form.pgcPadrao->SetActivePage(form.tshFormulario);
-    form.cdsServicoDel->SetData(Consiste::CheckResultServ(
-        form.Rdm().GetServicoDel(form.medCdFilial->Text(), form.fldDelivery.NRDELIVERY->AsString()), true, 0));
     WidgetDriver::Focus(*form.dbgServicoDel);
     return form.fldDelivery.NRDELIVERY->AsInteger();
 }

@@ -35,9 +35,9 @@ protected:
     TfrmManuDelValor& OpenScreen();
     // The filter of the screen on airline `sgCia` (branch 0001) and the dates, the deliveries
     // loaded, the services tab showing the delivery of flight `flight` on `day`; its key.
-    // With `key` given, the delivery with that key instead.
+    // With `numero` given, the delivery of that number instead.
     qint64 OpenDelivery(TfrmManuDelValor& form, const QString& sgCia, QDate from, QDate to, const QString& flight,
-                        QDate day, qint64 key = 0);
+                        QDate day, const QString& numero = {});
 
     // ---- the operator at the services grid
     void ClickCell(TfrmManuDelValor& form, const QString& cdArvServ, const char* field);

@@ -153,9 +153,12 @@ TYPED_TEST(Posting, EachCheckFocusesItsColumnKeepsTheRowAndACorrectedPostDerives
         EXPECT_EQ(form.cdsServicoDel->State(), TDataSetState::Edit);
         EXPECT_EQ(form.cdsServicoDel->FieldByName(QString::fromLatin1(r.field)).AsString(), r.typed);
         EXPECT_FALSE(Showavi::IsShowing());
-        // Put right.
+        // Put right; the service quantity carries into the quantity to invoice, so that is
+        // typed again too.
         this->ClickCell(form, line.cdArvServ, r.field);
-        this->Retype(QLatin1String(r.field) == QLatin1String("QTSERFATSP") ? QString::number(invoiced + 2) : before);
+        this->Retype(before);
+        this->ClickCell(form, line.cdArvServ, "QTSERFATSP");
+        this->Retype(QString::number(invoiced + 2));
     }
     EXPECT_EQ(this->Calls("CalculaPreco"), pricing) << "no row was priced while a check failed";
     EXPECT_EQ(this->Calls("SetServicoDel"), saves);
@@ -196,15 +199,15 @@ TYPED_TEST(Posting, EachCheckFocusesItsColumnKeepsTheRowAndACorrectedPostDerives
 TYPED_TEST(Posting, ANewRowWithoutAServiceIsRefusedAndEscLeavesNothing)
 {
     TfrmManuDelValor& form = this->OpenScreen();
-    const qint64 delivery = this->OpenDelivery(form, QStringLiteral("CAB"), QDate(2026, 11, 17), QDate(2026, 11, 17),
-                                               QStringLiteral("1010"), QDate(2026, 11, 17));
+    const qint64 delivery = this->OpenDelivery(form, QStringLiteral("CAB"), QDate(2026, 11, 25), QDate(2026, 11, 25),
+                                               QString(), QDate(), QStringLiteral("009001/2026"));
     const int lines = this->LineCount(delivery);
     const int pricing = this->Calls("CalculaPreco");
     const Line first = RowAt(form, 0);
 
     this->ClickCell(form, first.cdArvServ, "QTATUAPRODSP");
     this->Key(Qt::Key_Insert);
-    ASSERT_EQ(form.cdsServicoDel->State(), TDataSetState::Insert);
+    ASSERT_EQ(form.cdsServicoDel->State(), TDataSetState::Insert) << this->dialogs_->Errors().join(QLatin1Char('|')).toStdString();
     this->ClickCell(form, QString(), "QTATUAPRODSP");
     this->Type(QStringLiteral("4"));
     this->Key(Qt::Key_Tab);
@@ -236,8 +239,8 @@ TYPED_TEST(Posting, TheLastServiceCannotBeDeletedAndADeleteIsSavedAtOnce)
 {
     TfrmManuDelValor& form = this->OpenScreen();
     const qint64 single = this->OpenDelivery(form, QStringLiteral("CAB"), QDate(2026, 11, 25), QDate(2026, 11, 26),
-                                             QStringLiteral("1010"), QDate(2026, 11, 25), 9001);
-    ASSERT_EQ(single, 9001);
+                                             QStringLiteral("1010"), QDate(2026, 11, 25),
+                                             QStringLiteral("009001/2026"));
     ASSERT_EQ(form.cdsServicoDel->RecordCount(), 1);
     const int saves = this->Calls("SetServicoDel");
 
@@ -254,12 +257,9 @@ TYPED_TEST(Posting, TheLastServiceCannotBeDeletedAndADeleteIsSavedAtOnce)
     // The delivery with two services: the first goes, the cursor is on the one that took its
     // place, and the delivery's totals are those of the line left.
     this->dialogs_->ClearShown();
-    form.cdsDelivery->Next();
-    ASSERT_EQ(form.fldDelivery.NRDELIVERY->AsInteger(), 9002);
-    form.astCiaVooTre = {form.fldDelivery.CDCIA->AsString(), form.fldDelivery.NRVOO->AsString(),
-                         form.fldDelivery.CDTRECHO->AsString()};
-    form.cdsServicoDel->SetData(Consiste::CheckResultServ(
-        form.Rdm().GetServicoDel(form.medCdFilial->Text(), QStringLiteral("9002")), true, 0));
+    form.cdsDelivery->Next();  // the navigator's next delivery: its services load
+    ASSERT_EQ(form.fldDelivery.NUMERO->AsString(), QStringLiteral("009002/2026"));
+    const qint64 two = form.fldDelivery.NRDELIVERY->AsInteger();
     ASSERT_EQ(form.cdsServicoDel->RecordCount(), 2);
     const Line gone = RowAt(form, 0);
     const Line stays = RowAt(form, 1);
@@ -268,20 +268,20 @@ TYPED_TEST(Posting, TheLastServiceCannotBeDeletedAndADeleteIsSavedAtOnce)
     this->Key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_TRUE(this->dialogs_->Errors().isEmpty());
     EXPECT_EQ(this->Calls("SetServicoDel"), saves + 1);
-    EXPECT_EQ(this->LineCount(9002), 1);
-    EXPECT_FALSE(this->Stored(9002, gone.cdServico, "QTSERFATSP").isValid());
-    EXPECT_BACK_ON(form, 9002, stays.cdArvServ);
+    EXPECT_EQ(this->LineCount(two), 1);
+    EXPECT_FALSE(this->Stored(two, gone.cdServico, "QTSERFATSP").isValid());
+    EXPECT_BACK_ON(form, two, stays.cdArvServ);
     EXPECT_EQ(form.cdsServicoDel->RecordCount(), 1);
-    EXPECT_NEAR(this->StoredDelivery(9002, "VRBACATX").toDouble(),
-                this->Stored(9002, stays.cdServico, "VRTOTSERVR").toDouble(), 0.001);
-    EXPECT_NEAR(form.fldDelivery.VRBACATX->AsFloat(), this->StoredDelivery(9002, "VRBACATX").toDouble(), 0.001);
+    EXPECT_NEAR(this->StoredDelivery(two, "VRBACATX").toDouble(),
+                this->Stored(two, stays.cdServico, "VRTOTSERVR").toDouble(), 0.001);
+    EXPECT_NEAR(form.fldDelivery.VRBACATX->AsFloat(), this->StoredDelivery(two, "VRBACATX").toDouble(), 0.001);
 }
 
 TYPED_TEST(Posting, ALineAddedHereMovesItsFixedQuantityAPlannedOneItsRequestedQuantity)
 {
     TfrmManuDelValor& form = this->OpenScreen();
     const qint64 delivery = this->OpenDelivery(form, QStringLiteral("CAB"), QDate(2026, 11, 27), QDate(2026, 11, 27),
-                                               QString(), QDate(), 9003);
+                                               QString(), QDate(), QStringLiteral("009003/2026"));
     const QString added = QStringLiteral("SV02");    // kind "5"
     const QString planned = QStringLiteral("SV01");  // kind "1"
     ASSERT_EQ(this->Stored(delivery, added, "IDTIPSCBOSP").toString(), QStringLiteral("5"));

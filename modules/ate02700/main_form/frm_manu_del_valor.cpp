@@ -30,12 +30,11 @@ TfrmManuDelValor::TfrmManuDelValor(QWidget* parent) : TfrmPadrao(parent)
     BuildNavigator();
     BuildMenu();
     SetFormSize(kDesignWidth, kDesignHeight);
+    BindServices();
     BindPostingHandlers();
 
-    // The filter panel's handlers (panFiltroEnter/Exit, the branch and airline edits and
-    // lookups, the date checks), the services' commands (pgcPadraoChange, dtsPadraoStateChange,
-    // sbtProcurarClick, sbtCancelarClick, sbtVerificarClick), btnCancelDelClick and
-    // sbtImprimirClick are bound by the work that brings each of them.
+    BindDeliverySelection();
+    // btnCancelDelClick and sbtImprimirClick are bound by the work that brings each of them.
 }
 
 TfrmManuDelValor::~TfrmManuDelValor() = default;

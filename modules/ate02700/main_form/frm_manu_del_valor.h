@@ -29,8 +29,10 @@
 #include "modules/ate02700/model/servico_del_record.h"
 
 #include "framework/ui/frm_padrao.h"
+#include "framework/ui/grid/tdbgrid_types.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include <array>
@@ -38,12 +40,14 @@
 class TADOIBQuery;
 class TBtnPesquisa;
 class TClientDataSet;
+class TColumn;
 class TDBEdit;
 class TDBGrid;
 class TDBText;
 class TDataSource;
 class TDateEditPlus;
 class TEdit;
+class TField;
 class TImage;
 class TLabel;
 class TMaskEdit;
@@ -83,7 +87,7 @@ public:
     TEdit* edtNmCia = nullptr;
     TLabel* lblPlanoVoo = nullptr;
     TDateEditPlus* depPlanoVooIni = nullptr;
-    TLabel* lblAte = nullptr;
+    TLabel* Label2 = nullptr;  // "Até", between the two dates
     TDateEditPlus* depPlanoVooFin = nullptr;
 
     // ---- services tab
@@ -139,11 +143,72 @@ public:
     // CDCIA, NRVOO and CDTRECHO of the current delivery.
     std::array<QString, 3> astCiaVooTre;
 
+    // ---- flight services of the current delivery
+    // The service list (frm_manu_del_valor_services.cpp): the delivery cursor, the services
+    // tab, the commands by the edit state and the situation colours.
+    void cdsDeliveryAfterScroll(TClientDataSet& dataSet);
+    void pgcPadraoChange(QObject& sender) override;
+    void dtsPadraoStateChange(QObject& sender) override;
+    void dbgServicoDelDrawColumnCell(TDBGrid& sender, const QRect& rect, int dataCol, TColumn& column,
+                                     TGridDrawState state);
+    // Row entry and the service lookup (frm_manu_del_valor_service_entry.cpp).
+    void cdsServicoDelBeforeInsert(TClientDataSet& dataSet);
+    void cdsServicoDelAfterInsert(TClientDataSet& dataSet);
+    void cdsServicoDelBeforeEdit(TClientDataSet& dataSet);
+    void cdsServicoDelAfterEdit(TClientDataSet& dataSet);
+    void dbgServicoDelKeyPress(TDBGrid& sender, QChar& key);
+    void dbgServicoDelColExit(TDBGrid& sender);
+    void dbgServicoDelEditButtonClick(TDBGrid& sender);
+    void cdsServicoDelQTATUAPRODSPChange(TField& sender);
+    // Fills the current service row (in insert or edit) from the current row of
+    // cdsPesqServico and resolves its class grouping.
+    void IncluiSerClaCic();
+
+private:
+    // Flight services: binds their handlers (called once by the constructor).
+    void BindServices();
+    // GetServicoDel of the current delivery into cdsServicoDel.
+    void LoadServices();
+    // The price and total columns in the currency of the current delivery.
+    void SwapCurrencyColumns();
+    // GetPesqServico into cdsPesqServico for the service code given (empty: every service).
+    void LoadPesqServico(const QString& cdArvServ);
+
 protected:
     void FormCreate(QObject& sender) override;
     void FormActivate(QObject& sender) override;
     void FormClose(QObject& sender, TCloseAction& action) override;
     void netManuDelValorBeforeConnect(TNetConnection& sender);
+
+    // ---- delivery selection (frm_manu_del_valor_selecao.cpp): the filter panel, the
+    // loading of the deliveries and the delivery list.
+    void medCdFilialExit(QObject& sender);
+    void medCdFilialChange(QObject& sender);
+    void btpFilialBeforePesq(QObject& sender, bool& continueLookup);
+    void btpFilialAfterPesq(QObject& sender);
+    void medCompanhiaExit(QObject& sender);
+    void medCompanhiaChange(QObject& sender);
+    void btpCiaBeforePesq(QObject& sender, bool& continueLookup);
+    void btpCiaAfterPesq(QObject& sender);
+    void depPlanoVooIniExit(QObject& sender);
+    void depPlanoVooFinExit(QObject& sender);
+    // Each makes its edit hold a valid code or refuses with the focus on it; `mandatory`
+    // decides whether an empty edit is refused.
+    void Vd_Filial(bool mandatory);
+    void Vd_Companhia(bool mandatory);
+    void panFiltroEnter(QObject& sender);
+    void panFiltroExit(QObject& sender);
+    void sbtProcurarClick(QObject& sender) override;
+    void dbgPadraoCellClick(TColumn& column);
+    void dbgPadraoTitleClick(TColumn& column);
+    void dbgPadraoKeyDown(QObject& sender, int& key, Qt::KeyboardModifiers shift) override;
+    void dbgPadraoDrawColumnCell(TDBGrid& sender, const QRect& rect, int dataCol, TColumn& column,
+                                 TGridDrawState state);
+    void cdsDeliveryNRDELIVERYFAGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRBACATXGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRTOTDESCGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRTOTDELIVGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRTXAEROGetText(TField& sender, QString& text, bool displayText);
 
     // ---- posting and saving service rows (frm_manu_del_valor_posting.cpp)
 public:
@@ -182,4 +247,12 @@ private:
     void BuildServicesFooter(QWidget& page);
     void BuildNavigator();
     void BuildMenu();
+
+    // Delivery selection: binds its handlers (called once by the constructor).
+    void BindDeliverySelection();
+    // The mark pass and the unmark pass of the mark-all command.
+    void MarkPass();
+    void UnmarkPass();
+    // The services tab and its menu item follow whether a non-empty list is loaded.
+    void EnableServicesTab(bool enabled);
 };
