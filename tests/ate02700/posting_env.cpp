@@ -35,7 +35,10 @@ void PostingEnv::SetUp()
         GTEST_SKIP() << "ATE_TEST_PG_URL not set";
     dtmDBGeral().Open(Demo()->database().url());
     Direct() = std::make_unique<testsupport::DirectConnection>(Demo()->database());
-    Larkumo::Configure(HostSettings(Server()));
+    // The installation's code picture keeps its dots, as the demo catalogue's codes have.
+    Larkumo::THostSettings settings = HostSettings(Server());
+    settings.serviceCodeMask = QStringLiteral("99.99.9999;1; ");
+    Larkumo::Configure(settings);
     mainWindow_ = std::make_unique<QMainWindow>();
     mdiArea_ = new QMdiArea(mainWindow_.get());
     mainWindow_->setCentralWidget(mdiArea_);
