@@ -1,10 +1,11 @@
 // The operator's post of a changed service row, to the grid ready again, with about 1,000
 // deliveries in the list: the real main form on the offscreen platform against a real server
 // (SQLite, demo plus scale:10000). Baseline, taken in turns in the same run: a bare client
-// making the same server calls back to back (CalculaPreco, SetServicoDel) and the same
-// dataset work (the edit and post of the row, the price copy, the three packets loaded, both
-// lists put back on their rows). Prints the medians, the ratio and the round trips one post
-// costs, counted from the server's log.
+// making the same server calls back to back (CalculaPreco, SetServicoDel, and the
+// GetServicoDel the delivery list's moves cost) and the same dataset work (the edit and post
+// of the row, the price copy, the three packets loaded, both lists put back on their rows).
+// Prints the medians, the ratio and the round trips one post costs, counted from the
+// server's log.
 //
 //   build/bin/bench/bench_service_post [rounds]
 
@@ -15,6 +16,7 @@
 #include "modules/ate02700/model/servico_del_record.h"
 #include "modules/ate02700/package/pkg_ate02700.h"
 #include "tests/support/gui/scripted_dialogs.h"
+#include "tests/support/gui/widget_driver.h"
 #include "tests/support/server_fixture.h"
 
 #include "framework/data/clientdataset.h"
@@ -22,6 +24,7 @@
 #include "framework/db/dtmdbgeral.h"
 #include "framework/net/netconnection.h"
 #include "framework/ui/application_host.h"
+#include "framework/ui/grid/tdbgrid.h"
 #include "framework/ui/tdateeditplus.h"
 #include "framework/ui/tmaskedit.h"
 #include "framework/ui/tpagecontrol.h"
@@ -34,6 +37,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QRegularExpression>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdio>
@@ -67,29 +71,21 @@ void WaitFor(const std::function<bool()>& done)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-// The form on branch 0001, airline CAB, the whole year; the delivery at `row` current and its
-// services loaded (what the filter panel and the services tab do).
+// The form on branch 0001, airline CAB, the whole year, as the operator sets it: the airline
+// typed, the dates given, the delivery list entered (which loads it); the delivery at `row`
+// chosen and the services tab opened (which loads its services).
 void OpenDelivery(TfrmManuDelValor& form, int row)
 {
-    form.medCompanhia->SetText(QStringLiteral("CAB"));
-    form.qryCompanhia->Close();
-    form.qryCompanhia->ParamByName(u"P_CDFILIAL").SetAsString(form.medCdFilial->Text());
-    form.qryCompanhia->ParamByName(u"P_SGCIA").SetAsString(QStringLiteral("CAB"));
-    form.qryCompanhia->ParamByName(u"P_TSGCIA").SetAsString(QString());
-    form.qryCompanhia->Open();
+    WidgetDriver::Focus(*form.medCompanhia);
+    QTest::keyClicks(form.medCompanhia, QStringLiteral("CAB"));
     form.depPlanoVooIni->SetDate(kFrom);
     form.depPlanoVooFin->SetDate(kTo);
-    form.cdsDelivery->SetData(Consiste::CheckResultServ(
-        form.Rdm().GetDelivery(form.medCdFilial->Text(), form.fldCompanhia.CDCIA->AsString(),
-                               form.depPlanoVooIni->GetDateTime(), form.depPlanoVooFin->GetDateTime()),
-        true, 0));
+    form.pgcPadrao->SetActivePage(form.tshFolhaDados);
+    WidgetDriver::Focus(*form.dbgPadrao);
+    WaitFor([&] { return form.cdsDelivery->Active() && !form.cdsDelivery->IsEmpty(); });
     form.cdsDelivery->SetRecNo(row);
-    form.astCiaVooTre = {form.fldDelivery.CDCIA->AsString(), form.fldDelivery.NRVOO->AsString(),
-                         form.fldDelivery.CDTRECHO->AsString()};
-    form.tshFormulario->SetEnabled(true);
     form.pgcPadrao->SetActivePage(form.tshFormulario);
-    form.cdsServicoDel->SetData(Consiste::CheckResultServ(
-        form.Rdm().GetServicoDel(form.medCdFilial->Text(), form.fldDelivery.NRDELIVERY->AsString()), true, 0));
+    WidgetDriver::Focus(*form.dbgServicoDel);
 }
 
 // The bare client: the same calls and dataset work, no form.
@@ -112,6 +108,8 @@ public:
         services_.SetData(Consiste::CheckResultServ(
             rdm.GetServicoDel(QStringLiteral("0001"), delivery_.NRDELIVERY->AsString()), true, 0));
     }
+
+    int Reloads() const { return reloads_; }
 
     void Post(double quantity)
     {
@@ -137,14 +135,27 @@ public:
                               ate02700::NullFieldList(services_)),
             3, true, 0);
         errors_.SetData(std::move(packets[0]));
+        // The form's delivery list reloads the services of its current delivery whenever it
+        // moves: once when the list is loaded (on its first row), once when it is put back.
         deliveries_.SetData(std::move(packets[1]));
+        LoadServices(rdm);
         services_.SetData(std::move(packets[2]));
         services_.MergeChangeLog();
-        deliveries_.Locate(QStringLiteral("NRDELIVERY"), wire::Value(static_cast<double>(key)));
+        if (deliveries_.Locate(QStringLiteral("NRDELIVERY"), wire::Value(static_cast<double>(key))) &&
+            deliveries_.RecNo() != 1)
+            LoadServices(rdm);
         services_.Locate(QStringLiteral("CDARVSERV"), wire::Value(code));
     }
 
 private:
+    void LoadServices(TRdmManuDelValor& rdm)
+    {
+        ++reloads_;
+        services_.SetData(Consiste::CheckResultServ(
+            rdm.GetServicoDel(QStringLiteral("0001"), delivery_.NRDELIVERY->AsString()), true, 0));
+    }
+
+    int reloads_ = 0;
     TNetConnection net_;
     TClientDataSet deliveries_, services_, prices_, errors_;
     ate02700::DeliveryFields delivery_;
@@ -174,7 +185,7 @@ int main(int argc, char** argv)
     window.setCentralWidget(mdi);
     window.resize(1100, 700);
     Application().Attach(&window, mdi);
-    window.show();
+    WidgetDriver::ShowActive(window);
     dtmDBGeral().Open(db->url());
     Initialize();
     IniProc();
@@ -209,7 +220,7 @@ int main(int argc, char** argv)
     // The form's calls: the log lines since the start, less the bare client's share.
     const int pricing = Calls(server, "CalculaPreco") - before[0] - (rounds + 3);
     const int saves = Calls(server, "SetServicoDel") - before[1] - (rounds + 3);
-    const int reloads = Calls(server, "GetServicoDel") - before[2];
+    const int reloads = Calls(server, "GetServicoDel") - before[2] - bare.Reloads();
     const int lists = Calls(server, "GetDelivery") - before[3];
 
     const double mt = Median(target), mb = Median(baseline);
