@@ -5,6 +5,7 @@
 #include "tests/ate02700/posting_env.h"
 
 #include "modules/ate02700/main_form/cli_ate02700.h"
+#include "modules/ate02700/model/null_field_list.h"
 
 #include "framework/data/field.h"
 #include "framework/ui/application_host.h"
@@ -66,9 +67,20 @@ TYPED_TEST(Posting, ChangedQuantityIsPricedSavedAndTheDeliveryRecalculated)
     const int pricing = this->Calls("CalculaPreco");
     const int saves = this->Calls("SetServicoDel");
 
+    // What the progress overlay says while the server prices the row and while the answer of
+    // the save is loaded.
+    QStringList captions;
+    form.cdsCalcPreco->AfterScroll = [&](TClientDataSet&) { captions << Showavi::Caption(); };
+    form.cdsErro->AfterScroll = [&](TClientDataSet&) { captions << Showavi::Caption(); };
     this->ClickCell(form, line.cdArvServ, "QTSERFATSP");
     this->Type(QString::number(invoiced + 7));
     this->Click(*form.sbtGravar);
+    form.cdsCalcPreco->AfterScroll = nullptr;
+    form.cdsErro->AfterScroll = nullptr;
+    ASSERT_FALSE(captions.isEmpty());
+    EXPECT_EQ(captions.front(), QStringLiteral("Calculando Preço ..."));
+    EXPECT_TRUE(captions.contains(QStringLiteral("Recalculando valores da delivery ...")))
+        << captions.join(QLatin1Char('|')).toStdString();
 
     EXPECT_TRUE(this->dialogs_->Shown().empty());
     EXPECT_BACK_ON(form, delivery, line.cdArvServ);
@@ -380,6 +392,31 @@ TYPED_TEST(Posting, VerificarResetsTheMarkingAndReloadsTheListOfTheTabShowing)
     EXPECT_TRUE(WaitUntil([&] { return this->Calls("GetDelivery") == deliveries + 1; }));
     EXPECT_TRUE(form.cdsDelivery->Locate(QStringLiteral("NRDELIVERY"), wire::Value(static_cast<double>(delivery))));
     EXPECT_TRUE(this->dialogs_->Errors().isEmpty());
+}
+
+// The list sent with every save: the null fields of the current row, in field order.
+TEST(NullFieldList, NamesTheNullFieldsOfTheCurrentRowInFieldOrder)
+{
+    TClientDataSet services;
+    const ate02700::ServicoDelFields f = ate02700::DeclareServicoDelFields(services);
+    services.Open();
+    services.Append();
+    for (int i = 0; i < services.FieldCount(); ++i) {
+        TField& field = services.Fields(i);
+        if (field.DataType() == TFieldType::String)
+            field.SetAsString(QStringLiteral("1"));
+        else if (field.DataType() == TFieldType::Float)
+            field.SetAsFloat(1);
+        else
+            field.SetAsDateTime(QDateTime(QDate(2026, 11, 24), QTime(7, 30)));
+    }
+    services.Post();
+    EXPECT_EQ(ate02700::NullFieldList(services), QString());
+    services.Edit();
+    f.VRPRECMANUTSESP->Clear();
+    f.QTSERFATSP->Clear();
+    f.CDARVSERV->Clear();
+    EXPECT_EQ(ate02700::NullFieldList(services), QStringLiteral("_CDARVSERV_QTSERFATSP_VRPRECMANUTSESP"));
 }
 
 }  // namespace
