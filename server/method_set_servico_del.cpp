@@ -152,7 +152,9 @@ private:
 
     void checkInsertAllowed()
     {
-        Sql q(db_, QStringLiteral("SELECT IDALTERDELIV FROM PARAMGERAL WHERE CDPARAMGERAL = 1"));
+        Sql q(db_, QStringLiteral("SELECT COALESCE(P.IDALTERDELIV, G.IDALTERDELIV) FROM PARAMGERAL G "
+                                  "LEFT JOIN PARAMCOMIS P ON P.CDFILIAL = :F WHERE G.CDPARAMGERAL = 1"));
+        q.bind(QStringLiteral(":F"), branch_);
         q.exec();
         if (q.next() && q.value(0).toString() == QLatin1String("N"))
             throw Refusal{QStringLiteral("Inclusão de serviços não permitida pelos parâmetros gerais.")};

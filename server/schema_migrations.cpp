@@ -311,6 +311,9 @@ const QString kPartnerTable = QStringLiteral(R"(CREATE TABLE CIAPARCEIRA (
         CHECK (CDCIAPARC <> CDCIA)
     ))");
 
+const QString kBranchAlterColumn = QStringLiteral(
+    "ALTER TABLE PARAMCOMIS ADD COLUMN IDALTERDELIV VARCHAR(1) CHECK (IDALTERDELIV IN ('S', 'N'))");
+
 std::vector<Migration> buildMigrations()
 {
     std::vector<Migration> list;
@@ -339,6 +342,15 @@ std::vector<Migration> buildMigrations()
     partners.sqlite = {kPartnerTable};
     partners.postgres = {kPartnerTable};
     list.push_back(partners);
+
+    // A branch may be kept from adding services to its deliveries whatever the general
+    // parameter says; empty follows the general parameter.
+    Migration branchChanges;
+    branchChanges.version = 4;
+    branchChanges.description = QStringLiteral("Permissão de alterar deliveries por filial");
+    branchChanges.sqlite = {kBranchAlterColumn};
+    branchChanges.postgres = {kBranchAlterColumn};
+    list.push_back(branchChanges);
 
     return list;
 }

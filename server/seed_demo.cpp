@@ -484,6 +484,7 @@ void seedDemo(Database& db)
     // Topic steps (seed_demo_steps.h), each in a source of its own. They run before the
     // late price table, which must find every November delivery already priced.
     seedDemoDeliverySelection(db);
+    seedDemoServiceEntry(db);
     seedDemoPostingCases(db);
     insertOverlappingTable(db);
 }

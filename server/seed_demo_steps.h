@@ -15,6 +15,12 @@ void seedDemoNovember(Database& db);
 // Guarulhos, so CAB's list holds deliveries of two airlines (seed_demo_selection.cpp).
 void seedDemoDeliverySelection(Database& db);
 
+// What entering services needs to show: services offered to LAA at Guarulhos that it has no
+// class for or that have no class, and LAA's flight 3390 in the week of 16 Nov with a
+// delivery at each service limit, and Galeão kept from adding services (IDALTERDELIV "N")
+// (seed_demo_service_entry.cpp).
+void seedDemoServiceEntry(Database& db);
+
 // The service-row tour, CAB flight 1010 at Guarulhos (an evening extra on 25, 26 and 27 Nov):
 // 9001 with a single service (its last service cannot be deleted), 9002 with two, and 9003
 // with a snack added on this screen (kind "5") beside a planned meal; and 009004 to 009009,

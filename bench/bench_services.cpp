@@ -1,0 +1,188 @@
+// The services tab of the real main form against a real server on a scaled SQLite database:
+//  1. moving the delivery cursor through 200 deliveries while the services tab shows (each
+//     move fetches and shows the delivery's services, repaint included), against the same
+//     delivery's GetServicoDel through a bare client plus loading the answer into a dataset
+//     with the service record's fields;
+//  2. opening the service search over 500 offered services (the list answered by the scripted
+//     dialogs service, which reads every row's texts as the dialog would), against the bare
+//     GetPesqServico plus its load.
+// Each case and its baseline are taken in turns, so both see the same machine. Prints the
+// times per operation and the ratios.
+
+#include "modules/ate02700/contracts/rdm_manu_del_valor.h"
+#include "modules/ate02700/main_form/cli_ate02700.h"
+#include "modules/ate02700/main_form/frm_manu_del_valor.h"
+#include "modules/ate02700/model/pesq_servico_record.h"
+#include "modules/ate02700/model/servico_del_record.h"
+#include "modules/ate02700/package/pkg_ate02700.h"
+#include "tests/support/gui/scripted_dialogs.h"
+#include "tests/support/server_fixture.h"
+
+#include "framework/data/clientdataset.h"
+#include "framework/db/dtmdbgeral.h"
+#include "framework/net/netconnection.h"
+#include "framework/ui/application_host.h"
+#include "framework/ui/grid/tdbgrid.h"
+#include "framework/ui/tdbnavigator.h"
+#include "framework/ui/tpagecontrol.h"
+#include "framework/units/consiste.h"
+#include "framework/units/larkumo.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTest>
+#include <QToolButton>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kMoves = 200;
+constexpr int kOffered = 500;
+constexpr int kSearches = 30;
+
+void Pump() { QCoreApplication::processEvents(); }
+
+// 500 services of the economy class offered to the airline at the branch.
+void OfferServices(testsupport::DirectConnection& db, const QString& airline)
+{
+    db.exec(QStringLiteral("BEGIN"));
+    for (int i = 0; i < kOffered; ++i) {
+        const QString code = QStringLiteral("B%1").arg(i, 4, 10, QLatin1Char('0'));
+        db.exec(QStringLiteral("INSERT INTO SERVICO (CDSERVICO, CDARVSERV, DSSERVICO, SGUNIDADE, IDTIPMANUAL, CDCLASSE, "
+                               "IDCICLO) VALUES ('%1', '90.%2.%3', 'Serviço de medição %4', 'UN', '1', '0003', 'IDA')")
+                    .arg(code)
+                    .arg(i / 100, 2, 10, QLatin1Char('0'))
+                    .arg(i % 100, 4, 10, QLatin1Char('0'))
+                    .arg(i));
+        db.exec(QStringLiteral("INSERT INTO SERVCIA (CDFILIAL, CDCIA, CDSERVICO, IDATIVO) VALUES ('0001', '%1', '%2', 'S')")
+                    .arg(airline, code));
+    }
+    db.exec(QStringLiteral("COMMIT"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("ATE_BUILD_DIR"))
+        qputenv("ATE_BUILD_DIR", QCoreApplication::applicationDirPath().toUtf8() + "/../..");
+
+    auto database = testsupport::TestDatabase::sqlite();
+    testsupport::initDatabase(database->url(), QStringLiteral("scale:2400"));
+    testsupport::DirectConnection direct(*database);
+    // The national pair with the most deliveries of the year.
+    const QVariantList best = direct.column(QStringLiteral(
+        "SELECT D.CDCIA FROM DELIVERY D WHERE D.CDFILIAL = '0001' AND D.IDTIPNACDEL = '1' GROUP BY D.CDCIA "
+        "ORDER BY COUNT(*) DESC"));
+    const QString airline = best.value(0).toString();
+    const QString shortCode =
+        direct.scalar(QStringLiteral("SELECT SGCIA FROM COMPANHIA WHERE CDCIA = '%1'").arg(airline)).toString();
+    OfferServices(direct, airline);
+    testsupport::ServerProcess server(database->url());
+
+    Larkumo::THostSettings settings;
+    settings.serverHost = server.host();
+    settings.serverPort = server.port();
+    settings.defaultBranch = QStringLiteral("0001");
+    settings.serviceCodeMask = QStringLiteral("99.99.9999;1; ");
+    Larkumo::Configure(settings);
+    dtmDBGeral().Open(database->url());
+    QMainWindow window;
+    auto* mdi = new QMdiArea(&window);
+    window.setCentralWidget(mdi);
+    window.resize(1100, 720);
+    Application().Attach(&window, mdi);
+    window.show();
+    ScopedDialogs dialogs;
+    Initialize();
+    IniProc();
+    TfrmManuDelValor& form = *Cli_ate02700::frmManuDelValor;
+    while (!form.cdsParamComis->Active())
+        QTest::qWait(10);
+
+    // The year's deliveries of the airline, as leaving the filter panel loads them.
+    form.cdsDelivery->SetData(Consiste::CheckResultServ(
+        form.Rdm().GetDelivery(QStringLiteral("0001"), airline, QDateTime(QDate(2026, 1, 1), QTime()),
+                               QDateTime(QDate(2026, 12, 31), QTime())),
+        true, 0));
+    form.tshFormulario->SetEnabled(true);
+    form.pgcPadrao->SetActivePage(form.tshFormulario);
+    Pump();
+    const int deliveries = form.cdsDelivery->RecordCount();
+    std::printf("airline %s: %d deliveries of 2026, %d offered services added\n", qPrintable(shortCode), deliveries,
+                kOffered);
+    if (deliveries <= kMoves) {
+        std::fprintf(stderr, "too few deliveries for %d moves\n", kMoves);
+        return 1;
+    }
+
+    // The bare client and a dataset with the same fields.
+    TNetConnection bare;
+    server.configure(bare);
+    bare.SetConnected(true);
+    TRdmManuDelValor rdm(bare);
+    TClientDataSet services;
+    ate02700::DeclareServicoDelFields(services);
+    TClientDataSet offered;
+    ate02700::DeclarePesqServicoFields(offered);
+
+    // 1. Moves on the services tab, each against the bare fetch of the delivery reached.
+    QElapsedTimer clock;
+    qint64 formNs = 0, bareNs = 0, paintNs = 0;
+    for (int i = 0; i < kMoves; ++i) {
+        clock.start();
+        form.dbnPadrao->BtnClick(TNavigateBtn::nbNext);
+        const qint64 moved = clock.nsecsElapsed();
+        Pump();
+        formNs += clock.nsecsElapsed();
+        paintNs += clock.nsecsElapsed() - moved;
+        const QString number = form.fldDelivery.NRDELIVERY->AsString();
+        clock.start();
+        services.SetData(Consiste::CheckResultServ(rdm.GetServicoDel(QStringLiteral("0001"), number), true, 0));
+        bareNs += clock.nsecsElapsed();
+    }
+    std::printf("move on the services tab: %.3f ms (events and painting after the move %.3f ms), bare "
+                "GetServicoDel + load: %.3f ms, ratio %.2f\n",
+                formNs / 1e6 / kMoves, paintNs / 1e6 / kMoves, bareNs / 1e6 / kMoves, double(formNs) / double(bareNs));
+
+    // 2. The search over the offered services of a national delivery, from a new row.
+    form.cdsDelivery->First();
+    while (form.fldDelivery.IDTIPNACDEL->AsString() != QLatin1String("1") || !form.fldDelivery.NRDELIVERYFA->IsNull())
+        form.cdsDelivery->Next();
+    form.dbgServicoDel->setFocus();
+    Pump();
+    qint64 searchNs = 0, bareSearchNs = 0;
+    int listed = 0;
+    for (int i = 0; i < kSearches; ++i) {
+        if (form.cdsServicoDel->State() != TDataSetState::Insert)
+            QTest::keyClick(form.dbgServicoDel, Qt::Key_Insert);
+        dialogs->CancelPick();
+        clock.start();
+        QTest::mouseClick(form.dbgServicoDel->EditButton(), Qt::LeftButton);
+        searchNs += clock.nsecsElapsed();
+        listed = form.cdsPesqServico->RecordCount();
+        QString cia = airline;
+        clock.start();
+        offered.SetData(Consiste::CheckResultServ(
+            rdm.GetPesqServico(QStringLiteral("0001"), form.fldDelivery.NRDELIVERY->AsString(), cia, QString(),
+                               form.fldDelivery.IDTIPNACDEL->AsString()),
+            true, 0));
+        bareSearchNs += clock.nsecsElapsed();
+    }
+    std::printf("search list of %d services: %.3f ms, bare GetPesqServico + load: %.3f ms, ratio %.2f\n", listed,
+                searchNs / 1e6 / kSearches, bareSearchNs / 1e6 / kSearches, double(searchNs) / double(bareSearchNs));
+    if (!dialogs->Errors().isEmpty())
+        std::printf("errors shown: %s\n", qPrintable(dialogs->Errors().join(QLatin1Char('|'))));
+
+    Application().DestroyForms();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Finalize();
+    Application().Detach();
+    return 0;
+}
