@@ -142,7 +142,10 @@ TYPED_TEST(PostingFailure, TheServerGoingAwayShowsOneErrorAndTheNextPostWorksWhe
     this->ClickCell(form, code, "QTSERFATSP");
     this->Type(QString::number(invoiced + 2));
     this->Click(*form.sbtGravar);
-    EXPECT_EQ(this->dialogs_->Errors().size(), 1);
+    ASSERT_EQ(this->dialogs_->Errors().size(), 1);
+    // The connection's own words, not read as a coded server text.
+    EXPECT_TRUE(this->dialogs_->Errors().front().contains(QStringLiteral("servidor de aplicação")))
+        << this->dialogs_->Errors().front().toStdString();
     EXPECT_EQ(form.cdsServicoDel->State(), TDataSetState::Edit);
     EXPECT_DOUBLE_EQ(form.fldServicoDel.QTSERFATSP->AsFloat(), invoiced + 2);
     EXPECT_FALSE(Showavi::IsShowing());
@@ -167,7 +170,9 @@ TYPED_TEST(PostingFailure, TheServerGoingAwayShowsOneErrorAndTheNextPostWorksWhe
     this->Type(QString::number(invoiced + 5));
     this->Click(*form.sbtGravar);
     form.cdsCalcPreco->AfterScroll = nullptr;
-    EXPECT_EQ(this->dialogs_->Errors().size(), 1);
+    ASSERT_EQ(this->dialogs_->Errors().size(), 1);
+    EXPECT_TRUE(this->dialogs_->Errors().front().contains(QStringLiteral("servidor de aplicação")))
+        << this->dialogs_->Errors().front().toStdString();
     EXPECT_FALSE(Showavi::IsShowing());
     EXPECT_EQ(form.cdsServicoDel->State(), TDataSetState::Browse);
     EXPECT_EQ(form.cdsServicoDel->ChangeCount(), 0);

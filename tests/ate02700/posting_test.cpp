@@ -394,6 +394,40 @@ TYPED_TEST(Posting, VerificarResetsTheMarkingAndReloadsTheListOfTheTabShowing)
     EXPECT_TRUE(this->dialogs_->Errors().isEmpty());
 }
 
+TYPED_TEST(Posting, ARowLoadedWithoutAQuantityToInvoiceCountsItsStartAsZero)
+{
+    // This server always stores a quantity to invoice; a row without one comes from
+    // elsewhere. Here the delivery's services are loaded with that quantity taken out.
+    TfrmManuDelValor& form = this->OpenScreen();
+    const qint64 delivery = this->OpenDelivery(form, QStringLiteral("CAB"), QDate(2026, 11, 13), QDate(2026, 11, 13),
+                                               QStringLiteral("1010"), QDate(2026, 11, 13));
+    wire::DataPacket services = Consiste::CheckResultServ(
+        form.Rdm().GetServicoDel(form.medCdFilial->Text(), QString::number(delivery)), true, 0);
+    const int invoicedColumn = form.fldServicoDel.QTSERFATSP->Index();
+    const int requestedColumn = form.fldServicoDel.QTSESOLICSP->Index();
+    const double requested = services.rows.front()[static_cast<std::size_t>(requestedColumn)].toDouble();
+    const double stored = services.rows.front()[static_cast<std::size_t>(invoicedColumn)].toDouble();
+    services.rows.front()[static_cast<std::size_t>(invoicedColumn)] = wire::Value();
+    form.cdsServicoDel->SetData(std::move(services));
+    const Line line = RowAt(form, 0);
+
+    double derived = -1;
+    form.cdsCalcPreco->AfterScroll = [&](TClientDataSet&) { derived = form.fldServicoDel.QTSESOLICSP->AsFloat(); };
+    this->ClickCell(form, line.cdArvServ, "QTSERFATSP");
+    this->Type(QStringLiteral("5"));
+    this->Click(*form.sbtGravar);
+    form.cdsCalcPreco->AfterScroll = nullptr;
+    EXPECT_DOUBLE_EQ(derived, requested + 5) << "the whole new quantity is the change";
+    // The server holds another quantity than the one loaded: the line is refused as changed
+    // by someone else and the screen shows what is stored.
+    ASSERT_EQ(this->dialogs_->Errors().size(), 1);
+    EXPECT_TRUE(this->dialogs_->Errors().front().contains(QStringLiteral("refaça a operação")));
+    EXPECT_DOUBLE_EQ(this->Stored(delivery, line.cdServico, "QTSERFATSP").toDouble(), stored);
+    EXPECT_DOUBLE_EQ(form.fldServicoDel.QTSERFATSP->AsFloat(), stored);
+    EXPECT_EQ(form.fldServicoDel.CDARVSERV->AsString(), line.cdArvServ);
+    EXPECT_FALSE(Showavi::IsShowing());
+}
+
 // The list sent with every save: the null fields of the current row, in field order.
 TEST(NullFieldList, NamesTheNullFieldsOfTheCurrentRowInFieldOrder)
 {
