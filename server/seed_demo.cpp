@@ -485,6 +485,7 @@ void seedDemo(Database& db)
     // late price table, which must find every November delivery already priced.
     seedDemoDeliverySelection(db);
     seedDemoServiceEntry(db);
+    seedDemoPostingCases(db);
     insertOverlappingTable(db);
 }
 

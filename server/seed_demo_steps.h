@@ -21,4 +21,11 @@ void seedDemoDeliverySelection(Database& db);
 // (seed_demo_service_entry.cpp).
 void seedDemoServiceEntry(Database& db);
 
+// The service-row tour, CAB flight 1010 at Guarulhos (an evening extra on 25, 26 and 27 Nov):
+// 9001 with a single service (its last service cannot be deleted), 9002 with two, and 9003
+// with a snack added on this screen (kind "5") beside a planned meal; and 009004 to 009009,
+// evening extras on the days and flights whose pricing fails in each documented way, with room
+// to add the failing service (seed_demo_posting.cpp).
+void seedDemoPostingCases(Database& db);
+
 }  // namespace server

@@ -31,11 +31,10 @@ TfrmManuDelValor::TfrmManuDelValor(QWidget* parent) : TfrmPadrao(parent)
     BuildMenu();
     SetFormSize(kDesignWidth, kDesignHeight);
     BindServices();
+    BindPostingHandlers();
 
     BindDeliverySelection();
-    // The services' commands (pgcPadraoChange, dtsPadraoStateChange, sbtCancelarClick,
-    // sbtVerificarClick), btnCancelDelClick and sbtImprimirClick are bound by the work that
-    // brings each of them.
+    // btnCancelDelClick and sbtImprimirClick are bound by the work that brings each of them.
 }
 
 TfrmManuDelValor::~TfrmManuDelValor() = default;

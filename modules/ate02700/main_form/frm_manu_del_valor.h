@@ -210,6 +210,32 @@ protected:
     void cdsDeliveryVRTOTDELIVGetText(TField& sender, QString& text, bool displayText);
     void cdsDeliveryVRTXAEROGetText(TField& sender, QString& text, bool displayText);
 
+    // ---- posting and saving service rows (frm_manu_del_valor_posting.cpp)
+public:
+    void cdsServicoDelBeforePost(TClientDataSet& dataSet);
+    void cdsServicoDelAfterPost(TClientDataSet& dataSet);
+    void cdsServicoDelBeforeDelete(TClientDataSet& dataSet);
+    void cdsServicoDelAfterCancel(TClientDataSet& dataSet);
+
+protected:
+    void sbtCancelarClick(QObject& sender) override;
+    void sbtVerificarClick(QObject& sender) override;
+
+private:
+    void BindPostingHandlers();
+    // Puts the services grid on the column of `fieldName` and gives it the focus.
+    void FocusServiceColumn(const QString& fieldName);
+    void NormaliseServiceRow();
+    bool ServiceQuantitiesChanged() const;
+    void CheckAndDeriveQuantities();
+    void PriceServiceRow();
+    // Shows a server error text as the catalogue message it names (raises the silent abort);
+    // returns when the text names no message of the catalogue.
+    void ReportServerErrorText(const QString& text);
+    // SetServicoDel and the loading of its three packets; the error packet reported.
+    void SendServiceChanges(qint64 nrDelivery, const QString& nullFields);
+    void RestoreServicePosition(qint64 nrDelivery, const QString& cdArvServ);
+
 private:
     // Layout (frm_manu_del_valor_layout.cpp).
     void BuildDataSets();
