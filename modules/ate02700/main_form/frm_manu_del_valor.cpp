@@ -30,11 +30,12 @@ TfrmManuDelValor::TfrmManuDelValor(QWidget* parent) : TfrmPadrao(parent)
     BuildNavigator();
     BuildMenu();
     SetFormSize(kDesignWidth, kDesignHeight);
+    BindEmissionCommands();
 
     // The filter panel's handlers (panFiltroEnter/Exit, the branch and airline edits and
     // lookups, the date checks), the services' commands (pgcPadraoChange, dtsPadraoStateChange,
-    // sbtProcurarClick, sbtCancelarClick, sbtVerificarClick), btnCancelDelClick and
-    // sbtImprimirClick are bound by the work that brings each of them.
+    // sbtProcurarClick, sbtCancelarClick, sbtVerificarClick) are bound by the work that
+    // brings each of them.
 }
 
 TfrmManuDelValor::~TfrmManuDelValor() = default;

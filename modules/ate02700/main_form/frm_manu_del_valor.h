@@ -145,6 +145,10 @@ protected:
     void FormClose(QObject& sender, TCloseAction& action) override;
     void netManuDelValorBeforeConnect(TNetConnection& sender);
 
+    // Cancellation and emission (frm_manu_del_valor_emission.cpp).
+    void btnCancelDelClick(QObject& sender);
+    void sbtImprimirClick(QObject& sender) override;
+
 private:
     // Layout (frm_manu_del_valor_layout.cpp).
     void BuildDataSets();
@@ -156,4 +160,7 @@ private:
     void BuildServicesFooter(QWidget& page);
     void BuildNavigator();
     void BuildMenu();
+    void BindEmissionCommands();
+    // Reads the deliveries of the filter again after the emission dialog.
+    void ReloadDeliveriesAfterEmission();
 };
