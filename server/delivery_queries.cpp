@@ -14,9 +14,12 @@ wire::DataPacket deliveriesPacket(Database& db, const QString& branch, const QSt
                   "D.DTHRPLAVOOPV, D.VRTOTDESC, D.VRTXAERO, D.IDSITDEL, D.NUMERO, D.VRPETXAERO, D.IDTIPNACDEL, "
                   "D.VRTOTDELIV, D.CDLOCAFATCIA, D.CDLOCALDELIV, D.VRBACATX, D.NRMAXSERVDEL "
                   "FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
-                  "WHERE D.CDFILIAL = :F AND D.CDCIA = :C AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
+                  "WHERE D.CDFILIAL = :F AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
+                  "AND (D.CDCIA = :C OR D.CDCIA IN (SELECT P.CDCIAPARC FROM CIAPARCEIRA P "
+                  "WHERE P.CDFILIAL = :PF AND P.CDCIA = :PC)) "
                   "ORDER BY D.NRDELIVERY"));
     q.bind(QStringLiteral(":F"), branch).bind(QStringLiteral(":C"), airline);
+    q.bind(QStringLiteral(":PF"), branch).bind(QStringLiteral(":PC"), airline);
     q.bindTimestamp(QStringLiteral(":D1"), QDateTime(from.date(), QTime(0, 0), Qt::UTC));
     q.bindTimestamp(QStringLiteral(":D2"), QDateTime(to.date().addDays(1), QTime(0, 0), Qt::UTC));
     return q.packet(layout::delivery());

@@ -9,7 +9,8 @@
 
 namespace server {
 
-// Deliveries whose flight-plan date falls on a day from `from` to `to`, both days whole
+// Deliveries of the airline, and of the partner airlines it invoices for at the branch
+// (CIAPARCEIRA), whose flight-plan date falls on a day from `from` to `to`, both days whole
 // (times of day are ignored), in NRDELIVERY order; IDMARCADO is "N".
 wire::DataPacket deliveriesPacket(Database& db, const QString& branch, const QString& airline, const QDateTime& from,
                                   const QDateTime& to);

@@ -301,6 +301,16 @@ const QStringList kNvlPostgres = {
        LANGUAGE SQL IMMUTABLE AS 'SELECT COALESCE($1, $2)')",
 };
 
+const QString kPartnerTable = QStringLiteral(R"(CREATE TABLE CIAPARCEIRA (
+        CDFILIAL      VARCHAR(4)  NOT NULL,
+        CDCIA         VARCHAR(4)  NOT NULL,
+        CDCIAPARC     VARCHAR(4)  NOT NULL,
+        PRIMARY KEY (CDFILIAL, CDCIA, CDCIAPARC),
+        FOREIGN KEY (CDFILIAL, CDCIA) REFERENCES CIAFILI (CDFILIAL, CDCIA),
+        FOREIGN KEY (CDFILIAL, CDCIAPARC) REFERENCES CIAFILI (CDFILIAL, CDCIA),
+        CHECK (CDCIAPARC <> CDCIA)
+    ))");
+
 std::vector<Migration> buildMigrations()
 {
     std::vector<Migration> list;
@@ -319,6 +329,16 @@ std::vector<Migration> buildMigrations()
     nvl.description = QStringLiteral("Função NVL das consultas do cliente");
     nvl.postgres = kNvlPostgres;  // SQLite: each connection registers NVL itself
     list.push_back(nvl);
+
+    // Airlines that invoice for partners: a regional carrier flying under another airline's
+    // contract at a branch is invoiced with that airline, so the contracting airline's
+    // delivery list holds the partner's deliveries too. Both must be served by the branch.
+    Migration partners;
+    partners.version = 3;
+    partners.description = QStringLiteral("Companhias parceiras faturadas por outra companhia na filial");
+    partners.sqlite = {kPartnerTable};
+    partners.postgres = {kPartnerTable};
+    list.push_back(partners);
 
     return list;
 }

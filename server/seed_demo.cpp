@@ -1,4 +1,5 @@
 #include "server/seed.h"
+#include "server/seed_demo_steps.h"
 
 #include "server/batch_insert.h"
 #include "server/seed_writer.h"
@@ -366,11 +367,10 @@ bool demoSeeded(Database& db)
     return q.next() && q.value(0).toInt() > 0;
 }
 
-void seedDemo(Database& db)
+// November's flight plans and deliveries at every branch, the first week at Guarulhos
+// invoiced, and the invoice-number ranges that follow from those numbers.
+void seedDemoNovember(Database& db)
 {
-    insertReference(db);
-    insertPrices(db);
-
     Rng rng(20261101);
     SeedWriter writer(db);
     std::vector<Plan> plans;
@@ -473,7 +473,17 @@ void seedDemo(Database& db)
     range.exec();
     exec(db, QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, NRPROXIMO) "
                             "VALUES ('0002', '0001', 1, 1, 99999, 1), ('0003', '0001', 1, 1, 99999, 1)"));
+}
 
+void seedDemo(Database& db)
+{
+    // In this order: each step may rely on what the ones before it wrote.
+    insertReference(db);
+    insertPrices(db);
+    seedDemoNovember(db);
+    // Topic steps (seed_demo_steps.h), each in a source of its own. They run before the
+    // late price table, which must find every November delivery already priced.
+    seedDemoDeliverySelection(db);
     insertOverlappingTable(db);
 }
 

@@ -203,7 +203,7 @@ TEST_F(MainFormLayout, FilterPanel)
         EXPECT_FALSE(date->SaveTime());
         EXPECT_EQ(date->Color(), Colors::InfoBk());
     }
-    EXPECT_EQ(form.lblAte->Caption(), QStringLiteral("Até"));
+    EXPECT_EQ(form.Label2->Caption(), QStringLiteral("Até"));
 
     // Tab order through the panel (disabled edits keep their place in the chain).
     const std::vector<QWidget*> order{form.medCdFilial, form.edtNmFilial, form.medCompanhia,

@@ -104,39 +104,35 @@ TfrmManuDelValor& EmissionTest::OpenScreen()
 void EmissionTest::LoadDeliveries(const QString& sgCia, int fromDay, int toDay)
 {
     TfrmManuDelValor& f = Form();
-    f.medCompanhia->SetText(sgCia);
-    f.qryCompanhia->Close();
-    f.qryCompanhia->ParamByName(u"P_CDFILIAL").SetAsString(f.medCdFilial->Text());
-    f.qryCompanhia->ParamByName(u"P_SGCIA").SetAsString(sgCia);
-    f.qryCompanhia->ParamByName(u"P_TSGCIA").SetAsString(QString());
-    f.qryCompanhia->Open();
-    ASSERT_FALSE(f.qryCompanhia->IsEmpty()) << sgCia.toStdString();
-    f.depPlanoVooIni->SetDate(QDate(2026, 11, fromDay));
-    f.depPlanoVooFin->SetDate(QDate(2026, 11, toDay));
-    f.cdsDelivery->SetData(Consiste::CheckResultServ(
-        f.Rdm().GetDelivery(f.medCdFilial->Text(), f.fldCompanhia.CDCIA->AsString(), f.depPlanoVooIni->GetDateTime(),
-                            f.depPlanoVooFin->GetDateTime()),
-        true, 0));
+    const auto type = [](QWidget* edit, const QString& text) {
+        WidgetDriver::Focus(*edit);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    };
+    type(f.medCompanhia, sgCia);
+    QTest::keyClick(f.medCompanhia, Qt::Key_Tab);
+    type(f.depPlanoVooIni, QStringLiteral("%1112026").arg(fromDay, 2, 10, QLatin1Char('0')));
+    QTest::keyClick(f.depPlanoVooIni, Qt::Key_Tab);
+    type(f.depPlanoVooFin, QStringLiteral("%1112026").arg(toDay, 2, 10, QLatin1Char('0')));
+    // Leaving the panel for the list loads the deliveries.
+    WidgetDriver::Focus(*f.dbgPadrao);
+    ASSERT_TRUE(WaitUntil([&f] { return f.cdsDelivery->Active(); })) << dialogs_->Errors().join(u'|').toStdString();
+    ASSERT_TRUE(dialogs_->Errors().isEmpty()) << dialogs_->Errors().join(u'|').toStdString();
     callsBefore_[QStringLiteral("GetDelivery")] = CallCount(Server(), QStringLiteral("GetDelivery"));
 }
 
 void EmissionTest::ClickMark(int row)
 {
-    TfrmManuDelValor& f = Form();
-    f.cdsDelivery->MoveToRow(row);
-    f.cdsDelivery->Edit();
-    f.fldDelivery.IDMARCADO->SetAsString(
-        f.fldDelivery.IDMARCADO->AsString() == QLatin1String("S") ? QStringLiteral("N") : QStringLiteral("S"));
-    f.cdsDelivery->Post();
-    f.btnCancelDel->SetEnabled(f.fldDelivery.IDMARCADO->AsString() == QLatin1String("S"));
-    f.sbtImprimir->SetEnabled(f.fldDelivery.IDMARCADO->AsString() == QLatin1String("S"));
+    TDBGrid* grid = Form().dbgPadrao;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(row, 0).center());
+    QCoreApplication::processEvents();
 }
 
 void EmissionTest::ClickRow(int row)
 {
     TDBGrid* grid = Form().dbgPadrao;
-    const QRect cell = grid->CellRect(row, 1);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(row, 1).center());
     QCoreApplication::processEvents();
 }
 

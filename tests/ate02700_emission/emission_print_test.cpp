@@ -90,9 +90,11 @@ TEST_P(EmissionPrint, NoneMarkedSendsTheRequestPrintsNothingAndCloses)
     OpenScreen();
     LoadDeliveries(QStringLiteral("VAS"), 16, 18);
     ASSERT_EQ(ListedKeys().size(), 3);
-    // The print button follows the current delivery's mark: marked, then unmarked again.
     ClickMark(0);
+    EXPECT_TRUE(Form().sbtImprimir->isEnabled());
     ClickMark(0);
+    EXPECT_FALSE(Form().sbtImprimir->isEnabled()) << "the button follows the current delivery's mark";
+    // The list offers no way to the dialog without a mark; the dialog must hold all the same.
     Form().sbtImprimir->SetEnabled(true);
     const qint64 next = NextNumber(QStringLiteral("0001"));
     PrintFromScreen([&](TfrmRelManuDelValor& dialog) {
@@ -110,6 +112,7 @@ TEST_P(EmissionPrint, NoneMarkedSendsTheRequestPrintsNothingAndCloses)
 TEST_P(EmissionPrint, WithoutAListTheRequestIsSentThenDeliveryIsReported)
 {
     OpenScreen();
+    // No list, so no mark to enable the button: the dialog must hold all the same.
     Form().sbtImprimir->SetEnabled(true);
     PrintFromScreen([&](TfrmRelManuDelValor& dialog) {
         TypePlace(dialog, QStringLiteral("1"));

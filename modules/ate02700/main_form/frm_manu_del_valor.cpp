@@ -30,12 +30,10 @@ TfrmManuDelValor::TfrmManuDelValor(QWidget* parent) : TfrmPadrao(parent)
     BuildNavigator();
     BuildMenu();
     SetFormSize(kDesignWidth, kDesignHeight);
+    BindDeliverySelection();
     BindEmissionCommands();
-
-    // The filter panel's handlers (panFiltroEnter/Exit, the branch and airline edits and
-    // lookups, the date checks), the services' commands (pgcPadraoChange, dtsPadraoStateChange,
-    // sbtProcurarClick, sbtCancelarClick, sbtVerificarClick) are bound by the work that
-    // brings each of them.
+    // The services' commands (pgcPadraoChange, dtsPadraoStateChange, sbtCancelarClick,
+    // sbtVerificarClick) are bound by the work that brings each of them.
 }
 
 TfrmManuDelValor::~TfrmManuDelValor() = default;

@@ -29,8 +29,10 @@
 #include "modules/ate02700/model/servico_del_record.h"
 
 #include "framework/ui/frm_padrao.h"
+#include "framework/ui/grid/tdbgrid_types.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include <array>
@@ -38,12 +40,14 @@
 class TADOIBQuery;
 class TBtnPesquisa;
 class TClientDataSet;
+class TColumn;
 class TDBEdit;
 class TDBGrid;
 class TDBText;
 class TDataSource;
 class TDateEditPlus;
 class TEdit;
+class TField;
 class TImage;
 class TLabel;
 class TMaskEdit;
@@ -83,7 +87,7 @@ public:
     TEdit* edtNmCia = nullptr;
     TLabel* lblPlanoVoo = nullptr;
     TDateEditPlus* depPlanoVooIni = nullptr;
-    TLabel* lblAte = nullptr;
+    TLabel* Label2 = nullptr;  // "Até", between the two dates
     TDateEditPlus* depPlanoVooFin = nullptr;
 
     // ---- services tab
@@ -149,6 +153,36 @@ protected:
     void btnCancelDelClick(QObject& sender);
     void sbtImprimirClick(QObject& sender) override;
 
+    // ---- delivery selection (frm_manu_del_valor_selecao.cpp): the filter panel, the
+    // loading of the deliveries and the delivery list.
+    void medCdFilialExit(QObject& sender);
+    void medCdFilialChange(QObject& sender);
+    void btpFilialBeforePesq(QObject& sender, bool& continueLookup);
+    void btpFilialAfterPesq(QObject& sender);
+    void medCompanhiaExit(QObject& sender);
+    void medCompanhiaChange(QObject& sender);
+    void btpCiaBeforePesq(QObject& sender, bool& continueLookup);
+    void btpCiaAfterPesq(QObject& sender);
+    void depPlanoVooIniExit(QObject& sender);
+    void depPlanoVooFinExit(QObject& sender);
+    // Each makes its edit hold a valid code or refuses with the focus on it; `mandatory`
+    // decides whether an empty edit is refused.
+    void Vd_Filial(bool mandatory);
+    void Vd_Companhia(bool mandatory);
+    void panFiltroEnter(QObject& sender);
+    void panFiltroExit(QObject& sender);
+    void sbtProcurarClick(QObject& sender) override;
+    void dbgPadraoCellClick(TColumn& column);
+    void dbgPadraoTitleClick(TColumn& column);
+    void dbgPadraoKeyDown(QObject& sender, int& key, Qt::KeyboardModifiers shift) override;
+    void dbgPadraoDrawColumnCell(TDBGrid& sender, const QRect& rect, int dataCol, TColumn& column,
+                                 TGridDrawState state);
+    void cdsDeliveryNRDELIVERYFAGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRBACATXGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRTOTDESCGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRTOTDELIVGetText(TField& sender, QString& text, bool displayText);
+    void cdsDeliveryVRTXAEROGetText(TField& sender, QString& text, bool displayText);
+
 private:
     // Layout (frm_manu_del_valor_layout.cpp).
     void BuildDataSets();
@@ -163,4 +197,13 @@ private:
     void BindEmissionCommands();
     // Reads the deliveries of the filter again after the emission dialog.
     void ReloadDeliveriesAfterEmission();
+
+
+    // Delivery selection: binds its handlers (called once by the constructor).
+    void BindDeliverySelection();
+    // The mark pass and the unmark pass of the mark-all command.
+    void MarkPass();
+    void UnmarkPass();
+    // The services tab and its menu item follow whether a non-empty list is loaded.
+    void EnableServicesTab(bool enabled);
 };

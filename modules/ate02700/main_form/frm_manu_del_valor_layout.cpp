@@ -178,6 +178,7 @@ void TfrmManuDelValor::BuildFilterPanel()
     btpFilial->SetDataSource(dtsFilial);
     edtNmFilial = Named(new TEdit(panFiltro), "edtNmFilial");
     edtNmFilial->SetEnabled(false);
+    edtNmFilial->SetColor(Colors::BtnFace());
     edtNmFilial->setFixedWidth(CharsWidth(*edtNmFilial, 22));
     lblFilial->SetFocusControl(medCdFilial);
 
@@ -194,6 +195,7 @@ void TfrmManuDelValor::BuildFilterPanel()
     btpCia->SetDataSource(dtsCompanhia);
     edtNmCia = Named(new TEdit(panFiltro), "edtNmCia");
     edtNmCia->SetEnabled(false);
+    edtNmCia->SetColor(Colors::BtnFace());
     edtNmCia->setFixedWidth(CharsWidth(*edtNmCia, 22));
     lblCompanhia->SetFocusControl(medCompanhia);
 
@@ -211,7 +213,7 @@ void TfrmManuDelValor::BuildFilterPanel()
         return edit;
     };
     depPlanoVooIni = dateEdit("depPlanoVooIni");
-    lblAte = BoldLabel(tr("Até"), panFiltro, "lblAte");
+    Label2 = BoldLabel(tr("Até"), panFiltro, "Label2");
     depPlanoVooFin = dateEdit("depPlanoVooFin");
     lblPlanoVoo->SetFocusControl(depPlanoVooIni);
 
@@ -227,17 +229,21 @@ void TfrmManuDelValor::BuildFilterPanel()
     auto* range = new QHBoxLayout;
     range->setSpacing(6);
     range->addWidget(depPlanoVooIni);
-    range->addWidget(lblAte);
+    range->addWidget(Label2);
     range->addWidget(depPlanoVooFin);
     range->addStretch(1);
     grid->addLayout(range, 2, 1, 1, 5);
     grid->setColumnStretch(6, 1);
 
+    // The panel comes first in the form's tab order: its controls lead the focus chain,
+    // before the pages and the navigator made by the base form.
+    QWidget::setTabOrder(this, medCdFilial);
     QWidget::setTabOrder(medCdFilial, edtNmFilial);
     QWidget::setTabOrder(edtNmFilial, medCompanhia);
     QWidget::setTabOrder(medCompanhia, edtNmCia);
     QWidget::setTabOrder(edtNmCia, depPlanoVooIni);
     QWidget::setTabOrder(depPlanoVooIni, depPlanoVooFin);
+    QWidget::setTabOrder(depPlanoVooFin, dbgPadrao);
 
     InsertAbovePages(panFiltro);
 }
@@ -269,9 +275,8 @@ void TfrmManuDelValor::BuildDeliveryPage()
     column("NRVOO", 48);
     column("NRDELIVERYFA", 149);
 
-    // The mark and colour drawing, the clicks and keys of the list (dbgPadraoCellClick,
-    // dbgPadraoDrawColumnCell, dbgPadraoTitleClick, dbgPadraoKeyDown) and the delivery
-    // cursor's handler (cdsDeliveryAfterScroll) and text handlers come with the list's work.
+    // The list's clicks, keys, drawing and text handlers are bound by BindDeliverySelection;
+    // the delivery cursor's handler (cdsDeliveryAfterScroll) comes with the services' work.
 }
 
 void TfrmManuDelValor::BuildServicesPage()
