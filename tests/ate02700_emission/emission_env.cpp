@@ -19,6 +19,7 @@
 #include "framework/ui/tspeedbutton.h"
 #include "framework/units/consiste.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -112,12 +113,15 @@ void EmissionTest::LoadDeliveries(const QString& sgCia, int fromDay, int toDay)
     };
     type(f.medCompanhia, sgCia);
     QTest::keyClick(f.medCompanhia, Qt::Key_Tab);
-    type(f.depPlanoVooIni, QStringLiteral("%1112026").arg(fromDay, 2, 10, QLatin1Char('0')));
+    type(f.depPlanoVooIni, QStringLiteral("%1").arg(fromDay, 2, 10, QLatin1Char('0')) + QStringLiteral("112026"));
     QTest::keyClick(f.depPlanoVooIni, Qt::Key_Tab);
-    type(f.depPlanoVooFin, QStringLiteral("%1112026").arg(toDay, 2, 10, QLatin1Char('0')));
+    type(f.depPlanoVooFin, QStringLiteral("%1").arg(toDay, 2, 10, QLatin1Char('0')) + QStringLiteral("112026"));
     // Leaving the panel for the list loads the deliveries.
     WidgetDriver::Focus(*f.dbgPadrao);
-    ASSERT_TRUE(WaitUntil([&f] { return f.cdsDelivery->Active(); })) << dialogs_->Errors().join(u'|').toStdString();
+    ASSERT_TRUE(WaitUntil([&f] { return f.cdsDelivery->Active(); }, 2000))
+        << dialogs_->Errors().join(u'|').toStdString() << " cia=" << f.medCompanhia->Text().toStdString()
+        << " ini=" << f.depPlanoVooIni->EditText().toStdString() << " fin=" << f.depPlanoVooFin->EditText().toStdString()
+        << " focus=" << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     ASSERT_TRUE(dialogs_->Errors().isEmpty()) << dialogs_->Errors().join(u'|').toStdString();
     callsBefore_[QStringLiteral("GetDelivery")] = CallCount(Server(), QStringLiteral("GetDelivery"));
 }
@@ -142,7 +146,7 @@ void EmissionTest::ClickCancelButton()
     QCoreApplication::processEvents();
 }
 
-void EmissionTest::PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside)
+void EmissionTest::PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside, bool byShortcut)
 {
     bool ran = false;
     QTimer::singleShot(0, [&] {
@@ -156,7 +160,12 @@ void EmissionTest::PrintFromScreen(const std::function<void(TfrmRelManuDelValor&
             Cli_ate02701::frmRelManuDelValor->close();
     });
     EXPECT_TRUE(Form().sbtImprimir->isEnabled());
-    QTest::mouseClick(Form().sbtImprimir, Qt::LeftButton);
+    if (byShortcut) {
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keyClick(focused ? focused : static_cast<QWidget*>(&Form()), Qt::Key_P, Qt::ControlModifier);
+    } else {
+        QTest::mouseClick(Form().sbtImprimir, Qt::LeftButton);
+    }
     EXPECT_TRUE(ran) << "the emission dialog was not shown";
     FlushDeletes();
 }
