@@ -72,7 +72,7 @@ TEST_P(CancelDel, ThreeMarkedOfWhichTheSecondIsInvoicedMakeOneCallAndComeBackToT
 TEST_P(CancelDel, NoToTheConfirmationChangesNothingAndNothingInvoicedMarkedIsRefused)
 {
     OpenScreen();
-    LoadDeliveries(QStringLiteral("VAS"), 24, 26);
+    LoadDeliveries(QStringLiteral("TRAPA"), 9, 10);
     const QList<qint64> keys = ListedKeys();
     ASSERT_EQ(keys.size(), 3);
     Emit(0);

@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QProcess>
@@ -55,10 +56,7 @@ void EmissionTest::SetUp()
     dtmDBGeral().Close();
     dtmDBGeral().Open(demo_->database().url());
     out_ = std::make_unique<testsupport::TempDir>();
-    TReportSettings reports;
-    reports.reportsDir = QDir(qEnvironmentVariable("ATE_SOURCE_DIR")).filePath(QStringLiteral("reports"));
-    reports.outputDir = out_->path();
-    ConfigureReports(reports);
+    UseShippedReport();
 
     Larkumo::Configure(ate02700test::HostSettings(Server()));
     mainWindow_ = std::make_unique<QMainWindow>();
@@ -238,6 +236,33 @@ int EmissionTest::RegisteredOperations(qint64 key, const QString& operation)
                     .arg(key)
                     .arg(operation))
         .toInt();
+}
+
+void EmissionTest::UseShippedReport()
+{
+    TReportSettings reports;
+    reports.reportsDir = QDir(qEnvironmentVariable("ATE_SOURCE_DIR")).filePath(QStringLiteral("reports"));
+    reports.outputDir = out_->path();
+    ConfigureReports(reports);
+}
+
+void EmissionTest::UseReportThatCannotPrint(qint64 key)
+{
+    QFile shipped(QDir(qEnvironmentVariable("ATE_SOURCE_DIR")).filePath(QStringLiteral("reports/ATE027.rpt")));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(shipped.readAll());
+    const QString order = QStringLiteral("ORDER BY D.NRDELIVERY");
+    ASSERT_EQ(text.count(order), 2);
+    text.replace(order, QStringLiteral("AND D.NRDELIVERY <> %1\n").arg(key) + order);
+    reports_ = std::make_unique<testsupport::TempDir>();
+    QFile copy(reports_->filePath(QStringLiteral("ATE027.rpt")));
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+    copy.write(text.toUtf8());
+    copy.close();
+    TReportSettings reports;
+    reports.reportsDir = reports_->path();
+    reports.outputDir = out_->path();
+    ConfigureReports(reports);
 }
 
 QString EmissionTest::OutputDir() const { return out_->path(); }

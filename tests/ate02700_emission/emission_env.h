@@ -83,6 +83,12 @@ protected:
     qint64 NextNumber(const QString& place);
     int RegisteredOperations(qint64 key, const QString& operation);
 
+    // ---- report definitions
+    // The shipped definitions (the default), or a copy of ATE027 that finds no rows for one
+    // delivery, so printing it fails as a report does when its data is gone.
+    void UseShippedReport();
+    void UseReportThatCannotPrint(qint64 key);
+
     // ---- documents
     QString OutputDir() const;
     QStringList Documents() const;  // PDF files written, sorted by name
@@ -96,6 +102,7 @@ private:
     QMdiArea* mdiArea_ = nullptr;
     TfrmManuDelValor* form_ = nullptr;
     std::unique_ptr<testsupport::TempDir> out_;
+    std::unique_ptr<testsupport::TempDir> reports_;
     std::map<QString, int> callsBefore_;
 };
 

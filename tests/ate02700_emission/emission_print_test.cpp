@@ -12,6 +12,7 @@
 #include "framework/ui/tbtnpesquisa.h"
 #include "framework/ui/tedit.h"
 #include "framework/ui/tmaskedit.h"
+#include "framework/units/larkumo.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -219,6 +220,85 @@ TEST_P(EmissionPrint, AMarkedDeliveryWithANumberIsPrintedAgainWithIt)
         EXPECT_TRUE(QFileInfo(file).fileName().contains(QStringLiteral("_NF%1_").arg(given)));
         EXPECT_TRUE(PdfText(file).contains(given));
     }
+}
+
+TEST_P(EmissionPrint, AReportFailingMidWayKeepsWhatWasPrintedAndTheRestCanBePrintedAgain)
+{
+    OpenScreen();
+    LoadDeliveries(QStringLiteral("VAS"), 28, 30);
+    const QList<qint64> keys = ListedKeys();
+    ASSERT_EQ(keys.size(), 3);
+    UseReportThatCannotPrint(keys[1]);
+    ClickMark(0);
+    ClickMark(1);
+    ClickMark(2);
+    PrintFromScreen([&](TfrmRelManuDelValor& dialog) {
+        TypePlace(dialog, QStringLiteral("1"));
+        ClickPrint(dialog);
+    });
+    ASSERT_EQ(dialogs_->Errors().size(), 1);
+    EXPECT_TRUE(dialogs_->Errors().front().contains(QStringLiteral("não encontrou dados")))
+        << dialogs_->Errors().front().toStdString();
+    EXPECT_TRUE(Cli_ate02701::frmRelManuDelValor.isNull()) << "the dialog closed";
+    ASSERT_EQ(Documents().size(), 1) << "the first delivery stays printed, the one after the failure is not tried";
+    EXPECT_TRUE(QFileInfo(Documents().front()).fileName().startsWith(QStringLiteral("ATE027_0001_%1_").arg(keys[0])));
+    EXPECT_EQ(Calls(QStringLiteral("GetDelivery")), 1);
+    EXPECT_FALSE(Form().cdsDelivery->ControlsDisabled());
+    // Every marked delivery was numbered before printing began.
+    const DeliveryRow failing = Stored(keys[1]);
+    ASSERT_FALSE(failing.invoice.isEmpty());
+    ASSERT_FALSE(Stored(keys[2]).invoice.isEmpty());
+    EXPECT_EQ(ListedInvoice(keys[1]), failing.invoice);
+    const qint64 next = NextNumber(QStringLiteral("0001"));
+
+    // The operator marks the rest again and prints them with the numbers they have.
+    UseShippedReport();
+    dialogs_->ClearShown();
+    ClickMark(1);
+    ClickMark(2);
+    PrintFromScreen([&](TfrmRelManuDelValor& dialog) {
+        TypePlace(dialog, QStringLiteral("1"));
+        ClickPrint(dialog);
+    });
+    EXPECT_TRUE(dialogs_->Errors().isEmpty()) << dialogs_->Errors().join(u'|').toStdString();
+    ASSERT_EQ(Documents().size(), 3);
+    EXPECT_EQ(Stored(keys[1]).invoice, failing.invoice);
+    EXPECT_EQ(NextNumber(QStringLiteral("0001")), next);
+    const QString reprint = Documents().filter(QStringLiteral("ATE027_0001_%1_").arg(keys[1])).value(0);
+    ASSERT_FALSE(reprint.isEmpty());
+    EXPECT_TRUE(PdfText(reprint).contains(failing.invoice));
+}
+
+TEST_P(EmissionPrint, AServerThatGoesDownShowsOneErrorPerActionAndLeavesTheScreenUsable)
+{
+    // The screen's own server on the suite's database, so it can be stopped.
+    testsupport::ServerProcess own(Demo().database().url());
+    Larkumo::Configure(ate02700test::HostSettings(own));
+    OpenScreen();
+    LoadDeliveries(QStringLiteral("VAS"), 14, 15);
+    const QList<qint64> keys = ListedKeys();
+    ASSERT_EQ(keys.size(), 2);
+    ClickMark(0);
+    PrintFromScreen([&](TfrmRelManuDelValor& dialog) {
+        TypePlace(dialog, QStringLiteral("1"));
+        ASSERT_TRUE(dialogs_->Errors().isEmpty());
+        own.kill();
+        ClickPrint(dialog);
+        EXPECT_EQ(dialogs_->Errors().size(), 1) << dialogs_->Errors().join(u'|').toStdString();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), dialog.medCdLocal);
+        dialogs_->ClearShown();
+    });
+    // Closing the dialog reads the list again: that fails once, and the list stays as it was.
+    EXPECT_EQ(dialogs_->Errors().size(), 1) << dialogs_->Errors().join(u'|').toStdString();
+    EXPECT_EQ(ListedKeys(), keys);
+    EXPECT_FALSE(Form().cdsDelivery->ControlsDisabled());
+    EXPECT_TRUE(Documents().isEmpty());
+    EXPECT_TRUE(Stored(keys[0]).invoice.isEmpty());
+    // The list still answers the operator.
+    ClickMark(1);
+    EXPECT_TRUE(Form().sbtImprimir->isEnabled());
+    EXPECT_EQ(CurrentKey(), keys[1]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, EmissionPrint,
