@@ -103,6 +103,23 @@ void TFocusTracker::FocusChanged(QWidget* old, QWidget* now)
     QWidget* scopeWidget = ScopeOf(now);
     if (!scopeWidget)
         return;
+    // An MDI child's frame (the window itself or its own buttons) takes the focus for a
+    // moment while it is activated, restored, maximised or minimised, and hands it on: that
+    // is no move between controls of the form (an exit handler refusing it would fight the
+    // frame for the focus). It counts as a move to another window, as do the moves made
+    // while the window is minimised.
+    if (const auto* frame = qobject_cast<QMdiSubWindow*>(scopeWidget)) {
+        const QWidget* form = frame->widget();
+        if (!form || (now != form && !form->isAncestorOf(now)))
+            return;
+        // Minimising hides the form's controls one by one, each passing the focus on.
+        if (frame->isMinimized())
+            return;
+    }
+    // A control the window shows no more (or not yet) gets the focus only while the frame
+    // hides or shows the form to change its state; the operator cannot have moved there.
+    if (!now->isVisible())
+        return;
     const auto scope = ScopeState(scopeWidget);
     if (scope->busy) {
         if (old && ScopeOf(old) == scopeWidget)

@@ -1,0 +1,183 @@
+#include "tests/ate02700_selection/selection_env.h"
+
+#include "modules/ate02700/main_form/cli_ate02700.h"
+#include "modules/ate02700/main_form/frm_manu_del_valor.h"
+#include "modules/ate02700/package/pkg_ate02700.h"
+#include "tests/support/gui/widget_driver.h"
+
+#include "framework/data/clientdataset.h"
+#include "framework/db/adoibquery.h"
+#include "framework/db/dtmdbgeral.h"
+#include "framework/ui/application_host.h"
+#include "framework/ui/grid/tdbgrid.h"
+#include "framework/ui/tdateeditplus.h"
+#include "framework/ui/tmaskedit.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <map>
+
+namespace ate02700test {
+
+namespace {
+
+std::map<Engine, std::unique_ptr<testsupport::DemoServer>>& Demos()
+{
+    static std::map<Engine, std::unique_ptr<testsupport::DemoServer>> demos;
+    return demos;
+}
+
+QString openUrl;  // the database the shared connection is open on
+
+}  // namespace
+
+void SelectionTest::TearDownTestSuite()
+{
+    dtmDBGeral().Close();
+    openUrl.clear();
+    Demos().clear();
+}
+
+testsupport::DemoServer& SelectionTest::Demo() const { return *Demos().at(GetParam()); }
+
+void SelectionTest::SetUp()
+{
+    auto& demo = Demos()[GetParam()];
+    if (!demo)
+        demo = std::make_unique<testsupport::DemoServer>(GetParam());
+    if (!demo->available())
+        GTEST_SKIP() << "ATE_TEST_PG_URL not set";
+    if (openUrl != demo->database().url()) {
+        dtmDBGeral().Open(demo->database().url());
+        openUrl = demo->database().url();
+    }
+    Larkumo::Configure(HostSettings(Server()));
+    mainWindow_ = std::make_unique<QMainWindow>();
+    mdiArea_ = new QMdiArea(mainWindow_.get());
+    mainWindow_->setCentralWidget(mdiArea_);
+    mainWindow_->resize(1000, 700);
+    Application().Attach(mainWindow_.get(), mdiArea_);
+    ASSERT_TRUE(WidgetDriver::ShowActive(*mainWindow_));
+    Initialize();
+    EXPECT_TRUE(WaitUntil([this] { return ServerSideConnections(Server().port()) == 0; }));
+    Settle(50);
+    logBefore_ = Server().log();
+}
+
+void SelectionTest::TearDown()
+{
+    if (!mainWindow_)
+        return;
+    Application().DestroyForms();
+    FlushDeletes();
+    Finalize();
+    Application().Detach();
+    mainWindow_.reset();
+    Screen().SetCursor(TCursor::Default);
+}
+
+int SelectionTest::Calls(const QString& method) const
+{
+    const QRegularExpression call(QStringLiteral(R"(^\S+ \S+ \S+ %1 [0-9.]+ ms )")
+                                      .arg(QRegularExpression::escape(method)));
+    int count = 0;
+    const QString log = Server().log().mid(logBefore_.size());
+    for (const QString& line : log.split(QLatin1Char('\n')))
+        count += call.match(line).hasMatch() ? 1 : 0;
+    return count;
+}
+
+TfrmManuDelValor& SelectionTest::OpenScreen()
+{
+    IniProc();
+    form_ = Cli_ate02700::frmManuDelValor;
+    if (!form_)
+        throw std::runtime_error("IniProc made no form");
+    EXPECT_TRUE(WaitUntil([this] { return form_->cdsParamComis->Active(); }));
+    Settle(50);
+    return *form_;
+}
+
+void SelectionTest::TypeInto(QWidget& control, const QString& text)
+{
+    WidgetDriver::Focus(control);
+    if (auto* edit = qobject_cast<QLineEdit*>(&control)) {
+        // Select all and clear, as an operator does before typing anew.
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(edit, Qt::Key_Delete);
+    }
+    QTest::keyClicks(&control, text);
+}
+
+void SelectionTest::PressTab()
+{
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    QTest::keyClick(focused, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+}
+
+void SelectionTest::Query(const QString& branch, const QString& airline, const QString& from, const QString& to)
+{
+    TypeInto(*form_->medCdFilial, branch);
+    PressTab();
+    TypeInto(*form_->medCompanhia, airline);
+    PressTab();
+    TypeInto(*form_->depPlanoVooIni, QString(from).remove(QLatin1Char('/')));
+    PressTab();
+    TypeInto(*form_->depPlanoVooFin, QString(to).remove(QLatin1Char('/')));
+    PressTab();
+}
+
+void SelectionTest::EnterPanel() { WidgetDriver::Focus(*form_->medCompanhia); }
+
+void SelectionTest::ClickCell(int row, int column)
+{
+    TDBGrid& grid = *form_->dbgPadrao;
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(row, column).center());
+    QCoreApplication::processEvents();
+}
+
+void SelectionTest::ClickTitle(int column)
+{
+    QHeaderView* titles = form_->dbgPadrao->horizontalHeader();
+    const QPoint at(titles->sectionViewportPosition(column) + titles->sectionSize(column) / 2, titles->height() / 2);
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();
+}
+
+void SelectionTest::KeyInGrid(int key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(form_->dbgPadrao, static_cast<Qt::Key>(key), modifiers);
+    QCoreApplication::processEvents();
+}
+
+QImage SelectionTest::GridShot() const
+{
+    return form_->dbgPadrao->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QString SelectionTest::Cell(int row, const char* field) const
+{
+    QString out;
+    form_->cdsDelivery->ReadRow(row, [&] { out = form_->cdsDelivery->FieldByName(QString::fromLatin1(field)).AsString(); });
+    return out;
+}
+
+double SelectionTest::SqlNumber(const QString& sql) const
+{
+    TADOIBQuery query;
+    query.SetSQL({sql});
+    query.Open();
+    const double value = query.Fields(0).AsFloat();
+    query.Close();
+    return value;
+}
+
+}  // namespace ate02700test
