@@ -106,6 +106,7 @@ const std::vector<std::pair<QString, Setter>>& SharedSettings()
         {QStringLiteral("service-mask"), [](THostConfig& c, const QString& v, const Origin& o) { c.serviceMask = NonEmpty(v, o); }},
         {QStringLiteral("reports"), [](THostConfig& c, const QString& v, const Origin& o) { c.reportsDir = Folder(v, o); }},
         {QStringLiteral("out"), [](THostConfig& c, const QString& v, const Origin& o) { c.outDir = Folder(v, o); }},
+        {QStringLiteral("printer"), [](THostConfig& c, const QString& v, const Origin& o) { c.printer = NonEmpty(v, o); }},
         {QStringLiteral("modules"), [](THostConfig& c, const QString& v, const Origin& o) { c.modulesDir = Folder(v, o); }},
         {QStringLiteral("open"), [](THostConfig& c, const QString& v, const Origin& o) { c.open = Modules(v, o); }},
     };
@@ -254,7 +255,8 @@ QString HostUsage()
     return QStringLiteral(
         "Uso: ate-host [--config ARQUIVO] [--server HOST:PORTA] [--db URL] [--branch CÓDIGO]\n"
         "              [--branch-fixed] [--operator CÓDIGO] [--service-mask MÁSCARA]\n"
-        "              [--reports PASTA] [--out PASTA] [--modules PASTA] [--open MÓDULO]...\n"
+        "              [--reports PASTA] [--out PASTA] [--printer IMPRESSORA] [--modules PASTA]\n"
+        "              [--open MÓDULO]...\n"
         "              [--screenshot ARQUIVO.png [--screenshot-delay MS]]\n"
         "      ate-host --print-report CÓDIGO [--title TÍTULO] [--param NOME=VALOR]... --out PASTA\n"
         "              [--db URL] [--reports PASTA] [--config ARQUIVO]\n"

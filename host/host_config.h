@@ -46,6 +46,7 @@ struct THostConfig {
     QString serviceMask;
     QString reportsDir;
     QString outDir;
+    QString printer;  // where printed documents go; empty: PDF files in outDir
     QString modulesDir;
     QStringList open;
 

@@ -46,6 +46,8 @@ void Configure(const THostConfig& config)
         reports.reportsDir = config.reportsDir;
     if (!config.outDir.isEmpty())
         reports.outputDir = config.outDir;
+    if (!config.printer.isEmpty())
+        reports.printerName = config.printer;
     ConfigureReports(reports);
 }
 

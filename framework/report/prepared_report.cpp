@@ -15,6 +15,9 @@ namespace {
 void CheckReportColumns(const TReportDefinition& def, const TReportData& data)
 {
     const TReportRowSet* detail = data.details.empty() ? nullptr : &data.details.front();
+    for (const QString& name : def.fileName.Names(TTemplatePart::Kind::Field))
+        if (data.master.FieldIndex(name) < 0)
+            failAt(def, def.fileNameLine, QStringLiteral("a coluna '%1' do nome de arquivo não vem da consulta principal").arg(name));
     for (std::size_t k = 0; k < BandKindCount; ++k) {
         const TBandKind kind = TBandKind(k);
         for (const TReportItem& item : def.Band(kind).items) {

@@ -79,6 +79,10 @@ struct TReportDefinition {
     double fontSize = 8;
     TPageNumbering numbering = TPageNumbering::PerMaster;
     bool masterNewPage = true;
+    // How a PDF of the report is named, read on its first master row ("{#CODE}_{CDFILIAL}");
+    // empty: the code and the parameters' values.
+    TReportTemplate fileName;
+    int fileNameLine = 0;
 
     std::vector<TParamDecl> parameters;
     TReportSql master;

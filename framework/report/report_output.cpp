@@ -43,6 +43,17 @@ void paintOn(const TPreparedReport& report, QPagedPaintDevice& device)
 
 QString ReportFileBaseName(const TPreparedReport& report)
 {
+    if (!report.definition.fileName.Parts().empty()) {
+        // Read on the first document, as the operator finds it: each piece between "_" kept
+        // apart, so "0001_000123/2026" gives "0001_000123-2026".
+        const QString text = ReportTemplateText(report, report.definition.fileName, TReportPage{}, 0, -1, QLocale::c());
+        QStringList parts;
+        for (const QString& piece : text.split(QLatin1Char('_'))) {
+            const QString part = fileNamePart(piece);
+            if (!part.isEmpty()) parts.append(part);
+        }
+        if (!parts.isEmpty()) return parts.join(QLatin1Char('_')).left(120);
+    }
     QStringList parts{fileNamePart(report.definition.code)};
     for (int i = 0; i < report.params.Count(); ++i) {
         const QString part = fileNamePart(report.params.Items(i).AsString());

@@ -188,6 +188,19 @@ private:
             else Fail(QStringLiteral("numeração de páginas desconhecida '%1' (use master ou report)").arg(value));
         } else if (key == QLatin1String("master-new-page")) {
             def_.masterNewPage = YesNo(value);
+        } else if (key == QLatin1String("file-name")) {
+            if (value.isEmpty()) Fail(QStringLiteral("nome de arquivo vazio"));
+            try {
+                def_.fileName = TReportTemplate::Parse(value);
+            } catch (const EReportError& e) {
+                Fail(e.Message());
+            }
+            using K = TTemplatePart::Kind;
+            for (const TTemplatePart& part : def_.fileName.Parts())
+                if (part.kind == K::Sum || part.kind == K::Count || part.kind == K::Page || part.kind == K::Pages)
+                    Fail(QStringLiteral("o nome de arquivo lê apenas colunas da consulta principal, parâmetros, "
+                                    "{#CODE}, {#TITLE} e {#NOW}"));
+            def_.fileNameLine = line_;
         } else {
             Fail(QStringLiteral("chave desconhecida '%1' na seção [report]").arg(key));
         }

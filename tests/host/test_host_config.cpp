@@ -110,6 +110,8 @@ TEST_F(HostConfig, RefusesWhatItDoesNotUnderstand)
     EXPECT_EQ(Read({"--server", "[::1]:7027"}).serverHost, QStringLiteral("::1"));
     EXPECT_EQ(Refusal({"--branch-fixed=talvez"}), QStringLiteral("--branch-fixed: use sim ou não, e não 'talvez'."));
     EXPECT_EQ(Refusal({"--branch", " "}), QStringLiteral("--branch: o valor não pode ser vazio."));
+    EXPECT_EQ(Read({"--printer", "Guias Balcão"}).printer, QStringLiteral("Guias Balcão"));
+    EXPECT_EQ(Refusal({"--printer", ""}), QStringLiteral("--printer: o valor não pode ser vazio."));
     EXPECT_EQ(Refusal({"--param", "P_CDFILIAL=0001"}), QStringLiteral("--title e --param só valem com --print-report."));
     EXPECT_EQ(Refusal({"--print-report", "ATE027", "--param", "=1"}), QStringLiteral("--param: use NOME=VALOR, e não '=1'."));
     EXPECT_TRUE(Refusal({"--screenshot-delay", "-5"}).startsWith(QStringLiteral("--screenshot-delay")));

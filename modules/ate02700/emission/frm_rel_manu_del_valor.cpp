@@ -51,11 +51,7 @@ TfrmRelManuDelValor::TfrmRelManuDelValor(QWidget* parent) : TfrmDadosGerRel(pare
     BuildPlacePanel();
     sbtPreview->SetEnabled(false);
     resize(kClientWidth, kClientHeight);
-
-    // The place validation and lookup handlers (medCdLocalExit, btpLocalBeforePesq,
-    // btpLocalAfterPesq), the print loop with the numbering request (sbtPrintClick,
-    // GeraNovoFatur) and the report parameters (rpddPadraoBeforeGetQueryParams) are bound
-    // here by the emission work itself.
+    BindHandlers();
 }
 
 TfrmRelManuDelValor::~TfrmRelManuDelValor() = default;

@@ -13,6 +13,10 @@
 
 class TBtnPesquisa;
 class TClientDataSet;
+class TfrmManuDelValor;
+class TParams;
+class TReportDesignerDialog;
+class TRdmManuDelValor;
 class TDataSource;
 class TEdit;
 class TMaskEdit;
@@ -38,11 +42,28 @@ public:
     TDataSource* dtsLocalEmissao = nullptr;
     ate02700::LocalEmissFields fldLocalEmiss;
 
+    // Validates the place code (fitted to 4 digits) against the server; Local_inf or
+    // Local_cad with the focus back in medCdLocal.
+    void Vd_LocalEmis();
+    // Has the server number the marked deliveries of the main form's list for the place.
+    void GeraNovoFatur();
+
 protected:
     void FormActivate(QObject& sender) override;
     void FormClose(QObject& sender, TCloseAction& action) override;
     void FormKeyDown(QObject& sender, QKeyEvent& key) override;
+    void sbtPrintClick(QObject& sender) override;
+
+    void medCdLocalExit(QObject& sender);
+    void btpLocalBeforePesq(QObject& sender, bool& continueLookup);
+    void btpLocalAfterPesq(QObject& sender);
+    void rpddPadraoBeforeGetQueryParams(TReportDesignerDialog& sender, TParams& params);
 
 private:
     void BuildPlacePanel();
+    void BindHandlers();
+    // The main form whose list, branch and connection the dialog works on.
+    static TfrmManuDelValor& MainForm();
+    static TRdmManuDelValor Rdm();
+    static QString Branch();
 };

@@ -34,7 +34,7 @@ TfrmManuDelValor::TfrmManuDelValor(QWidget* parent) : TfrmPadrao(parent)
     BindPostingHandlers();
 
     BindDeliverySelection();
-    // btnCancelDelClick and sbtImprimirClick are bound by the work that brings each of them.
+    BindEmissionCommands();
 }
 
 TfrmManuDelValor::~TfrmManuDelValor() = default;

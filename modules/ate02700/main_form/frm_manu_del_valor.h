@@ -180,6 +180,10 @@ protected:
     void FormClose(QObject& sender, TCloseAction& action) override;
     void netManuDelValorBeforeConnect(TNetConnection& sender);
 
+    // Cancellation and emission (frm_manu_del_valor_emission.cpp).
+    void btnCancelDelClick(QObject& sender);
+    void sbtImprimirClick(QObject& sender) override;
+
     // ---- delivery selection (frm_manu_del_valor_selecao.cpp): the filter panel, the
     // loading of the deliveries and the delivery list.
     void medCdFilialExit(QObject& sender);
@@ -250,6 +254,10 @@ private:
     // The focus chain: the filter panel first. Run once the form is in its window, as
     // placing the form there rebuilds the chain.
     void OrderTabs();
+    void BindEmissionCommands();
+    // Reads the deliveries of the filter again after the emission dialog.
+    void ReloadDeliveriesAfterEmission();
+
 
     // Delivery selection: binds its handlers (called once by the constructor).
     void BindDeliverySelection();
