@@ -53,12 +53,23 @@ CborReader::CborReader(QByteArrayView bytes, const Limits& limits)
     : begin_(reinterpret_cast<const std::uint8_t*>(bytes.data())),
       p_(begin_),
       end_(begin_ + bytes.size()),
-      maxDepth_(limits.maxDepth)
+      maxDepth_(limits.maxDepth),
+      maxDecoded_(limits.maxDecodedBytes)
 {
     if (bytes.size() > limits.maxFrameBytes)
         throw WireError(QStringLiteral("Wire data refused: %1 bytes exceed the limit of %2 bytes.")
                             .arg(bytes.size())
                             .arg(limits.maxFrameBytes));
+}
+
+void CborReader::charge(qsizetype bytes)
+{
+    decoded_ += bytes;
+    if (maxDecoded_ > 0 && decoded_ > maxDecoded_)
+        throw WireMemoryError(QStringLiteral("Wire data refused: a message of %1 bytes would take more than %2 bytes "
+                                             "of memory once decoded.")
+                                  .arg(end_ - begin_)
+                                  .arg(maxDecoded_));
 }
 
 void CborReader::fail(qsizetype at, const QString& problem) const
@@ -173,6 +184,8 @@ QString CborReader::text(const Head& h, const char* what)
                            .arg(h.arg)
                            .arg(remaining()));
     const auto length = static_cast<qsizetype>(h.arg);
+    // At most two bytes per UTF-8 byte once in UTF-16, plus the string's own header.
+    if (length > 0) charge(32 + 2 * length);
     auto decoded = utf16FromUtf8(p_, length);
     if (!decoded) fail(h.offset, QStringLiteral("invalid UTF-8 in a text"));
     p_ += length;
