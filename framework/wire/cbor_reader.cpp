@@ -184,10 +184,10 @@ QString CborReader::text(const Head& h, const char* what)
                            .arg(h.arg)
                            .arg(remaining()));
     const auto length = static_cast<qsizetype>(h.arg);
-    // At most two bytes per UTF-8 byte once in UTF-16, plus the string's own header.
-    if (length > 0) charge(32 + 2 * length);
     auto decoded = utf16FromUtf8(p_, length);
     if (!decoded) fail(h.offset, QStringLiteral("invalid UTF-8 in a text"));
+    // Counted once made: one text takes at most twice its bytes, and the frame bounds those.
+    if (length > 0) charge(32 + 2 * decoded->size());
     p_ += length;
     return std::move(*decoded);
 }

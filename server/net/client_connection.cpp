@@ -160,6 +160,7 @@ void ClientConnection::pump()
         }
         if (!frame) break;
         frameSince_.reset();
+        account();  // the frame is the call's now, out of the input buffer
         if (state_ == State::Opening) {
             handleOpen(*frame);
             continue;

@@ -40,7 +40,7 @@ Worker::Worker(int index, const ServeOptions& options, const wire::Limits& limit
       limits_(limits),
       budget_(budget),
       log_(log),
-      context_(options.database, index, suspect),
+      context_(options.database, index, suspect, options.maxFrameBytes),
       onFinished_(std::move(onFinished)),
       epoll_(::epoll_create1(EPOLL_CLOEXEC)),
       wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
