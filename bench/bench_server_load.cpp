@@ -127,9 +127,19 @@ qint64 statusKb(qint64 pid, const char* key)
     return -1;
 }
 
+double cpuSeconds(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray text = file.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return static_cast<double>(fields.value(11).toLongLong() + fields.value(12).toLongLong()) /
+           static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
 void print(const char* name, const Latency& l)
 {
-    std::printf("%-34s p50 %8.0f us   p90 %8.0f us   p99 %8.0f us   (%zu calls)\n", name, l.p50, l.p90, l.p99, l.calls);
+    std::printf("%-44s p50 %8.0f us   p90 %8.0f us   p99 %8.0f us   (%zu calls)\n", name, l.p50, l.p90, l.p99, l.calls);
     std::fflush(stdout);
 }
 
@@ -201,7 +211,18 @@ int main(int argc, char** argv)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     });
-    std::this_thread::sleep_for(std::chrono::seconds(2));  // the load in place
+    // The load in place: the non-readers' calls are run until their answers fill the
+    // sockets, then the server has nothing to do for them. Measured once it is quiet.
+    QElapsedTimer settle;
+    settle.start();
+    double cpu = cpuSeconds(pid);
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const double now = cpuSeconds(pid);
+        if (now - cpu < 0.05 || settle.elapsed() > 30'000) break;
+        cpu = now;
+    }
+    std::printf("load settled after %.1f s\n", static_cast<double>(settle.elapsed()) / 1000.0);
     const Latency loaded = stretch(port, seconds);
     print("loaded (256 idle, 64 slow, 64 not reading)", loaded);
     const qint64 rssLoaded = statusKb(pid, "VmRSS:");
