@@ -287,6 +287,39 @@ TEST_P(WideLists, ADeliveryListTooLargeForOneAnswerAsksForFewerDays)
     EXPECT_GT(asReply(day)->result.packet().rows.size(), 0u);
 }
 
+TEST_P(WideLists, ACancellationWhoseListIsTooLargeIsRefusedWholeAndNothingIsTakenBack)
+{
+    testsupport::DemoServer demo(GetParam(), {QStringLiteral("--max-frame"), QStringLiteral("2048")});
+    if (!demo.available()) GTEST_SKIP() << "ATE_TEST_PG_URL not set";
+    testsupport::DirectConnection direct(demo.database());
+    const QString invoiced = QStringLiteral("SELECT %1 FROM DELIVERY WHERE CDFILIAL = '0001' AND NRDELIVERYFA IS NOT NULL "
+                                            "ORDER BY NRDELIVERY");
+    const double delivery = direct.scalar(invoiced.arg(QStringLiteral("NRDELIVERY"))).toDouble();
+    const QString airline = direct.scalar(invoiced.arg(QStringLiteral("CDCIA"))).toString();
+    const QDateTime flown = direct.scalar(invoiced.arg(QStringLiteral("DTHRPLAVOOPV"))).toDateTime();
+    ASSERT_GT(delivery, 0);
+    const QString numberOf = QStringLiteral("SELECT NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = %1").arg(delivery);
+    const QVariant number = direct.scalar(numberOf);
+
+    wire::DataPacket marked;
+    marked.fields = {{QStringLiteral("IDMARCADO"), wire::FieldType::String, 1},
+                     {QStringLiteral("NRDELIVERY"), wire::FieldType::Float, 0}};
+    marked.rows.push_back({QString("S"), delivery});
+    RawClient client(demo.server().port());
+    ASSERT_TRUE(client.open());
+    const auto month = std::optional(client.call(1, QStringLiteral("SetCancelDel"),
+                                                 {marked, QString("0001"), airline, wire::makeDateTime(2026, 11, 1),
+                                                  wire::makeDateTime(2026, 11, 30)}));
+    ASSERT_NE(asError(month), nullptr);
+    EXPECT_TRUE(asError(month)->message.contains(QStringLiteral("Informe um período menor"))) << asError(month)->message.toStdString();
+    EXPECT_EQ(direct.scalar(numberOf), number);
+
+    const QDateTime day = wire::makeDateTime(flown.date().year(), flown.date().month(), flown.date().day());
+    const auto oneDay = std::optional(client.call(2, QStringLiteral("SetCancelDel"), {marked, QString("0001"), airline, day, day}));
+    ASSERT_NE(asReply(oneDay), nullptr);
+    EXPECT_TRUE(direct.scalar(numberOf).isNull());
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, WideLists,
                          ::testing::Values(TestDatabase::Engine::SQLite, TestDatabase::Engine::PostgreSQL),
                          [](const auto& info) { return testsupport::engineName(info.param).toStdString(); });
