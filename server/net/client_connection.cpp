@@ -5,6 +5,7 @@
 
 #include <QHostAddress>
 
+#include <algorithm>
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -18,9 +19,9 @@ namespace {
 
 // What one read takes from the socket at most.
 constexpr size_t kReadChunk = 64 * 1024;
-// What the connection may hold unsent before it stops taking calls until the client reads
-// its answers.
-constexpr qsizetype kMaxUnsentBytes = 8 * 1024 * 1024;
+// What a connection may hold (input, a frame waiting, an answer unsent) without drawing on
+// the server's buffer budget: ordinary calls and answers fit in it.
+constexpr qsizetype kAllowance = 128 * 1024;
 // An opening message is a few dozen bytes.
 constexpr qsizetype kMaxOpenBytes = 4096;
 // How long a closing connection may take to flush its last answer and see the client go.
@@ -37,10 +38,18 @@ QString peerOf(int fd)
     return QStringLiteral("%1:%2").arg(host.toString()).arg(port);
 }
 
+QString secondsText(std::chrono::milliseconds ms) { return QString::number(static_cast<double>(ms.count()) / 1000.0); }
+
 }  // namespace
 
 ClientConnection::ClientConnection(quint64 id, int descriptor, Worker& worker)
-    : id_(id), fd_(descriptor), worker_(worker), peer_(peerOf(descriptor)), reader_(worker.limits())
+    : id_(id),
+      fd_(descriptor),
+      worker_(worker),
+      peer_(peerOf(descriptor)),
+      reader_(worker.limits()),
+      share_(worker.budget(), kAllowance),
+      watched_(EPOLLIN)
 {
     // Answers go out as soon as they are written, not when the next segment would fill.
     const int one = 1;
@@ -54,12 +63,19 @@ ClientConnection::~ClientConnection()
     if (fd_ >= 0) ::close(fd_);
 }
 
+qsizetype ClientConnection::held() const
+{
+    return reader_.capacity() + (next_ ? next_->capacity() : 0) + unsent_.capacity();
+}
+
+bool ClientConnection::account() { return share_.cover(held()); }
+
 void ClientConnection::onEvents(std::uint32_t events)
 {
     if (events & EPOLLOUT) flush();
     if (fd_ >= 0 && (events & (EPOLLIN | EPOLLHUP | EPOLLERR))) {
         readSome();
-        if (fd_ >= 0 && state_ != State::Closing) pump();
+        if (fd_ >= 0 && serving()) pump();
     }
 }
 
@@ -75,33 +91,66 @@ void ClientConnection::readSome()
         return;
     }
     if (n == 0) {
-        // The client closed its side: no more calls. After an error answer that is what the
-        // server waits for; otherwise what is unsent still goes out.
-        peerClosed_ = true;
-        if (state_ == State::Closing && (halfCloseWanted_ || unsent_.size() == unsentFrom_)) {
-            finish();
-            return;
-        }
-        closeGracefully();
-        flush();  // fails at once when the client has closed both ways
-        updateWatch();
+        clientClosed();
         return;
     }
     // Closing: the client's input is of no further interest.
-    if (state_ == State::Closing) return;
+    if (!serving()) return;
     lastActivity_ = Clock::now();
+    // What the input buffer will take is checked against the budget before it grows.
+    if (!share_.cover(held() - reader_.capacity() + reader_.capacityAfter(n))) {
+        const BufferBudget& budget = worker_.budget();
+        refuse(QStringLiteral("Servidor ocupado: a memória reservada para mensagens (%1 bytes) está em uso. "
+                              "Tente novamente em instantes.")
+                   .arg(budget.limit()),
+               QStringLiteral("refused: the limit of bytes held for messages is reached (%1 of %2 bytes held)")
+                   .arg(budget.held())
+                   .arg(budget.limit()));
+        return;
+    }
     try {
         reader_.append(QByteArrayView(buffer, n));
     } catch (const wire::WireError& e) {
         // Oversized framing: nothing after this point can be trusted.
         refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
+        return;
     }
+    noteFrameStart(lastActivity_);
+}
+
+// The client closed its side: no more calls. After an error answer that is what the server
+// waits for; otherwise what is unsent still goes out.
+void ClientConnection::clientClosed()
+{
+    switch (state_) {
+    case State::Refusing:
+    case State::Lingering: finish(); return;
+    case State::Flushing: flush(); return;  // fails at once when the client has closed both ways
+    case State::Opening:
+    case State::Ready:
+        closeGracefully();
+        if (fd_ >= 0) flush();
+        return;
+    }
+}
+
+// A frame has begun to arrive when the reader holds part of one and no whole one: from then
+// on it has the frame timeout to complete.
+void ClientConnection::noteFrameStart(Clock::time_point now)
+{
+    if (!reader_.midFrame() || reader_.hasFrame()) {
+        if (!reader_.midFrame()) frameSince_.reset();
+        return;
+    }
+    if (frameSince_) return;
+    frameSince_ = now;
+    worker_.checkAt(now + worker_.options().frameTimeout);
 }
 
 void ClientConnection::pump()
 {
-    while (state_ != State::Closing) {
-        if (unsent_.size() - unsentFrom_ > kMaxUnsentBytes) break;  // the socket's writability brings us back
+    while (serving()) {
+        if (hasUnsent()) break;  // its answer first: the socket's writability brings us back
         std::optional<QByteArray> frame = std::exchange(next_, std::nullopt);
         try {
             if (!frame) frame = reader_.takeFrame();
@@ -110,12 +159,15 @@ void ClientConnection::pump()
             return;
         }
         if (!frame) break;
+        frameSince_.reset();
+        account();  // the frame is the call's now, out of the input buffer
         if (state_ == State::Opening) {
             handleOpen(*frame);
             continue;
         }
-        runCall(*frame);
-        if (state_ == State::Closing || fd_ < 0) return;
+        runCall(std::move(*frame));
+        if (fd_ < 0 || !serving()) return;
+        if (hasUnsent()) break;
         // One call per turn when another is already here: the worker's other connections go
         // first, and nothing more is read meanwhile.
         try {
@@ -129,12 +181,15 @@ void ClientConnection::pump()
             break;
         }
     }
+    if (fd_ < 0 || !serving()) return;
+    account();  // frames taken out of the input buffer are its no longer
+    noteFrameStart(lastActivity_);
     updateWatch();
 }
 
 void ClientConnection::takeTurn()
 {
-    if (fd_ < 0 || state_ == State::Closing) return;
+    if (fd_ < 0 || !serving()) return;
     pump();
 }
 
@@ -170,36 +225,39 @@ void ClientConnection::handleOpen(const QByteArray& body)
         return;
     }
     send(wire::encodeFrame(wire::OpenAccepted{}));
-    state_ = State::Ready;
+    if (fd_ >= 0) state_ = State::Ready;
 }
 
-void ClientConnection::runCall(const QByteArray& body)
+void ClientConnection::runCall(QByteArray body)
 {
-    WorkerContext& context = worker_.context();
-    context.beforeCall();
-    const CallOutcome outcome = dispatchCall(body, context, worker_.limits());
-    context.afterCall();
-    // The answer first, the log line after: the client is not kept waiting for the log.
-    send(outcome.replyFrame);
-    lastActivity_ = Clock::now();
-    const bool gone = fd_ < 0;
-    worker_.log().call(peer_, outcome.method, outcome.milliseconds,
-                       !gone ? outcome.error
-                       : outcome.error.isEmpty()
-                           ? QStringLiteral("(not answered: the client had gone)")
-                           : outcome.error + QStringLiteral(" (not answered: the client had gone)"));
-    if (outcome.closeConnection) closeAfterError();
+    qsizetype budgetHeld = 0;
+    {
+        WorkerContext& context = worker_.context();
+        context.beforeCall();
+        const CallOutcome outcome = dispatchCall(std::move(body), context, worker_.limits(), worker_.budget());
+        context.afterCall();
+        budgetHeld = outcome.budgetHeld;
+        // The answer first, the log line after: the client is not kept waiting for the log.
+        const QString undelivered = send(outcome.replyFrame);
+        lastActivity_ = Clock::now();
+        worker_.log().call(peer_, outcome.method, outcome.milliseconds, outcome.error, undelivered);
+        if (outcome.closeConnection) closeAfterError();
+    }
+    // The decoded arguments and the answer are freed now.
+    worker_.budget().give(budgetHeld);
 }
 
-void ClientConnection::send(const QByteArray& frame)
+QString ClientConnection::send(const QByteArray& frame)
 {
-    if (fd_ < 0 || halfClosed_ || frame.isEmpty()) return;
-    if (unsent_.size() > unsentFrom_) {
+    if (fd_ < 0) return QStringLiteral("the client had gone");
+    if (state_ == State::Lingering || state_ == State::Flushing || frame.isEmpty()) return {};
+    if (hasUnsent()) {
         // Behind what is still waiting, in order.
         unsent_ = unsent_.sliced(unsentFrom_) + frame;
         unsentFrom_ = 0;
+        account();
         updateWatch();
-        return;
+        return {};
     }
     qsizetype sent = 0;
     while (sent < frame.size()) {
@@ -211,20 +269,34 @@ void ClientConnection::send(const QByteArray& frame)
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             break;
         } else {
-            abortNow();  // the client has gone
-            return;
+            abortNow();
+            return QStringLiteral("the client had gone");
         }
     }
-    if (sent == frame.size()) return;
-    // The rest when the socket drains.
+    if (sent == frame.size()) return {};
+    // The rest when the socket drains, if the budget can hold it meanwhile.
     unsent_ = frame;
     unsentFrom_ = sent;
+    if (!account()) {
+        const BufferBudget& budget = worker_.budget();
+        worker_.log().event(peer_, QStringLiteral("closed: %1 bytes of an answer wait for the client and the limit of "
+                                                  "bytes held for messages is reached (%2 of %3 bytes held)")
+                                       .arg(frame.size() - sent)
+                                       .arg(budget.held())
+                                       .arg(budget.limit()));
+        abortNow();
+        return QStringLiteral("the limit of bytes held for messages was reached");
+    }
+    const auto now = Clock::now();
+    unsentSince_ = now;
+    worker_.checkAt(now + worker_.options().frameTimeout);
     updateWatch();
+    return {};
 }
 
 void ClientConnection::flush()
 {
-    while (fd_ >= 0 && unsentFrom_ < unsent_.size()) {
+    while (fd_ >= 0 && hasUnsent()) {
         const ssize_t n = ::send(fd_, unsent_.constData() + unsentFrom_, static_cast<size_t>(unsent_.size() - unsentFrom_),
                                  MSG_NOSIGNAL);
         if (n > 0) {
@@ -239,25 +311,34 @@ void ClientConnection::flush()
             return;
         }
     }
-    if (fd_ < 0) return;
-    unsent_.clear();
-    unsentFrom_ = 0;
-    if (closeWhenFlushed_) {
-        finish();
-        return;
-    }
-    if (halfCloseWanted_ && !halfClosed_) {
-        halfClosed_ = true;
-        ::shutdown(fd_, SHUT_WR);
-    }
-    // Answers drained: take the next call.
-    if (state_ != State::Closing) pump();
-    updateWatch();
+    if (fd_ >= 0) sent();
 }
 
-void ClientConnection::refuse(const QString& text)
+// Everything unsent has gone out.
+void ClientConnection::sent()
 {
-    worker_.log().event(peer_, QStringLiteral("refused: ") + text);
+    unsent_.clear();
+    unsentFrom_ = 0;
+    unsentSince_.reset();
+    account();
+    switch (state_) {
+    case State::Flushing: finish(); return;
+    case State::Refusing:
+        ::shutdown(fd_, SHUT_WR);
+        state_ = State::Lingering;
+        updateWatch();
+        return;
+    case State::Opening:
+    case State::Ready:
+        pump();  // answers drained: take the next call
+        return;
+    case State::Lingering: updateWatch(); return;
+    }
+}
+
+void ClientConnection::refuse(const QString& text, const QString& logLine)
+{
+    worker_.log().event(peer_, logLine.isEmpty() ? QStringLiteral("refused: ") + text : logLine);
     send(protocolErrorFrame(text));
     closeAfterError();
 }
@@ -268,72 +349,100 @@ void ClientConnection::refuse(const QString& text)
 // closes, and gives up after the linger time.
 void ClientConnection::closeAfterError()
 {
-    if (fd_ < 0 || state_ == State::Closing) return;
-    state_ = State::Closing;
+    if (fd_ < 0 || !serving()) return;
     next_.reset();
-    halfCloseWanted_ = true;
-    lingerUntil_ = Clock::now() + kLinger;
-    worker_.checkAt(*lingerUntil_);
-    if (unsent_.size() == unsentFrom_) {
-        halfClosed_ = true;
+    if (hasUnsent()) {
+        state_ = State::Refusing;
+    } else {
         ::shutdown(fd_, SHUT_WR);
+        state_ = State::Lingering;
     }
-    discardInput_ = true;  // reading on, to see the client go
+    startLinger();
+    account();
     updateWatch();
 }
 
 void ClientConnection::closeGracefully()
 {
-    if (fd_ < 0 || state_ == State::Closing) return;
-    state_ = State::Closing;
+    if (fd_ < 0 || !serving()) return;
     next_.reset();
-    if (unsent_.size() == unsentFrom_) {
+    if (!hasUnsent()) {
         finish();
         return;
     }
     // After the unsent answers have gone.
-    closeWhenFlushed_ = true;
+    state_ = State::Flushing;
+    startLinger();
+    account();
+    updateWatch();
+}
+
+void ClientConnection::startLinger()
+{
     lingerUntil_ = Clock::now() + kLinger;
     worker_.checkAt(*lingerUntil_);
-    updateWatch();
 }
 
 void ClientConnection::updateWatch()
 {
     if (fd_ < 0) return;
-    const bool pending = unsent_.size() > unsentFrom_;
     bool read = false;
-    if (peerClosed_)
-        read = false;
-    else if (state_ == State::Closing)
-        read = discardInput_;  // until the client closes, after an error answer
-    else
-        read = !next_ && unsent_.size() - unsentFrom_ <= kMaxUnsentBytes;
-    const bool write = pending;
-    if (read == watchRead_ && write == watchWrite_) return;
-    watchRead_ = read;
-    watchWrite_ = write;
-    worker_.watch(*this, read, write);
+    switch (state_) {
+    case State::Opening:
+    case State::Ready: read = !next_ && !hasUnsent(); break;
+    case State::Refusing:
+    case State::Lingering: read = true; break;  // until the client closes, after an error answer
+    case State::Flushing: read = false; break;
+    }
+    const std::uint32_t events = (read ? EPOLLIN : 0u) | (hasUnsent() ? EPOLLOUT : 0u);
+    if (events == watched_) return;
+    watched_ = events;
+    worker_.watch(*this, read, hasUnsent());
+}
+
+ClientConnection::Clock::time_point ClientConnection::nextDeadline() const
+{
+    const auto& options = worker_.options();
+    Clock::time_point when = lastActivity_ + options.idleTimeout;
+    if (frameSince_) when = std::min(when, *frameSince_ + options.frameTimeout);
+    if (unsentSince_) when = std::min(when, *unsentSince_ + options.frameTimeout);
+    return when;
 }
 
 ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_point now)
 {
     if (fd_ < 0) return Clock::time_point::max();
     if (lingerUntil_) {
-        if (now >= *lingerUntil_) {
-            abortNow();
-            return Clock::time_point::max();
-        }
-        return *lingerUntil_;
-    }
-    const auto idleTimeout = worker_.options().idleTimeout;
-    if (now - lastActivity_ < idleTimeout) return lastActivity_ + idleTimeout;
-    worker_.log().event(peer_, reader_.midFrame() ? QStringLiteral("closed: incomplete message, idle timeout")
-                                                  : QStringLiteral("closed: idle timeout"));
-    if (unsent_.size() > unsentFrom_) {
-        abortNow();  // it is not reading its answers either
+        if (now < *lingerUntil_) return *lingerUntil_;
+        abortNow();
         return Clock::time_point::max();
     }
+    const auto& options = worker_.options();
+    if (unsentSince_ && now - *unsentSince_ >= options.frameTimeout) {
+        worker_.log().event(peer_, QStringLiteral("closed: the client did not read its answer within %1 s (%2 bytes unsent)")
+                                       .arg(secondsText(options.frameTimeout))
+                                       .arg(unsent_.size() - unsentFrom_));
+        abortNow();
+        return Clock::time_point::max();
+    }
+    if (frameSince_ && now - *frameSince_ >= options.frameTimeout) {
+        refuse(QStringLiteral("Mensagem incompleta: não chegou inteira em %1 s; conexão encerrada.")
+                   .arg(secondsText(options.frameTimeout)),
+               QStringLiteral("closed: a message did not arrive whole within %1 s (%2 bytes received)")
+                   .arg(secondsText(options.frameTimeout))
+                   .arg(reader_.buffered()));
+        return lingerUntil_ ? *lingerUntil_ : Clock::time_point::max();
+    }
+    if (now - lastActivity_ < options.idleTimeout) return nextDeadline();
+    if (hasUnsent()) {
+        worker_.log().event(peer_, QStringLiteral("closed: idle timeout, the client did not read its answer (%1 bytes unsent)")
+                                       .arg(unsent_.size() - unsentFrom_));
+        abortNow();
+        return Clock::time_point::max();
+    }
+    worker_.log().event(peer_, reader_.midFrame() && !reader_.hasFrame()
+                                   ? QStringLiteral("closed: incomplete message, idle timeout")
+                                   : QStringLiteral("closed: idle timeout"));
     closeGracefully();
     return lingerUntil_ ? *lingerUntil_ : Clock::time_point::max();
 }
@@ -346,6 +455,10 @@ void ClientConnection::finish()
     ::close(fd_);  // also takes it out of the worker's epoll set
     fd_ = -1;
     next_.reset();
+    unsent_.clear();
+    unsentFrom_ = 0;
+    reader_ = wire::FrameReader(worker_.limits());
+    share_.cover(0);
     worker_.finished(*this);
 }
 

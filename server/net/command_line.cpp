@@ -9,6 +9,8 @@ namespace {
 constexpr int kMaxThreads = 256;
 constexpr qsizetype kMinFrameBytes = 1024;
 constexpr qsizetype kMaxFrameBytes = qsizetype{1} << 30;
+constexpr qint64 kMaxConnections = 1'000'000;
+constexpr qsizetype kMaxBufferedBytes = qsizetype{1} << 40;
 
 // "--name value" or "--name=value"; advances `i` past what it consumed.
 std::optional<QString> optionValue(const QStringList& args, qsizetype& i, const QString& name)
@@ -121,6 +123,15 @@ ServeCommand parseServe(const QStringList& args)
             o.idleTimeout = parseSeconds(*s, QStringLiteral("--idle-timeout"));
         } else if (auto f = optionValue(args, i, QStringLiteral("--max-frame"))) {
             o.maxFrameBytes = parseInteger(*f, QStringLiteral("--max-frame"), kMinFrameBytes, kMaxFrameBytes);
+        } else if (auto ft = optionValue(args, i, QStringLiteral("--frame-timeout"))) {
+            o.frameTimeout = parseSeconds(*ft, QStringLiteral("--frame-timeout"));
+        } else if (auto mc = optionValue(args, i, QStringLiteral("--max-connections"))) {
+            o.maxConnections = static_cast<int>(parseInteger(*mc, QStringLiteral("--max-connections"), 1, kMaxConnections));
+        } else if (auto ma = optionValue(args, i, QStringLiteral("--max-connections-per-address"))) {
+            o.maxConnectionsPerAddress =
+                static_cast<int>(parseInteger(*ma, QStringLiteral("--max-connections-per-address"), 1, kMaxConnections));
+        } else if (auto mb = optionValue(args, i, QStringLiteral("--max-buffered"))) {
+            o.maxBufferedBytes = parseInteger(*mb, QStringLiteral("--max-buffered"), kMinFrameBytes, kMaxBufferedBytes);
         } else {
             unknownOption(args[i], QStringLiteral("serve"));
         }
@@ -155,6 +166,8 @@ QString usageText()
         "\n"
         "  ate02700-server serve --db URL [--listen HOST:PORTA] [--threads N]\n"
         "                        [--idle-timeout SEGUNDOS] [--max-frame BYTES]\n"
+        "                        [--frame-timeout SEGUNDOS] [--max-connections N]\n"
+        "                        [--max-connections-per-address N] [--max-buffered BYTES]\n"
         "      Atende o objeto ATE02700.rdmManuDelValor.\n"
         "      --listen        endereço de escuta (padrão 127.0.0.1:7027; porta 0 escolhe uma porta\n"
         "                      livre e a anuncia em \"listening on HOST:PORTA\"; * escuta em todas as\n"
@@ -162,6 +175,12 @@ QString usageText()
         "      --threads       tarefas de atendimento, cada uma com sua conexão ao banco (padrão 8)\n"
         "      --idle-timeout  fecha a conexão sem atividade após este tempo (padrão 30)\n"
         "      --max-frame     tamanho máximo de uma mensagem (padrão 16777216)\n"
+        "      --frame-timeout prazo, em segundos, para uma mensagem chegar inteira e para o cliente\n"
+        "                      receber uma resposta que espera no servidor (padrão 60)\n"
+        "      --max-connections            conexões atendidas ao mesmo tempo (padrão 1000)\n"
+        "      --max-connections-per-address  conexões de um mesmo endereço (padrão 100)\n"
+        "      --max-buffered  bytes retidos para mensagens em todas as conexões, além de uma\n"
+        "                      pequena reserva por conexão (padrão 268435456)\n"
         "\n"
         "URL do banco:\n"
         "  sqlite:CAMINHO\n"

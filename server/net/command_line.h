@@ -2,7 +2,8 @@
 // The command line of ate02700-server:
 //   ate02700-server init --db URL [--seed demo | --seed scale:N]
 //   ate02700-server serve --db URL [--listen HOST:PORT] [--threads N] [--idle-timeout SECONDS]
-//                         [--max-frame BYTES]
+//                         [--max-frame BYTES] [--frame-timeout SECONDS] [--max-connections N]
+//                         [--max-connections-per-address N] [--max-buffered BYTES]
 //   ate02700-server --help
 
 #include "server/database.h"
