@@ -53,7 +53,8 @@ void raiseSqlError(Database& db, const QSqlError& error, const QString& what)
     if (busy != BusyKind::None) throw DatabaseBusy(busy == BusyKind::Conflict);
     QString detail = error.databaseText().trimmed();
     if (detail.isEmpty()) detail = error.driverText().trimmed();
-    if (!error.nativeErrorCode().isEmpty()) detail += QStringLiteral(" [%1]").arg(error.nativeErrorCode());
+    if (!error.nativeErrorCode().isEmpty() && !detail.contains(error.nativeErrorCode()))
+        detail += QStringLiteral(" [%1]").arg(error.nativeErrorCode());
     raiseDatabaseFailure(what, detail);
 }
 
