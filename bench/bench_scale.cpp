@@ -177,6 +177,14 @@ int main(int argc, char** argv)
                 round(small, i);
             }
         }
+        if (plans) {
+            const QString size = QStringLiteral(
+                "SELECT SUM(pg_total_relation_size(c.oid)) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                "WHERE n.nspname = current_schema() AND c.relkind = 'r'");
+            std::printf("disk (tables, indexes, TOAST): small %.1f MB, large %.1f MB\n",
+                        static_cast<double>(scalar(*small.db, size)) / 1048576.0,
+                        static_cast<double>(scalar(*large.db, size)) / 1048576.0);
+        }
         std::printf("deliveries: small %lld, large %lld; %d rounds each\n", static_cast<long long>(small.deliveries),
                     static_cast<long long>(large.deliveries), rounds);
         std::printf("%-15s %12s %12s %8s\n", "call", "small ms", "large ms", "ratio");
