@@ -68,8 +68,7 @@ namespace {
 [[noreturn]] void sqliteFailure(sqlite3* handle, int rc, const QString& table)
 {
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) throw DatabaseBusy();
-    throw ServerFailure(QStringLiteral("Falha no banco de dados (carga de %1): %2")
-                            .arg(table, QString::fromUtf8(sqlite3_errmsg(handle))));
+    raiseDatabaseFailure(QStringLiteral("carga de ") + table, QString::fromUtf8(sqlite3_errmsg(handle)));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "server/database.h"
 
+#include "framework/db/sql_connection.h"
 #include "server/sql.h"
 #include "server/sqlite_statements.h"
 #include "server/statement_cache.h"
@@ -79,25 +80,14 @@ std::unique_ptr<Database> Database::open(const DatabaseUrl& url, const QString& 
     db->d_->url = url;
     db->d_->name = connectionName;
     const bool sqlite = url.engine == DatabaseUrl::Engine::SQLite;
-    db->d_->db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
-                                           connectionName);
+    try {
+        db->d_->db = AddSqlConnection(url.location(), connectionName, kLockTimeoutMs);
+    } catch (const EDatabaseError& e) {
+        throw ServerFailure(e.Message());
+    }
     QSqlDatabase& q = db->d_->db;
     // Forward-only on SQLite only: see Sql.
     db->d_->statements = std::make_unique<StatementCache>(q, sqlite);
-    if (!q.isValid())
-        throw ServerFailure(QStringLiteral("O driver do banco de dados (%1) não está instalado.")
-                                .arg(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL")));
-    if (sqlite) {
-        q.setDatabaseName(url.path);
-        q.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockTimeoutMs));
-    } else {
-        q.setHostName(url.host);
-        q.setPort(url.port);
-        q.setUserName(url.user);
-        q.setPassword(url.password);
-        q.setDatabaseName(url.database);
-        q.setConnectOptions(QStringLiteral("connect_timeout=10"));
-    }
     if (!q.open())
         throw ServerFailure(QStringLiteral("Não foi possível abrir o banco de dados %1: %2")
                                 .arg(url.display(), q.lastError().text().trimmed()));

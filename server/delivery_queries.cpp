@@ -8,16 +8,24 @@ namespace server {
 wire::DataPacket deliveriesPacket(Database& db, const QString& branch, const QString& airline, const QDateTime& from,
                                   const QDateTime& to)
 {
-    // Half-open on the day after the end: every moment of the last day is in.
-    PacketQuery q(db, QStringLiteral(
-                  "SELECT 'N', D.CDFILIAL, D.CDCIA, C.NMCIA, D.NRDELIVERY, D.NRVOO, D.CDTRECHO, D.NRDELIVERYFA, "
-                  "D.DTHRPLAVOOPV, D.VRTOTDESC, D.VRTXAERO, D.IDSITDEL, D.NUMERO, D.VRPETXAERO, D.IDTIPNACDEL, "
-                  "D.VRTOTDELIV, D.CDLOCAFATCIA, D.CDLOCALDELIV, D.VRBACATX, D.NRMAXSERVDEL "
-                  "FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
-                  "WHERE D.CDFILIAL = :F AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
-                  "AND (D.CDCIA = :C OR D.CDCIA IN (SELECT P.CDCIAPARC FROM CIAPARCEIRA P "
-                  "WHERE P.CDFILIAL = :PF AND P.CDCIA = :PC)) "
-                  "ORDER BY D.NRDELIVERY"));
+    // Half-open on the day after the end: every moment of the last day is in. The last day
+    // the protocol carries (9999-12-31) has no day after it that both engines read as a date
+    // (SQLite would compare the text "10000-01-01" and put it first): no upper bound then.
+    // The airline's own deliveries and those of the partner airlines it invoices for there.
+    static const QString select = QStringLiteral(
+        "SELECT 'N', D.CDFILIAL, D.CDCIA, C.NMCIA, D.NRDELIVERY, D.NRVOO, D.CDTRECHO, D.NRDELIVERYFA, "
+        "D.DTHRPLAVOOPV, D.VRTOTDESC, D.VRTXAERO, D.IDSITDEL, D.NUMERO, D.VRPETXAERO, D.IDTIPNACDEL, "
+        "D.VRTOTDELIV, D.CDLOCAFATCIA, D.CDLOCALDELIV, D.VRBACATX, D.NRMAXSERVDEL "
+        "FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
+        "WHERE D.CDFILIAL = :F AND D.DTHRPLAVOOPV >= :D1 "
+        "AND (D.CDCIA = :C OR D.CDCIA IN (SELECT P.CDCIAPARC FROM CIAPARCEIRA P "
+        "WHERE P.CDFILIAL = :PF AND P.CDCIA = :PC)) ");
+    static const QString bounded = select + QStringLiteral("AND D.DTHRPLAVOOPV < :D2 ORDER BY D.NRDELIVERY");
+    static const QString unbounded = select + QStringLiteral("ORDER BY D.NRDELIVERY");
+
+    const QDate dayAfter = to.date().addDays(1);
+    const bool hasDayAfter = dayAfter.isValid() && dayAfter.year() <= 9999;
+    PacketQuery q(db, hasDayAfter ? bounded : unbounded);
     q.bind(QStringLiteral(":F"), branch).bind(QStringLiteral(":C"), airline);
     q.bind(QStringLiteral(":PF"), branch).bind(QStringLiteral(":PC"), airline);
     q.refuseOver(QStringLiteral("A lista de deliveries de %1 a %2 passa do limite de %3 bytes por mensagem do "
@@ -25,7 +33,7 @@ wire::DataPacket deliveriesPacket(Database& db, const QString& branch, const QSt
                      .arg(from.date().toString(QStringLiteral("dd/MM/yyyy")),
                           to.date().toString(QStringLiteral("dd/MM/yyyy")), QStringLiteral("%1")));
     q.bindTimestamp(QStringLiteral(":D1"), QDateTime(from.date(), QTime(0, 0), Qt::UTC));
-    q.bindTimestamp(QStringLiteral(":D2"), QDateTime(to.date().addDays(1), QTime(0, 0), Qt::UTC));
+    if (hasDayAfter) q.bindTimestamp(QStringLiteral(":D2"), QDateTime(dayAfter, QTime(0, 0), Qt::UTC));
     return q.packet(layout::delivery());
 }
 

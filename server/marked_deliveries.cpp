@@ -1,6 +1,7 @@
 #include "server/marked_deliveries.h"
 
 #include "server/methods.h"
+#include "server/value_limits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,11 @@ std::vector<qint64> markedDeliveries(const wire::DataPacket& packet, const QStri
         const wire::Value& k = row[static_cast<std::size_t>(key)];
         if (!k.isNumber() || !std::isfinite(k.toDouble()) || k.toDouble() != std::trunc(k.toDouble()))
             throw ArgumentError(QStringLiteral("%1: NRDELIVERY inválido no pacote de deliveries.").arg(method));
+        if (k.toDouble() < static_cast<double>(limits::kIntegerMin) || k.toDouble() > static_cast<double>(limits::kIntegerMax))
+            throw ArgumentError(QStringLiteral("%1: NRDELIVERY %2 do pacote de deliveries fora do intervalo de %3 a %4.")
+                                    .arg(method, QString::number(k.toDouble(), 'f', 0))
+                                    .arg(limits::kIntegerMin)
+                                    .arg(limits::kIntegerMax));
         keys.push_back(static_cast<qint64>(k.toDouble()));
     }
     std::sort(keys.begin(), keys.end());

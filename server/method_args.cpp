@@ -1,5 +1,7 @@
 #include "server/method_args.h"
 
+#include "server/value_limits.h"
+
 #include <cmath>
 
 namespace server {
@@ -43,11 +45,21 @@ void MethodArgs::fail(int index, const char* what, const QString& expected) cons
                             .arg(QString::fromUtf8(what), expected, kindName(at(index).kind())));
 }
 
+void MethodArgs::refuse(int index, const char* what, const QString& problem) const
+{
+    throw ArgumentError(QStringLiteral("%1: o argumento %2 (%3) %4.")
+                            .arg(method_)
+                            .arg(index + 1)
+                            .arg(QString::fromUtf8(what), problem));
+}
+
 QString MethodArgs::text(int index, const char* what) const
 {
     const wire::Value& v = at(index);
     if (v.isNull()) return {};
     if (v.kind() != wire::Value::Kind::Text) fail(index, what, QStringLiteral("texto"));
+    // PostgreSQL cannot hold it in a text; SQLite would keep it and cut the text short later.
+    if (limits::hasNul(v.text())) refuse(index, what, QStringLiteral("contém o caractere nulo (código 0), que não é aceito"));
     return v.text();
 }
 
@@ -61,7 +73,9 @@ QDateTime MethodArgs::dateTime(int index, const char* what) const
 double MethodArgs::number(int index, const char* what) const
 {
     const wire::Value& v = at(index);
-    if (!v.isNumber() || !std::isfinite(v.toDouble())) fail(index, what, QStringLiteral("número"));
+    if (!v.isNumber()) fail(index, what, QStringLiteral("número"));
+    if (const auto wrong = limits::nonFiniteName(v.toDouble()))
+        refuse(index, what, QStringLiteral("deve ser um número finito; recebido %1").arg(*wrong));
     return v.toDouble();
 }
 
@@ -71,9 +85,23 @@ qint64 MethodArgs::integer(int index, const char* what) const
     if (v.kind() == wire::Value::Kind::Integer) return v.toInteger();
     if (v.kind() == wire::Value::Kind::Double) {
         const double d = v.toDouble();
-        if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9e15) return static_cast<qint64>(d);
+        if (const auto wrong = limits::nonFiniteName(d))
+            refuse(index, what, QStringLiteral("deve ser um número inteiro; recebido %1").arg(*wrong));
+        if (d == std::trunc(d) && std::fabs(d) < 9e15) return static_cast<qint64>(d);
+        refuse(index, what, QStringLiteral("deve ser um número inteiro; recebido %1").arg(QString::number(d, 'g', 15)));
     }
     fail(index, what, QStringLiteral("inteiro"));
+}
+
+qint64 MethodArgs::key(int index, const char* what, bool asText) const
+{
+    const qint64 value = asText ? integerText(index, what) : integer(index, what);
+    if (!limits::fitsInteger(value))
+        refuse(index, what, QStringLiteral("deve estar entre %1 e %2; recebido %3")
+                                .arg(limits::kIntegerMin)
+                                .arg(limits::kIntegerMax)
+                                .arg(value));
+    return value;
 }
 
 qint64 MethodArgs::integerText(int index, const char* what) const

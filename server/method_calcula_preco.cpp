@@ -2,6 +2,8 @@
 #include "server/method_impl.h"
 #include "server/pricing.h"
 #include "server/record_layouts.h"
+#include "server/rounding.h"
+#include "server/value_limits.h"
 
 namespace server::method {
 
@@ -25,6 +27,11 @@ wire::Value calculaPreco(Database& db, wire::Array& args)
     const double standby = a.number(10, "quantidade de stand-by");
     if (quantity < 0 || standby < 0)
         throw ArgumentError(QStringLiteral("CalculaPreco: as quantidades não podem ser negativas."));
+    // The same bound a saved line has.
+    if (!limits::kQuantity.fits(roundQuantity(quantity)))
+        throw ArgumentError(QStringLiteral("CalculaPreco: ") + limits::outOfRangeText(QStringLiteral("QTSERFATSP"), limits::kQuantity, quantity));
+    if (!limits::kQuantity.fits(roundQuantity(standby)))
+        throw ArgumentError(QStringLiteral("CalculaPreco: ") + limits::outOfRangeText(QStringLiteral("QTSESBYPRSP"), limits::kQuantity, standby));
 
     const Prices p = Pricing(db).price(r);
     wire::DataPacket packet;

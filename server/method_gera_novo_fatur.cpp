@@ -8,6 +8,24 @@
 
 namespace server::method {
 
+namespace {
+
+// Only a branch set up for valued deliveries numbers them.
+void requireValuedDeliveries(Database& db, const QString& branch)
+{
+    Sql q(db, QStringLiteral("SELECT IDUTDELVALO FROM PARAMCOMIS WHERE CDFILIAL = :F"));
+    q.bind(QStringLiteral(":F"), branch);
+    q.exec();
+    const bool valued = q.next() && q.value(0).toString() == QLatin1String("S");
+    q.finish();
+    if (!valued)
+        throw ServerFailure(QStringLiteral("A filial %1 não utiliza delivery valorizada: suas deliveries não podem "
+                                           "ser numeradas.")
+                                .arg(branch));
+}
+
+}  // namespace
+
 // Gives invoice numbers of the place to the marked deliveries that have none, in NRDELIVERY
 // order; all or nothing ("Numeracao" when the ranges cannot cover them). Answers true.
 wire::Value geraNovoFatur(Database& db, wire::Array& args)
@@ -35,6 +53,8 @@ wire::Value geraNovoFatur(Database& db, wire::Array& args)
             branch = own;
         }
     }
+
+    requireValuedDeliveries(db, branch);
 
     WriteTransaction tx(db);
     Numbering numbering(db, tx);

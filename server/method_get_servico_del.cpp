@@ -8,7 +8,7 @@ wire::Value getServicoDel(Database& db, wire::Array& args)
 {
     const MethodArgs a(QStringLiteral("GetServicoDel"), args, 2);
     const QString branch = branchCode(a.text(0, "filial"));
-    const qint64 delivery = a.integerText(1, "delivery");
+    const qint64 delivery = a.key(1, "delivery", true);
     return servicesPacket(db, branch, delivery);
 }
 

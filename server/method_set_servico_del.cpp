@@ -9,6 +9,7 @@
 #include "server/service_line.h"
 #include "server/sql.h"
 #include "server/transaction.h"
+#include "server/value_limits.h"
 
 #include <optional>
 
@@ -68,6 +69,12 @@ std::optional<qint64> keyOf(const wire::Value& v)
     const double d = v.toDouble();
     if (!std::isfinite(d) || d != std::trunc(d)) return std::nullopt;
     return static_cast<qint64>(d);
+}
+
+// A posted number that the column cannot hold, named for the operator.
+void requireFits(const QString& field, const limits::Numeric& column, double rounded, double posted)
+{
+    if (!column.fits(rounded)) throw Refusal{limits::outOfRangeText(field, column, posted)};
 }
 
 class ServiceSave {
@@ -180,7 +187,7 @@ private:
         const Refusal stale{QStringLiteral("O serviço %1 foi alterado ou excluído por outro usuário. "
                                            "Os dados foram atualizados; refaça a operação.")
                                 .arg(code.trimmed())};
-        if (!item) throw stale;
+        if (!item || !limits::fitsInteger(*item)) throw stale;
         std::optional<ServiceLine> stored = loadServiceLine(db_, deliveryKey_, *item);
         if (!stored) throw stale;
         for (const wire::FieldDef& column : serviceLineColumns()) {
@@ -230,6 +237,7 @@ private:
             const wire::Value& v = row.get("CDSERVICO");
             if (v.kind() != wire::Value::Kind::Text || v.text().trimmed().isEmpty())
                 throw Refusal{QStringLiteral("Serviço deve ser informado.")};
+            if (limits::hasNul(v.text())) throw Refusal{limits::nulText(QStringLiteral("CDSERVICO"))};
             line.set(QStringLiteral("CDSERVICO"), wire::Value(v.text().trimmed()));
         }
         if (line.text(QStringLiteral("CDSERVICO")).isEmpty()) throw Refusal{QStringLiteral("Serviço deve ser informado.")};
@@ -249,6 +257,7 @@ private:
             }
             if (v.kind() != wire::Value::Kind::Text)
                 throw Refusal{QStringLiteral("Valor inválido para %1.").arg(fieldLabel(column))};
+            if (limits::hasNul(v.text())) throw Refusal{limits::nulText(fieldLabel(column))};
             if (v.text().size() > sizeOf(QLatin1String(column)))
                 throw Refusal{QStringLiteral("O valor de %1 excede %2 caracteres.")
                                   .arg(fieldLabel(column))
@@ -258,8 +267,10 @@ private:
         for (const char* column : kNumberColumns) {
             if (!row.has(column)) continue;
             const wire::Value& v = row.get(column);
-            if (!v.isNull() && (!v.isNumber() || !std::isfinite(v.toDouble())))
+            if (!v.isNull() && !v.isNumber())
                 throw Refusal{QStringLiteral("Valor inválido para %1.").arg(fieldLabel(column))};
+            if (!v.isNull() && !std::isfinite(v.toDouble()))
+                throw Refusal{limits::nonFiniteText(fieldLabel(column), v.toDouble())};
             line.set(QLatin1String(column), v.isNull() ? wire::Value() : wire::Value(v.toDouble()));
         }
         if (row.has("DTHRINCSESP")) {
@@ -271,8 +282,12 @@ private:
 
         for (const char* column : kQuantityColumns) {
             const auto q = line.number(QLatin1String(column));
-            if (q) line.set(QLatin1String(column), wire::Value(roundQuantity(*q)));
+            if (!q) continue;
+            requireFits(fieldLabel(column), limits::kQuantity, roundQuantity(*q), *q);
+            line.set(QLatin1String(column), wire::Value(roundQuantity(*q)));
         }
+        if (const auto v = line.number(QStringLiteral("VRALTXPORT")))
+            requireFits(QStringLiteral("VRALTXPORT"), limits::kMoney, roundMoney(*v), *v);
         // The quantities that are charged must be given and cannot be negative.
         const std::pair<const char*, QString> charged[] = {
             {"QTSERFATSP", QStringLiteral("Quantidade deve ser informada.")},
@@ -286,6 +301,7 @@ private:
         }
         const auto maintained = line.number(QStringLiteral("VRPRECMANUTSESP"));
         if (maintained) {
+            requireFits(QStringLiteral("VRPRECMANUTSESP"), limits::kMoney, roundMoney(*maintained), *maintained);
             if (roundMoney(*maintained) == 0)
                 throw Refusal{QStringLiteral("Manutenção de preço deve ser diferente de zero.")};
             line.set(QStringLiteral("VRPRECMANUTSESP"), wire::Value(roundMoney(*maintained)));
@@ -370,6 +386,23 @@ private:
         line.set(QStringLiteral("PRECOSBYNUT"), wire::Value(v.standbyUnusedPrice));
         line.set(QStringLiteral("VRTOTSERVR"), wire::Value(v.totalLocal));
         line.set(QStringLiteral("VRTOTSERVD"), wire::Value(v.totalDollar));
+        requireComputedFits(line);
+    }
+
+    // The values the server works out from what was posted must fit their columns too: a
+    // large quantity times a price can exceed what a line total holds.
+    static void requireComputedFits(const ServiceLine& line)
+    {
+        const std::pair<const char*, const limits::Numeric*> computed[] = {
+            {"QTSESBYPRSP", &limits::kQuantity}, {"PRECOSBYUT", &limits::kMoney}, {"PRECOSBYNUT", &limits::kMoney},
+            {"VRTOTSERVR", &limits::kMoney},     {"VRTOTSERVD", &limits::kMoney},
+        };
+        for (const auto& [column, kind] : computed) {
+            const double value = line.number(QLatin1String(column)).value_or(0);
+            if (!kind->fits(value))
+                throw Refusal{QStringLiteral("O valor calculado de %1 do serviço %2 excede o limite aceito (%3).")
+                                  .arg(fieldLabel(column), line.text(QStringLiteral("CDSERVICO")), kind->largest())};
+        }
     }
 
     // The delivery's totals always from all of its lines as stored now.
@@ -391,6 +424,14 @@ private:
             if (q.next()) discountPercent = q.value(0).toDouble();
         }
         const DeliveryTotals t = calculateDelivery(lines, delivery_.airportTaxPercent, discountPercent);
+        const std::pair<const char*, double> totals[] = {
+            {"VRBACATX", t.base}, {"VRTXAERO", t.airportTax}, {"VRTOTDESC", t.discount}, {"VRTOTDELIV", t.total}};
+        for (const auto& [column, value] : totals)
+            if (!limits::kMoney.fits(value))
+                throw Refusal{QStringLiteral("O valor calculado de %1 da delivery %2 excede o limite aceito (%3).")
+                                  .arg(fieldLabel(column))
+                                  .arg(deliveryKey_)
+                                  .arg(limits::kMoney.largest())};
         Sql q(db_, QStringLiteral("UPDATE DELIVERY SET VRBACATX = :B, VRTXAERO = :T, VRTOTDESC = :D, VRTOTDELIV = :V "
                                   "WHERE NRDELIVERY = :N"));
         q.bind(QStringLiteral(":B"), t.base).bind(QStringLiteral(":T"), t.airportTax);
@@ -425,7 +466,7 @@ wire::Value setServicoDel(Database& db, wire::Array& args)
     const MethodArgs a(QStringLiteral("SetServicoDel"), args, 8);
     const wire::ChangeSet& changes = a.changeSet(0, "alterações");
     const QString branch = branchCode(a.text(1, "filial"));
-    const qint64 delivery = a.integer(2, "delivery");
+    const qint64 delivery = a.key(2, "delivery", false);
     a.text(3, "local de faturamento da companhia");  // the delivery's own, as stored, is what counts
     const QString airline = a.text(4, "companhia");
     const QDateTime from = a.dateTime(5, "data inicial");

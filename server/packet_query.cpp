@@ -15,8 +15,7 @@ namespace {
 [[noreturn]] void sqliteFailure(sqlite3* handle, int rc, const QString& text)
 {
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) throw DatabaseBusy();
-    throw ServerFailure(QStringLiteral("Falha no banco de dados (%1): %2")
-                            .arg(text.simplified().left(60), QString::fromUtf8(sqlite3_errmsg(handle))));
+    raiseDatabaseFailure(text.simplified().left(60), QString::fromUtf8(sqlite3_errmsg(handle)));
 }
 
 // Binds as Qt's SQLite driver binds: numbers as numbers, everything else as text.

@@ -16,11 +16,19 @@ std::optional<double> number(const Sql& q, int column)
 // A price that is absent or zero does not count as a price.
 bool given(std::optional<double> v) { return v && *v > 0; }
 
-struct Item {
-    qint64 table = 0;
-    std::optional<double> local, dollar, standbyLocal, standbyDollar;
-    bool proportional = false;
-};
+// Runs the statement, which must select exactly one row: `read` takes it; none or more than
+// one is the failure given for each case.
+template <class Read, class Fail>
+void exactlyOne(Sql& q, PricingFailure none, PricingFailure many, const Fail& fail, const Read& read)
+{
+    q.exec();
+    int count = 0;
+    while (q.next())
+        if (count++ == 0) read(q);
+    q.finish();
+    if (count > 1) throw fail(many);
+    if (count == 0) throw fail(none);
+}
 
 }  // namespace
 
@@ -100,116 +108,123 @@ std::optional<double> Pricing::dollarRate(QDate day)
     return rate;
 }
 
-Prices Pricing::price(const PriceRequest& r)
-{
-    const QDate day = r.priceDate.date();
+struct Pricing::Item {
+    qint64 table = 0;
+    std::optional<double> local, dollar, standbyLocal, standbyDollar;
+    bool proportional = false;
+};
 
-    // The service: its code as the operator knows it (for messages) and its nationality.
-    QString serviceCode = r.service;
-    QString nationality = r.nationality.trimmed();
+struct Pricing::Request {
+    const PriceRequest& in;
+    QDate day;
+    QString serviceCode;  // as the operator knows it (CDARVSERV), for messages
+    bool international = false;
+    Pricing* pricing = nullptr;
+
+    // The failure, naming the airline or the service as its code requires.
+    PricingError operator()(PricingFailure f) const
+    {
+        const bool airline = f == PricingFailure::MoreThanOneActiveTable || f == PricingFailure::MoreThanOneInterval;
+        return PricingError(f, airline ? pricing->airlineShortCode(in.airline) : serviceCode);
+    }
+};
+
+Prices Pricing::price(const PriceRequest& in)
+{
+    Request r{in, in.priceDate.date(), in.service, false, this};
+    // The service: its code as the operator knows it and its nationality (when not given).
+    QString nationality = in.nationality.trimmed();
     {
         Sql& q = st_->service;
-        q.bind(QStringLiteral(":S"), r.service);
+        q.bind(QStringLiteral(":S"), in.service);
         q.exec();
         if (q.next()) {
-            serviceCode = q.value(0).toString();
+            r.serviceCode = q.value(0).toString();
             if (nationality.isEmpty()) nationality = q.value(1).toString();
         }
         q.finish();
     }
-    const bool international = nationality == QLatin1String("2");
-    auto fail = [&](PricingFailure f) -> PricingError {
-        const bool airline = f == PricingFailure::MoreThanOneActiveTable || f == PricingFailure::MoreThanOneInterval;
-        return PricingError(f, airline ? airlineShortCode(r.airline) : serviceCode);
-    };
+    r.international = nationality == QLatin1String("2");
 
-    // The active table valid that day.
-    qint64 table = 0;
-    {
-        Sql& q = st_->tables;
-        q.bind(QStringLiteral(":F"), r.branch).bind(QStringLiteral(":C"), r.airline);
-        q.bindDate(QStringLiteral(":D1"), day).bindDate(QStringLiteral(":D2"), day);
-        q.exec();
-        int count = 0;
-        while (q.next()) {
-            table = q.value(0).toLongLong();
-            ++count;
-        }
-        if (count > 1) throw fail(PricingFailure::MoreThanOneActiveTable);
-        if (count == 0) throw fail(PricingFailure::NoPriceForDate);
-    }
-
-    // The item of the service valid that day.
-    Item item;
-    {
-        Sql& q = st_->items;
-        q.bind(QStringLiteral(":T"), table).bind(QStringLiteral(":S"), r.service);
-        q.bindDate(QStringLiteral(":D1"), day).bindDate(QStringLiteral(":D2"), day);
-        q.exec();
-        int count = 0;
-        while (q.next()) {
-            item = Item{table, number(q, 0), number(q, 1), number(q, 2), number(q, 3),
-                        q.value(4).toString() == QLatin1String("S")};
-            ++count;
-        }
-        if (count > 1) throw fail(PricingFailure::TwoPricesForDay);
-        if (count == 0) throw fail(PricingFailure::NoPriceForDate);
-    }
-
-    // A proportional item is priced by the interval holding the leg's passenger count.
+    const qint64 table = activeTable(r);
+    Item item = tableItem(r, table);
     if (item.proportional) {
-        std::optional<qint64> passengers;
-        {
-            Sql& q = st_->passengers;
-            q.bind(QStringLiteral(":F"), r.branch).bind(QStringLiteral(":C"), r.airline);
-            q.bind(QStringLiteral(":V"), r.flight).bind(QStringLiteral(":T"), r.leg);
-            q.bindTimestamp(QStringLiteral(":D"), r.flightDate);
-            q.exec();
-            if (q.next()) passengers = q.value(0).toLongLong();
-            q.finish();
-        }
-        if (!passengers) throw fail(PricingFailure::NoProportionalPrice);
-        qint64 interval = 0;
-        {
-            Sql& q = st_->intervals;
-            q.bind(QStringLiteral(":T"), table).bind(QStringLiteral(":P1"), *passengers);
-            q.bind(QStringLiteral(":P2"), *passengers);
-            q.exec();
-            int count = 0;
-            while (q.next()) {
-                interval = q.value(0).toLongLong();
-                ++count;
-            }
-            if (count > 1) throw fail(PricingFailure::MoreThanOneInterval);
-            if (count == 0) throw fail(PricingFailure::NoProportionalPrice);
-        }
-        Sql& q = st_->proportional;
-        q.bind(QStringLiteral(":T"), table).bind(QStringLiteral(":N"), interval).bind(QStringLiteral(":S"), r.service);
-        q.exec();
-        const bool found = q.next();
-        if (found) {
-            item.local = number(q, 0);
-            item.dollar = number(q, 1);
-        }
-        q.finish();
-        if (!found) throw fail(PricingFailure::NoProportionalPrice);
-        if (!given(item.local) && !given(item.dollar)) throw fail(PricingFailure::NoProportionalPrice);
+        priceByPassengers(r, item);
+        if (!given(item.local) && !given(item.dollar)) throw r(PricingFailure::NoProportionalPrice);
     }
+    return converted(r, item);
+}
 
-    // The index is read only when some price is in one currency only.
+// The airline's active table valid that day: exactly one.
+qint64 Pricing::activeTable(const Request& r)
+{
+    Sql& q = st_->tables;
+    q.bind(QStringLiteral(":F"), r.in.branch).bind(QStringLiteral(":C"), r.in.airline);
+    q.bindDate(QStringLiteral(":D1"), r.day).bindDate(QStringLiteral(":D2"), r.day);
+    qint64 table = 0;
+    exactlyOne(q, PricingFailure::NoPriceForDate, PricingFailure::MoreThanOneActiveTable, r,
+               [&](const Sql& row) { table = row.value(0).toLongLong(); });
+    return table;
+}
+
+// The table's item for the service valid that day: exactly one.
+Pricing::Item Pricing::tableItem(const Request& r, qint64 table)
+{
+    Sql& q = st_->items;
+    q.bind(QStringLiteral(":T"), table).bind(QStringLiteral(":S"), r.in.service);
+    q.bindDate(QStringLiteral(":D1"), r.day).bindDate(QStringLiteral(":D2"), r.day);
+    Item item;
+    exactlyOne(q, PricingFailure::NoPriceForDate, PricingFailure::TwoPricesForDay, r, [&](const Sql& row) {
+        item = Item{table, number(row, 0), number(row, 1), number(row, 2), number(row, 3),
+                    row.value(4).toString() == QLatin1String("S")};
+    });
+    return item;
+}
+
+// A proportional item's price: that of the interval holding the leg's passenger count.
+void Pricing::priceByPassengers(const Request& r, Item& item)
+{
+    Sql& plan = st_->passengers;
+    plan.bind(QStringLiteral(":F"), r.in.branch).bind(QStringLiteral(":C"), r.in.airline);
+    plan.bind(QStringLiteral(":V"), r.in.flight).bind(QStringLiteral(":T"), r.in.leg);
+    plan.bindTimestamp(QStringLiteral(":D"), r.in.flightDate);
+    qint64 passengers = 0;
+    exactlyOne(plan, PricingFailure::NoProportionalPrice, PricingFailure::NoProportionalPrice, r,
+               [&](const Sql& row) { passengers = row.value(0).toLongLong(); });
+
+    Sql& intervals = st_->intervals;
+    intervals.bind(QStringLiteral(":T"), item.table).bind(QStringLiteral(":P1"), passengers);
+    intervals.bind(QStringLiteral(":P2"), passengers);
+    qint64 interval = 0;
+    exactlyOne(intervals, PricingFailure::NoProportionalPrice, PricingFailure::MoreThanOneInterval, r,
+               [&](const Sql& row) { interval = row.value(0).toLongLong(); });
+
+    Sql& price = st_->proportional;
+    price.bind(QStringLiteral(":T"), item.table).bind(QStringLiteral(":N"), interval);
+    price.bind(QStringLiteral(":S"), r.in.service);
+    exactlyOne(price, PricingFailure::NoProportionalPrice, PricingFailure::NoProportionalPrice, r, [&](const Sql& row) {
+        item.local = number(row, 0);
+        item.dollar = number(row, 1);
+    });
+}
+
+// Both currencies of the unit and stand-by prices; the index is read only when some price is
+// in one currency only.
+Prices Pricing::converted(const Request& r, const Item& item)
+{
     std::optional<double> rate;
     const bool needRate = given(item.local) != given(item.dollar) ||
                           given(item.standbyLocal) != given(item.standbyDollar);
-    if (needRate) rate = dollarRate(day);
+    if (needRate) rate = dollarRate(r.day);
 
     Prices prices;
-    prices.international = international;
-    const auto unit = convertPrice(item.local, item.dollar, rate, international, true);
-    if (const auto* f = std::get_if<PricingFailure>(&unit)) throw fail(*f);
+    prices.international = r.international;
+    const auto unit = convertPrice(item.local, item.dollar, rate, r.international, true);
+    if (const auto* f = std::get_if<PricingFailure>(&unit)) throw r(*f);
     prices.unitLocal = std::get<PricePair>(unit).local;
     prices.unitDollar = std::get<PricePair>(unit).dollar;
-    const auto standby = convertPrice(item.standbyLocal, item.standbyDollar, rate, international, false);
-    if (const auto* f = std::get_if<PricingFailure>(&standby)) throw fail(*f);
+    const auto standby = convertPrice(item.standbyLocal, item.standbyDollar, rate, r.international, false);
+    if (const auto* f = std::get_if<PricingFailure>(&standby)) throw r(*f);
     prices.standbyLocal = std::get<PricePair>(standby).local;
     prices.standbyDollar = std::get<PricePair>(standby).dollar;
     return prices;

@@ -64,6 +64,13 @@ public:
 
 private:
     struct Statements;
+    struct Request;  // one request being priced, with what its failures name
+    struct Item;     // the table item that prices the service
+
+    qint64 activeTable(const Request& r);
+    Item tableItem(const Request& r, qint64 table);
+    void priceByPassengers(const Request& r, Item& item);
+    Prices converted(const Request& r, const Item& item);
     QString airlineShortCode(const QString& airline);
     std::optional<double> dollarRate(QDate day);
 

@@ -23,15 +23,10 @@ struct Pair {
     std::vector<std::pair<QString, QString>> services;  // offered, of the pair's kind: code, class
 };
 
-}  // namespace
-
-void seedScale(Database& db, int deliveries)
+// Every airline served at a branch gets its own new flights, alternately national and
+// international, and the services it is offered of that kind.
+std::vector<Pair> scalePairs(Database& db)
 {
-    if (deliveries <= 0) return;
-    if (!demoSeeded(db)) seedDemo(db);
-
-    // Every airline served at a branch gets its own new flights, alternately national and
-    // international.
     std::vector<Pair> pairs;
     {
         Sql q(db, QStringLiteral("SELECT CDFILIAL, CDCIA FROM CIAFILI ORDER BY CDFILIAL, CDCIA"));
@@ -58,28 +53,26 @@ void seedScale(Database& db, int deliveries)
         offered.exec();
         while (offered.next()) p.services.emplace_back(offered.value(0).toString(), offered.value(1).toString());
     }
+    return pairs;
+}
 
-    qint64 key = 0;
-    {
-        Sql q(db, QStringLiteral("SELECT COALESCE(MAX(NRDELIVERY), 0) FROM DELIVERY"));
-        q.exec();
-        if (q.next()) key = q.value(0).toLongLong();
-    }
+qint64 lastDeliveryKey(Database& db)
+{
+    Sql q(db, QStringLiteral("SELECT COALESCE(MAX(NRDELIVERY), 0) FROM DELIVERY"));
+    q.exec();
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
 
-    // Slot i goes to pair i % pairs, on day (i / pairs) % days of the year, on that pair's
-    // flight i / (pairs * days): one flight plan per delivery. A slot where no service can be
-    // priced that day (a gap in an airline's tables) is passed over, so a spare flight per
-    // pair is made.
-    const int days = QDate(kYear, 1, 1).daysInYear();
-    const int pairCount = static_cast<int>(pairs.size());
-    const int flightsPerPair = (deliveries + pairCount * days - 1) / (pairCount * days) + 1;
+// The pairs' new flights, each with one leg from the branch's airport to one of the
+// destinations its airlines fly to.
+void addFlights(Database& db, const std::vector<Pair>& pairs, int flightsPerPair)
+{
     BatchInsert flights(db, QStringLiteral("VOO"),
                         {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
                          QStringLiteral("IDTIPNACVOO")});
     BatchInsert legs(db, QStringLiteral("TRECHO"),
                      {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
                       QStringLiteral("CDTRECHO"), QStringLiteral("SGAEROORI"), QStringLiteral("SGAERODES")});
-    // Legs leave from the branch's airport for one of the destinations its airlines fly to.
     const QHash<QString, QString> airports = {{QStringLiteral("0001"), QStringLiteral("GRU")},
                                               {QStringLiteral("0002"), QStringLiteral("GIG")},
                                               {QStringLiteral("0003"), QStringLiteral("CNF")}};
@@ -99,11 +92,71 @@ void seedScale(Database& db, int deliveries)
                       destinations[f % destinations.size()]});
         }
     legs.flush();
+}
 
-    std::mt19937 rng(20260101u + static_cast<unsigned>(key));
-    auto between = [&](int low, int high) { return low + static_cast<int>(rng() % static_cast<unsigned>(high - low + 1)); };
+// Random numbers of a scale load, reproducible for a given database.
+class ScaleRandom {
+public:
+    explicit ScaleRandom(unsigned seed) : rng_(seed) {}
+    int between(int low, int high) { return low + static_cast<int>(rng_() % static_cast<unsigned>(high - low + 1)); }
 
-    // Proportional services are left out: their price needs each leg's plan before pricing.
+private:
+    std::mt19937 rng_;
+};
+
+// The lines of one delivery: some of the pair's services that can be priced that day, at
+// least one. Proportional services are left out: their price needs each leg's plan first.
+std::vector<SeedLine> scaleLines(SeedWriter& writer, const SeedDelivery& d, const Pair& p, int passengers,
+                                 ScaleRandom& random)
+{
+    std::vector<SeedLine> lines;
+    const int wanted = random.between(3, 12);
+    QString fallback;
+    QString fallbackClass;
+    for (const auto& [service, serviceClass] : p.services) {
+        if (static_cast<int>(lines.size()) >= wanted) break;
+        if (writer.isProportional(service) || !writer.canPrice(d, service)) continue;
+        if (fallback.isEmpty()) {
+            fallback = service;
+            fallbackClass = serviceClass;
+        }
+        if (random.between(0, 2) == 0) continue;
+        SeedLine line;
+        line.service = service;
+        line.classGroup = serviceClass;
+        line.quantity = serviceClass == QLatin1String("0004") ? random.between(4, 12)
+                                                              : random.between(passengers / 3, passengers);
+        line.standbyUsed = random.between(0, 2);
+        lines.push_back(line);
+    }
+    if (lines.empty() && !fallback.isEmpty()) {
+        SeedLine line;
+        line.service = fallback;
+        line.classGroup = fallbackClass;
+        line.quantity = 1;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+}  // namespace
+
+// Slot i goes to pair i % pairs, on day (i / pairs) % days of the year, on that pair's flight
+// i / (pairs * days): one flight plan per delivery. A slot where no service can be priced that
+// day (a gap in an airline's tables) is passed over, so a spare flight per pair is made.
+void seedScale(Database& db, int deliveries)
+{
+    if (deliveries <= 0) return;
+    if (!demoSeeded(db)) seedDemo(db);
+
+    const std::vector<Pair> pairs = scalePairs(db);
+    qint64 key = lastDeliveryKey(db);
+    const int days = QDate(kYear, 1, 1).daysInYear();
+    const int pairCount = static_cast<int>(pairs.size());
+    const int flightsPerPair = (deliveries + pairCount * days - 1) / (pairCount * days) + 1;
+    addFlights(db, pairs, flightsPerPair);
+
+    ScaleRandom random(20260101u + static_cast<unsigned>(key));
     SeedWriter writer(db);
     const qint64 slotCount = static_cast<qint64>(flightsPerPair) * pairCount * days;
     int written = 0;
@@ -119,34 +172,10 @@ void seedScale(Database& db, int deliveries)
         d.when = QDateTime(QDate(kYear, 1, 1).addDays(day), QTime(5 + (flight * 7) % 18, (flight * 13) % 60), Qt::UTC);
         d.kind = p.kind;
         d.airportTaxPercent = p.kind == QLatin1String("2") ? 5.5 : 3.0;
-        const int passengers = p.kind == QLatin1String("2") ? between(160, 290) : between(60, 139);
+        const int passengers = p.kind == QLatin1String("2") ? random.between(160, 290) : random.between(60, 139);
 
-        std::vector<SeedLine> lines;
-        const int wanted = between(3, 12);
-        QString fallback;
-        for (const auto& [service, serviceClass] : p.services) {
-            if (static_cast<int>(lines.size()) >= wanted) break;
-            if (writer.isProportional(service) || !writer.canPrice(d, service)) continue;
-            if (fallback.isEmpty()) fallback = service;
-            if (between(0, 2) == 0) continue;
-            SeedLine line;
-            line.service = service;
-            line.classGroup = serviceClass;
-            line.quantity = serviceClass == QLatin1String("0004") ? between(4, 12) : between(passengers / 3, passengers);
-            line.standbyUsed = between(0, 2);
-            lines.push_back(line);
-        }
-        if (lines.empty() && !fallback.isEmpty()) {
-            // Every delivery has at least one service.
-            SeedLine line;
-            line.service = fallback;
-            for (const auto& [service, serviceClass] : p.services)
-                if (service == fallback) line.classGroup = serviceClass;
-            line.quantity = 1;
-            lines.push_back(line);
-        }
+        const std::vector<SeedLine> lines = scaleLines(writer, d, p, passengers, random);
         if (lines.empty()) continue;
-
         d.key = ++key;
         d.number = QStringLiteral("%1/%2").arg(d.key, 6, 10, QLatin1Char('0')).arg(kYear);
         writer.addPlan({d.branch, d.airline, d.flight, d.leg, d.when, passengers});

@@ -4,6 +4,8 @@
 
 #include <QSqlError>
 
+#include <cstdio>
+
 namespace server {
 
 namespace {
@@ -14,32 +16,46 @@ constexpr int kSqliteLocked = 6;
 
 }  // namespace
 
-DatabaseBusy::DatabaseBusy()
-    : ServerFailure(QStringLiteral("O banco de dados está ocupado. Tente novamente em instantes."))
+DatabaseBusy::DatabaseBusy(bool conflict)
+    : ServerFailure(QStringLiteral("O banco de dados está ocupado. Tente novamente em instantes.")), conflict_(conflict)
 {
 }
 
-bool isBusyError(Database& db, const QSqlError& error)
+void raiseDatabaseFailure(const QString& what, const QString& detail)
+{
+    std::fprintf(stderr, "ate02700-server: falha no banco de dados (%s): %s\n", what.toUtf8().constData(),
+                 detail.simplified().toUtf8().constData());
+    throw ServerFailure(QStringLiteral("Falha no banco de dados: a operação não foi concluída. "
+                                       "O detalhe está no registro do servidor."));
+}
+
+BusyKind busyKind(Database& db, const QSqlError& error)
 {
     const QString code = error.nativeErrorCode();
     if (db.engine() == DatabaseUrl::Engine::SQLite) {
         bool ok = false;
         const int n = code.toInt(&ok);
-        if (ok && ((n & 0xff) == kSqliteBusy || (n & 0xff) == kSqliteLocked)) return true;
-        return error.databaseText().contains(QLatin1String("database is locked"));
+        if (ok && ((n & 0xff) == kSqliteBusy || (n & 0xff) == kSqliteLocked)) return BusyKind::LockWait;
+        return error.databaseText().contains(QLatin1String("database is locked")) ? BusyKind::LockWait : BusyKind::None;
     }
-    // lock_not_available (lock_timeout), deadlock_detected, serialization_failure,
-    // query_canceled (statement_timeout).
-    return code == QLatin1String("55P03") || code == QLatin1String("40P01") ||
-           code == QLatin1String("40001") || code == QLatin1String("57014");
+    // deadlock_detected, serialization_failure: the database rolled the transaction back.
+    if (code == QLatin1String("40P01") || code == QLatin1String("40001")) return BusyKind::Conflict;
+    // lock_not_available (lock_timeout), query_canceled (statement_timeout).
+    if (code == QLatin1String("55P03") || code == QLatin1String("57014")) return BusyKind::LockWait;
+    return BusyKind::None;
 }
+
+bool isBusyError(Database& db, const QSqlError& error) { return busyKind(db, error) != BusyKind::None; }
 
 void raiseSqlError(Database& db, const QSqlError& error, const QString& what)
 {
-    if (isBusyError(db, error)) throw DatabaseBusy();
+    const BusyKind busy = busyKind(db, error);
+    if (busy != BusyKind::None) throw DatabaseBusy(busy == BusyKind::Conflict);
     QString detail = error.databaseText().trimmed();
     if (detail.isEmpty()) detail = error.driverText().trimmed();
-    throw ServerFailure(QStringLiteral("Falha no banco de dados (%1): %2").arg(what, detail));
+    if (!error.nativeErrorCode().isEmpty() && !detail.contains(error.nativeErrorCode()))
+        detail += QStringLiteral(" [%1]").arg(error.nativeErrorCode());
+    raiseDatabaseFailure(what, detail);
 }
 
 Sql::Sql(Database& db, QString text) : db_(db), text_(std::move(text))

@@ -1,6 +1,7 @@
 #pragma once
 // One SQL statement on a server connection: bind by name, run, read. Every failure becomes a
-// ServerFailure with a Portuguese text; a lock wait that ran out becomes DatabaseBusy.
+// ServerFailure with a Portuguese text (the database's own text only in the log); a lock wait
+// that ran out, or a deadlock the database broke, becomes DatabaseBusy.
 // A statement with parameters is prepared once per connection and borrowed from the
 // connection's cache (server/statement_cache.h) for the life of the Sql object.
 
@@ -46,8 +47,11 @@ private:
     StatementCache::Lease prepared_;   // statements with parameters
 };
 
-// Raises the failure that matches a driver error.
+// Raises the failure that matches a driver error: DatabaseBusy for a lock, otherwise a
+// failure whose text names no SQL (the detail is logged).
 [[noreturn]] void raiseSqlError(Database& db, const QSqlError& error, const QString& what);
+enum class BusyKind { None, LockWait, Conflict };
+BusyKind busyKind(Database& db, const QSqlError& error);
 bool isBusyError(Database& db, const QSqlError& error);
 
 // How date-times and dates are written to the database: the branch's wall-clock reading,

@@ -31,8 +31,7 @@ SqliteStatements::Lease SqliteStatements::take(const QString& text)
         sqlite3_finalize(statement);
         // Reading the schema to prepare waits for locks like any read.
         if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) throw DatabaseBusy();
-        throw ServerFailure(QStringLiteral("Falha no banco de dados (preparar): %1")
-                                .arg(QString::fromUtf8(sqlite3_errmsg(handle_))));
+        raiseDatabaseFailure(QStringLiteral("preparar"), QString::fromUtf8(sqlite3_errmsg(handle_)));
     }
     Slot* slot = slots_.place();
     if (!slot) {

@@ -2,7 +2,9 @@
 
 #include "framework/core/exceptions.h"
 
+#include <QRegularExpression>
 #include <QUrl>
+#include <QUrlQuery>
 
 namespace {
 
@@ -58,8 +60,19 @@ TDbUrl TDbUrl::Parse(const QString& text)
     if (result.database.startsWith(QLatin1Char('/')) && result.dialect != TSqlDialect::InterBase)
         result.database.remove(0, 1);
     if (result.host.isEmpty()) refuse(text, QStringLiteral("servidor não informado"));
-    if (result.database.isEmpty() || result.database == QLatin1String("/"))
+    if (result.database.isEmpty() || result.database == QLatin1String("/") ||
+        (result.dialect != TSqlDialect::InterBase && result.database.contains(QLatin1Char('/'))))
         refuse(text, QStringLiteral("banco não informado"));
+    if (result.port <= 0 || result.port > 65535) refuse(text, QStringLiteral("porta inválida"));
+
+    for (const auto& [key, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded)) {
+        if (key != QLatin1String("schema") || result.dialect != TSqlDialect::PostgreSQL)
+            refuse(text, QStringLiteral("opção desconhecida \"%1\"").arg(key));
+        // The name goes into SQL as an identifier: only plain names are taken.
+        static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]{0,62}$"));
+        if (!plain.match(value).hasMatch()) refuse(text, QStringLiteral("nome de esquema inválido"));
+        result.schema = value.toLower();
+    }
     return result;
 }
 
@@ -70,7 +83,9 @@ QString TDbUrl::Display() const
     if (!user.isEmpty()) shown += user + QLatin1Char('@');
     shown += host + QLatin1Char(':') + QString::number(port);
     if (!database.startsWith(QLatin1Char('/'))) shown += QLatin1Char('/');
-    return shown + database;
+    shown += database;
+    if (!schema.isEmpty()) shown += QStringLiteral("?schema=") + schema;
+    return shown;
 }
 
 QString TDbUrl::DriverName() const

@@ -1,6 +1,7 @@
 #include "framework/db/dtmdbgeral.h"
 
 #include "framework/core/exceptions.h"
+#include "framework/db/sql_connection.h"
 #include "framework/db/sql_error.h"
 #include "framework/db/sqlite_functions.h"
 
@@ -34,10 +35,6 @@ void TDtmDBGeral::Open(const QString& url)
 {
     Close();
     const TDbUrl parsed = TDbUrl::Parse(url);
-    const QString driver = parsed.DriverName();
-    if (!QSqlDatabase::isDriverAvailable(driver))
-        throw EDatabaseError(
-            QStringLiteral("O driver de banco de dados %1 não está instalado.").arg(driver));
 
     if (parsed.dialect == TSqlDialect::SQLite) {
         // Opening a missing file would create an empty database and every lookup would
@@ -51,19 +48,7 @@ void TDtmDBGeral::Open(const QString& url)
     bool ok = false;
     QString failure;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driver, connectionName_);
-        if (parsed.dialect == TSqlDialect::SQLite) {
-            db.setDatabaseName(parsed.path);
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-        } else {
-            db.setHostName(parsed.host);
-            db.setPort(parsed.port);
-            db.setDatabaseName(parsed.database);
-            db.setUserName(parsed.user);
-            db.setPassword(parsed.password);
-            if (parsed.dialect == TSqlDialect::PostgreSQL)
-                db.setConnectOptions(QStringLiteral("connect_timeout=10"));
-        }
+        QSqlDatabase db = AddSqlConnection(parsed, connectionName_, BusyTimeoutMs);
         try {
             if (!db.open()) throw EDatabaseError(SqlErrorText(db.lastError()));
             if (parsed.dialect == TSqlDialect::SQLite) {
@@ -73,6 +58,9 @@ void TDtmDBGeral::Open(const QString& url)
                 RegisterSqliteFunctions(db);
             } else if (parsed.dialect == TSqlDialect::PostgreSQL) {
                 execOrThrow(db, QStringLiteral("SET default_transaction_read_only = on"));
+                // The schema the server works in (a plain name, checked by the URL's reader).
+                if (!parsed.schema.isEmpty())
+                    execOrThrow(db, QStringLiteral("SET search_path TO %1").arg(parsed.schema));
             }
             ok = true;
         } catch (const Exception& e) {

@@ -25,9 +25,10 @@ QString internalError(const QString& detail)
 
 // Runs the method and encodes its answer (left in `answer`); anything that escapes is the
 // caller's to report.
-QByteArray runCall(wire::CallRequest& call, WorkerContext& worker, const wire::Limits& limits, wire::Message& answer)
+QByteArray runCall(const Command& command, wire::CallRequest& call, WorkerContext& worker, const wire::Limits& limits,
+                   wire::Message& answer)
 {
-    wire::Value result = worker.methods().call(call.method, call.args);
+    wire::Value result = worker.methods().call(command, call.args);
     answer = wire::CallReply{call.id, std::move(result), std::move(call.args)};
     QByteArray frame = wire::encodeFrame(answer);
     // The client would refuse an answer over the frame limit as a broken protocol; say why.
@@ -80,15 +81,16 @@ CallOutcome dispatchCall(QByteArray body, WorkerContext& worker, const wire::Lim
     budget.give(granted - out.budgetHeld);
 
     auto* call = std::get_if<wire::CallRequest>(&message);
+    const Command* command = call ? Methods::find(call->method) : nullptr;
     if (!call) {
         fail(std::nullopt, QStringLiteral("Mensagem inesperada: depois da abertura só são aceitas chamadas "
                                           "(op \"call\")."));
         out.closeConnection = true;
-    } else if (out.method = call->method; !Methods::names().contains(call->method)) {
+    } else if (out.method = call->method; command == nullptr) {
         fail(call->id, QStringLiteral("Método desconhecido: \"%1\".").arg(call->method));
     } else {
         try {
-            out.replyFrame = runCall(*call, worker, limits, out.answer);
+            out.replyFrame = runCall(*command, *call, worker, limits, out.answer);
         } catch (const ArgumentError& f) {
             fail(call->id, f.Message());
         } catch (const DatabaseBusy& f) {
