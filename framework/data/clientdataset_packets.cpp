@@ -1,4 +1,4 @@
-// TClientDataSet: rows in and out as data packets, the change set, and the change log.
+// TClientDataSet: rows in and out as data packets, and the change set to apply.
 
 #include "framework/data/clientdataset.h"
 
@@ -271,69 +271,3 @@ wire::ChangeSet TClientDataSet::Delta() const
     }
     return cs;
 }
-
-int TClientDataSet::ChangeCount() const
-{
-    int n = 0;
-    for (const DataRecord& r : d_->records)
-        if (!r.pending
-            && (r.status == RecStatus::Inserted || r.status == RecStatus::Modified || r.status == RecStatus::Deleted))
-            ++n;
-    return n;
-}
-
-void TClientDataSet::MergeChangeLog()
-{
-    for (DataRecord& r : d_->records) {
-        if (r.status == RecStatus::Deleted) {
-            r.status = RecStatus::Dead;
-            r.values = {};
-        } else if (r.status == RecStatus::Inserted || r.status == RecStatus::Modified) {
-            r.status = RecStatus::Unmodified;
-        }
-        r.original = {};
-        r.logSeq = 0;
-    }
-}
-
-void TClientDataSet::CancelUpdates()
-{
-    Impl& d = *d_;
-    if (!d.active) return;
-    const bool wasEditing = d.editing();
-    const int oldRec =
-        wasEditing && d.state == TDataSetState::Insert ? d.returnRec : (wasEditing ? d.editRec : d.curRec());
-    d.dropEdit();
-    for (DataRecord& r : d.records) {
-        switch (r.status) {
-        case RecStatus::Inserted:
-            r.status = RecStatus::Dead;
-            r.values = {};
-            break;
-        case RecStatus::Modified:
-        case RecStatus::Deleted:
-            r.values = std::move(r.original);
-            r.original = {};
-            r.status = RecStatus::Unmodified;
-            break;
-        default: break;
-        }
-        r.logSeq = 0;
-    }
-    ++d.generation;
-    d.sortOrder();
-    d.rebuildView();
-    const int oldCur = d.cur;
-    int pos = oldRec >= 0 ? d.viewPosOf(oldRec) : -1;
-    if (pos < 0) pos = d.view.empty() ? -1 : 0;
-    d.cur = pos;
-    d.bof = d.eof = d.view.empty();
-    if (wasEditing) d.notify([](TDataSetObserver& o) { o.StateChanged(); });
-    d.notify([](TDataSetObserver& o) { o.DataSetChanged(); });
-    d.notify([&](TDataSetObserver& o) { o.CursorMoved(oldCur, pos); });
-    if (d.curRec() != oldRec) d.fire(AfterScroll);
-}
-
-bool TClientDataSet::LogChanges() const { return d_->logChanges; }
-
-void TClientDataSet::SetLogChanges(bool on) { d_->logChanges = on; }
