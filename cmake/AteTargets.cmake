@@ -4,21 +4,6 @@ function(ate_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
 endfunction()
 
-# ate_library(name STATIC|SHARED|INTERFACE SOURCES ... [DEPS ...] [PUBLIC_INCLUDE dir])
-function(ate_library name kind)
-  cmake_parse_arguments(A "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
-  if(kind STREQUAL "INTERFACE")
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${A_DEPS})
-    return()
-  endif()
-  add_library(${name} ${kind} ${A_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${A_DEPS} PRIVATE ${A_PRIVATE_DEPS})
-  ate_warnings(${name})
-endfunction()
-
 # ate_folder_library(name KIND [DIR dir] [EXCLUDE files...] [DEPS ...])
 # A library made of every .cpp of one folder (not recursive). Several developers add files to
 # a folder at once, so the list is globbed; CONFIGURE_DEPENDS keeps it fresh. A folder with no

@@ -11,6 +11,7 @@
 #include "framework/data/clientdataset.h"
 #include "framework/data/filter_expression.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -113,6 +114,9 @@ struct TClientDataSet::Impl {
     void fire(const DataSetEvent& event);
     template <class F> void notify(F&& f, bool evenWhenDisabled = false);
     void moveCursor(int pos);  // tells CursorMoved when the position changes
+    // A new generation of the rows there are: in index order through the filter, browsing,
+    // the cursor on the first row. No notifications.
+    void browseFromFirstRow();
 
     // Field access for TField.
     const wire::Value* cell(int field) const;
@@ -138,3 +142,22 @@ struct TClientDataSet::Impl {
 
     wire::FieldDef packetFieldDef(const TField& field) const;
 };
+
+template <class F> void TClientDataSet::Impl::notify(F&& f, bool evenWhenDisabled)
+{
+    if (destroying || (disableCount > 0 && !evenWhenDisabled) || observers.empty()) return;
+    if (observers.size() == 1) {
+        f(*observers.front());
+        return;
+    }
+    // An observer may remove itself (or another) while being told.
+    const std::vector<TDataSetObserver*> copy = observers;
+    for (TDataSetObserver* o : copy)
+        if (std::find(observers.begin(), observers.end(), o) != observers.end()) f(*o);
+}
+
+// Null and empty text count as no value (required fields, index keys, searches).
+inline bool isBlank(const wire::Value& v)
+{
+    return v.isNull() || (v.kind() == wire::Value::Kind::Text && v.text().isEmpty());
+}

@@ -42,6 +42,46 @@ struct Token {
 bool isNameStart(QChar c) { return c.isLetter() || c == u'_'; }
 bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'.'; }
 
+// A quoted text starting at s[i] ('' stands for one apostrophe); the position after it.
+qsizetype readText(const QString& s, qsizetype i, Token& t)
+{
+    t.kind = Token::Kind::Text;
+    ++i;
+    while (true) {
+        if (i >= s.size()) fail(t.pos, QStringLiteral("texto sem o apóstrofo de fechamento"));
+        if (s[i] == u'\'') {
+            if (i + 1 < s.size() && s[i + 1] == u'\'') {
+                t.text += u'\'';
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        t.text += s[i++];
+    }
+}
+
+// A number starting at s[i] (digits, a point, an exponent); the position after it.
+qsizetype readNumber(const QString& s, qsizetype i, Token& t)
+{
+    qsizetype j = i;
+    while (j < s.size() && (s[j].isDigit() || s[j] == u'.')) ++j;
+    if (j < s.size() && (s[j] == u'e' || s[j] == u'E')) {
+        qsizetype k = j + 1;
+        if (k < s.size() && (s[k] == u'+' || s[k] == u'-')) ++k;
+        if (k < s.size() && s[k].isDigit()) {
+            while (k < s.size() && s[k].isDigit()) ++k;
+            j = k;
+        }
+    }
+    const auto value = datatext::parseNumber(QStringView(s).mid(i, j - i));
+    if (!value) fail(t.pos, QStringLiteral("número inválido"));
+    if (j < s.size() && isNameChar(s[j])) fail(t.pos, QStringLiteral("número inválido"));
+    t.kind = Token::Kind::Number;
+    t.number = *value;
+    return j;
+}
+
 std::vector<Token> tokenize(const QString& s)
 {
     std::vector<Token> out;
@@ -90,21 +130,7 @@ std::vector<Token> tokenize(const QString& s)
                 ++i;
             }
         } else if (c == u'\'') {
-            t.kind = Token::Kind::Text;
-            ++i;
-            while (true) {
-                if (i >= s.size()) fail(t.pos, QStringLiteral("texto sem o apóstrofo de fechamento"));
-                if (s[i] == u'\'') {
-                    if (i + 1 < s.size() && s[i + 1] == u'\'') {
-                        t.text += u'\'';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                t.text += s[i++];
-            }
+            i = readText(s, i, t);
         } else if (c == u'[' || c == u'"') {
             const QChar close = c == u'[' ? u']' : u'"';
             const qsizetype end = s.indexOf(close, i + 1);
@@ -114,22 +140,7 @@ std::vector<Token> tokenize(const QString& s)
             if (t.text.isEmpty()) fail(t.pos, QStringLiteral("nome de campo vazio"));
             i = end + 1;
         } else if (c.isDigit() || (c == u'.' && i + 1 < s.size() && s[i + 1].isDigit())) {
-            qsizetype j = i;
-            while (j < s.size() && (s[j].isDigit() || s[j] == u'.')) ++j;
-            if (j < s.size() && (s[j] == u'e' || s[j] == u'E')) {
-                qsizetype k = j + 1;
-                if (k < s.size() && (s[k] == u'+' || s[k] == u'-')) ++k;
-                if (k < s.size() && s[k].isDigit()) {
-                    while (k < s.size() && s[k].isDigit()) ++k;
-                    j = k;
-                }
-            }
-            const auto value = datatext::parseNumber(QStringView(s).mid(i, j - i));
-            if (!value) fail(t.pos, QStringLiteral("número inválido"));
-            if (j < s.size() && isNameChar(s[j])) fail(t.pos, QStringLiteral("número inválido"));
-            t.kind = Token::Kind::Number;
-            t.number = *value;
-            i = j;
+            i = readNumber(s, i, t);
         } else if (isNameStart(c)) {
             qsizetype j = i;
             while (j < s.size() && isNameChar(s[j])) ++j;

@@ -291,22 +291,22 @@ QString formatDateTime(const QDateTime& value)
     return out;
 }
 
-QString formatDateTime(const QDateTime& value, QStringView delphiFormat)
+QString formatDateTime(const QDateTime& value, QStringView picture)
 {
     if (!value.isValid()) return {};
-    if (delphiFormat.isEmpty()) return formatDateTime(value);
+    if (picture.isEmpty()) return formatDateTime(value);
     // Translate to a Qt format; unknown letters become quoted literals.
     QString qt;
     bool lastWasHour = false;
-    for (qsizetype i = 0; i < delphiFormat.size();) {
-        const QChar c = delphiFormat[i];
+    for (qsizetype i = 0; i < picture.size();) {
+        const QChar c = picture[i];
         const QChar lower = c.toLower();
         qsizetype run = 1;
-        while (i + run < delphiFormat.size() && delphiFormat[i + run].toLower() == lower) ++run;
+        while (i + run < picture.size() && picture[i + run].toLower() == lower) ++run;
         if (c == u'\'' || c == u'"') {
-            const qsizetype end = delphiFormat.indexOf(c, i + 1);
-            const qsizetype stop = end < 0 ? delphiFormat.size() : end;
-            qt += QLatin1Char('\'') + delphiFormat.mid(i + 1, stop - i - 1).toString().replace(QLatin1Char('\''), QStringLiteral("''")) +
+            const qsizetype end = picture.indexOf(c, i + 1);
+            const qsizetype stop = end < 0 ? picture.size() : end;
+            qt += QLatin1Char('\'') + picture.mid(i + 1, stop - i - 1).toString().replace(QLatin1Char('\''), QStringLiteral("''")) +
                   QLatin1Char('\'');
             i = stop + 1;
             continue;
@@ -327,9 +327,9 @@ QString formatDateTime(const QDateTime& value, QStringView delphiFormat)
         } else if (lower == u'z') {
             qt += run >= 3 ? QStringLiteral("zzz") : QStringLiteral("z");
         } else if (c.isLetter()) {
-            qt += QLatin1Char('\'') + delphiFormat.mid(i, run).toString() + QLatin1Char('\'');
+            qt += QLatin1Char('\'') + picture.mid(i, run).toString() + QLatin1Char('\'');
         } else {
-            qt += delphiFormat.mid(i, run);
+            qt += picture.mid(i, run);
         }
         if (lower == u'h') lastWasHour = true;
         else if (c.isLetter()) lastWasHour = false;

@@ -19,17 +19,17 @@ QString shortestNumber(double value);
 // The same digits with the decimal separator of `locale` (no grouping).
 QString shortestNumber(double value, const QLocale& locale);
 
-// Delphi's FormatFloat subset: digit placeholders 0 and #, ',' for thousands grouping, '.' for
-// the decimal point, up to three sections "positive;negative;zero", text in single or double
-// quotes and any other character copied as it stands ('%' included: it does not scale).
-// Rounds half away from zero on the decimal digits of the value. An empty format gives the
-// shortest form in the locale.
-QString formatFloat(double value, QStringView format, const QLocale& locale);
+// A number display-format picture: digit placeholders 0 and #, ',' for thousands grouping,
+// '.' for the decimal point, up to three sections "positive;negative;zero", text in single or
+// double quotes and any other character copied as it stands ('%' included: it does not
+// scale). Rounds half away from zero on the decimal digits of the value. An empty picture
+// gives the shortest form in the locale.
+QString formatFloat(double value, QStringView picture, const QLocale& locale);
 
 // dd/MM/yyyy when the time is midnight, dd/MM/yyyy HH:mm:ss otherwise; "" for an invalid value.
 QString formatDateTime(const QDateTime& value);
-// A Delphi date format ("dd/mm/yyyy hh:nn:ss"; 'm' right after an hour means minutes).
-QString formatDateTime(const QDateTime& value, QStringView delphiFormat);
+// A date display-format picture ("dd/mm/yyyy hh:nn:ss"; 'm' right after an hour means minutes).
+QString formatDateTime(const QDateTime& value, QStringView picture);
 
 // Text typed by the operator: blanks around are ignored, group separators are allowed.
 std::optional<double> parseLocaleNumber(QStringView text, const QLocale& locale);

@@ -15,57 +15,11 @@
 
 namespace {
 
-bool isNumericType(int typeId)
-{
-    switch (typeId) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isDateType(int typeId) { return typeId == QMetaType::QDateTime || typeId == QMetaType::QDate; }
-
 int columnIndex(const QSqlRecord& record, const QString& name)
 {
     for (int i = 0; i < record.count(); ++i)
         if (record.fieldName(i).compare(name, Qt::CaseInsensitive) == 0) return i;
     return -1;
-}
-
-// The field a column of a query without persistent fields becomes, judged from its declared
-// type and every value it brought.
-TFieldDef inferField(const QSqlField& column, const std::vector<QVariant>& values)
-{
-    TFieldDef def;
-    def.Name = column.name();
-    const int declared = column.metaType().id();
-    bool anyValue = false, allNumbers = true, anyDate = false;
-    int longest = 0;
-    for (const QVariant& v : values) {
-        if (v.isNull() || !v.isValid()) continue;
-        anyValue = true;
-        if (isDateType(v.typeId())) anyDate = true;
-        if (!isNumericType(v.typeId())) allNumbers = false;
-        longest = std::max(longest, int(v.toString().size()));
-    }
-    if (anyDate || (!anyValue && isDateType(declared))) {
-        def.DataType = TFieldType::DateTime;
-    } else if ((anyValue && allNumbers) || (!anyValue && isNumericType(declared))) {
-        def.DataType = TFieldType::Float;
-    } else {
-        def.DataType = TFieldType::String;
-        def.Size = std::max({1, longest, column.length() > 0 ? column.length() : 0});
-    }
-    return def;
 }
 
 }  // namespace
@@ -183,7 +137,7 @@ wire::DataPacket TADOIBQuery::Execute()
     if (query.lastError().isValid()) throw EDatabaseError(SqlErrorText(query.lastError()));
     std::vector<TFieldDef> defs;
     for (int c = 0; c < count; ++c) {
-        const TFieldDef def = inferField(record.field(c), columns[std::size_t(c)]);
+        const TFieldDef def = InferFieldDef(record.field(c), columns[std::size_t(c)]);
         defs.push_back(def);
         packet.fields.push_back(wire::FieldDef{def.Name, def.DataType, def.Size});
     }

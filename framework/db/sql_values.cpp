@@ -4,7 +4,9 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QSqlField>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -15,9 +17,26 @@ QString dateTimeText(const QDateTime& dt)
                                              : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-bool isNumeric(const QVariant& v)
+bool isNumeric(const QVariant& v) { return IsNumericType(v.typeId()); }
+
+bool isDateType(int typeId) { return typeId == QMetaType::QDateTime || typeId == QMetaType::QDate; }
+
+bool isIntegral(const QVariant& v)
 {
-    switch (v.typeId()) {
+    return isNumeric(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
+}
+
+[[noreturn]] void refuse(const QVariant& value, const TFieldDef& field, const QString& expected)
+{
+    throw EDatabaseError(QStringLiteral("A coluna '%1' da consulta trouxe o valor '%2', que não é %3.")
+                             .arg(field.Name, value.toString(), expected));
+}
+
+}  // namespace
+
+bool IsNumericType(int typeId)
+{
+    switch (typeId) {
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
@@ -34,18 +53,31 @@ bool isNumeric(const QVariant& v)
     }
 }
 
-bool isIntegral(const QVariant& v)
-{
-    return isNumeric(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
-}
 
-[[noreturn]] void refuse(const QVariant& value, const TFieldDef& field, const QString& expected)
+TFieldDef InferFieldDef(const QSqlField& column, const std::vector<QVariant>& values)
 {
-    throw EDatabaseError(QStringLiteral("A coluna '%1' da consulta trouxe o valor '%2', que não é %3.")
-                             .arg(field.Name, value.toString(), expected));
+    TFieldDef def;
+    def.Name = column.name();
+    const int declared = column.metaType().id();
+    bool anyValue = false, allNumbers = true, anyDate = false;
+    int longest = 0;
+    for (const QVariant& v : values) {
+        if (v.isNull() || !v.isValid()) continue;
+        anyValue = true;
+        if (isDateType(v.typeId())) anyDate = true;
+        if (!IsNumericType(v.typeId())) allNumbers = false;
+        longest = std::max(longest, int(v.toString().size()));
+    }
+    if (anyDate || (!anyValue && isDateType(declared))) {
+        def.DataType = TFieldType::DateTime;
+    } else if ((anyValue && allNumbers) || (!anyValue && IsNumericType(declared))) {
+        def.DataType = TFieldType::Float;
+    } else {
+        def.DataType = TFieldType::String;
+        def.Size = std::max({1, longest, column.length() > 0 ? column.length() : 0});
+    }
+    return def;
 }
-
-}  // namespace
 
 int EffectiveStringSize(const TFieldDef& field) { return field.Size > 0 ? field.Size : 20; }
 

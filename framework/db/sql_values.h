@@ -8,6 +8,9 @@
 #include <QVariant>
 
 #include <optional>
+#include <vector>
+
+class QSqlField;
 
 // The value bound for a parameter. Date-times are bound as text "yyyy-MM-dd HH:mm:ss[.zzz]"
 // (the wall-clock reading, never shifted by a time zone); a null keeps the declared type.
@@ -20,6 +23,15 @@ QVariant SqlBindValue(const wire::Value& value, std::optional<TFieldType> declar
 // excess is only trailing blanks (a padded CHAR column), which is dropped: a code cut short
 // would silently name another record. Refusals raise EDatabaseError naming the column.
 wire::Value SqlResultValue(const QVariant& value, const TFieldDef& field);
+
+// True for every numeric type a driver may hand back: integers of any width, float, double.
+bool IsNumericType(int typeId);
+
+// The field a column of a query without persistent fields becomes, judged from every value it
+// brought and, when it brought none, from its declared type: a date-time when any value is a
+// date; a float when every value is a number; otherwise a string as long as its longest value
+// (and at least its declared length).
+TFieldDef InferFieldDef(const QSqlField& column, const std::vector<QVariant>& values);
 
 // Effective size of a string field (20 when declared with 0).
 int EffectiveStringSize(const TFieldDef& field);

@@ -1,7 +1,5 @@
 #include "framework/ui/application_host.h"
 
-#include "framework/ui/frm_padrao.h"
-
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
@@ -43,12 +41,12 @@ void TApplicationHost::Adopt(QWidget& form)
         FrameOf(form).show();
 }
 
-void TApplicationHost::AdoptStandardForm(TfrmPadrao& form)
+void TApplicationHost::AdoptStandardForm(QWidget& form, TStandardForm& standard)
 {
     Place(form);
     Track(form);
     try {
-        form.RunCreate();
+        standard.RunCreate();
     } catch (...) {
         // A form whose creation failed is not left behind half made.
         QWidget* frame = &FrameOf(form);
@@ -76,7 +74,7 @@ void TApplicationHost::Place(QWidget& form)
     window->setWidget(&form);
     window->setWindowIcon(form.windowIcon());
     mdiArea_->addSubWindow(window);
-    if (const auto* standard = qobject_cast<TfrmPadrao*>(&form); standard && standard->DesignedSize().isValid())
+    if (const auto* standard = dynamic_cast<const TStandardForm*>(&form); standard && standard->DesignedSize().isValid())
         window->resize(standard->DesignedSize());
 }
 
@@ -119,7 +117,7 @@ bool TApplicationHost::CloseForms()
     for (QWidget* form : Forms()) {
         QPointer<QWidget> guard(form);
         bool closed = false;
-        if (auto* standard = qobject_cast<TfrmPadrao*>(form))
+        if (auto* standard = dynamic_cast<TStandardForm*>(form))
             closed = standard->Close();
         else
             closed = FrameOf(*form).close();

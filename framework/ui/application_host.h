@@ -11,14 +11,17 @@
 // - CreateForm<T>() makes a form the application owns. A dialog (a QDialog) is a window of
 //   its own over the main window. Any other form is an MDI child of the main window's MDI
 //   area, or a top-level window when the application has no MDI area (tests, tools).
-// - A TfrmPadrao runs its FormCreate once it is built; when FormCreate raises, the form is
-//   destroyed and the failure reaches the caller, so no half-made form is left.
+// - A standard form (a TStandardForm, such as TfrmPadrao) runs its creation step once it is
+//   built; when that raises, the form is destroyed and the failure reaches the caller, so no
+//   half-made form is left.
 // - The application keeps guarded pointers: a form that closes and frees itself simply
 //   drops out of Forms(). DestroyForms() destroys every form still there (the host does it
 //   before unloading the modules whose code the forms run).
 //
 // The one application object of the process lives in hostfw (one copy for the host and its
 // modules).
+
+#include "framework/ui/standard_form.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
@@ -31,7 +34,6 @@
 #include <vector>
 
 class QMdiSubWindow;
-class TfrmPadrao;
 
 class TApplicationHost : public QObject {
     Q_OBJECT
@@ -53,15 +55,15 @@ public:
     {
         static_assert(std::is_base_of_v<QWidget, T>, "a form is a widget");
         T* form = new T(std::forward<Args>(args)...);  // owned by Adopt from here on
-        if constexpr (std::is_base_of_v<TfrmPadrao, T>)
-            AdoptStandardForm(*form);
+        if constexpr (std::is_base_of_v<TStandardForm, T>)
+            AdoptStandardForm(*form, *form);
         else
             Adopt(*form);
         return form;
     }
     // Takes a form made elsewhere (its parent must be null) as CreateForm does.
     void Adopt(QWidget& form);
-    void AdoptStandardForm(TfrmPadrao& form);
+    void AdoptStandardForm(QWidget& form, TStandardForm& standard);
 
     // Forms alive, in creation order.
     std::vector<QWidget*> Forms() const;
@@ -77,7 +79,7 @@ public:
     // The window that frames a form: its MDI window, or the form itself.
     static QWidget& FrameOf(QWidget& form);
 
-    // ---- activation of standard forms (used by TfrmPadrao)
+    // ---- activation of standard forms (used by the standard forms)
     // True when `form` becomes the active form now and was not the last one activated;
     // records it as the last activated.
     bool NoteActivated(const QWidget& form);

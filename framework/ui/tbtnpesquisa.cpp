@@ -4,7 +4,6 @@
 #include "framework/data/datasource.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/guard.h"
-#include "framework/units/pesquisa.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -69,7 +68,10 @@ bool TBtnPesquisa::Execute()
         Dialogs().MessageDlg(emptyError_, TMsgDlgType::Information, mbOK, 0);
         return false;
     }
-    const bool picked = Pesquisa::Pesquisar(*source_, title_, false, true);
+    TChooseRowOptions options;
+    options.AllowSort = false;
+    options.IncrementalSearch = true;
+    const bool picked = Dialogs().ChooseRow(*source_, title_, options);
     if (picked && OnAfterPesq)
         OnAfterPesq(*this);
     if (picked && associate_ && associate_->isEnabled() && associate_->isVisible())

@@ -4,8 +4,9 @@
 //   1. runs OnBeforePesq(sender, continue) with continue true; stops when it is set false;
 //   2. opens the data source's dataset if it is closed (a query runs its SQL there);
 //   3. when the list is empty, shows EmptyError (if there is one) as information and stops;
-//   4. shows the list (Pesquisa::Pesquisar with Title) and, when the operator picks a row,
-//      runs OnAfterPesq with that row current;
+//   4. shows the lookup list of the dialogs service (titled Title; typing searches, a click
+//      on a column title does not sort) and, when the operator picks a row, runs
+//      OnAfterPesq with that row current;
 //   5. after a pick, gives the focus to the associated edit.
 // A failure anywhere is shown by the event guard and ends the lookup.
 

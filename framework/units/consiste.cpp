@@ -2,6 +2,7 @@
 
 #include "framework/core/exceptions.h"
 #include "framework/ui/dialogs.h"
+#include "framework/ui/grid/tdbgrid.h"
 
 #include <QWidget>
 
@@ -24,3 +25,8 @@ void SetChildEnabled(QWidget* panel, bool enabled)
 }
 
 }  // namespace Consiste
+
+int Consiste::IndiceCol(const TDBGrid& grid, const QString& fieldName)
+{
+    return grid.Columns().IndexOfField(fieldName);
+}

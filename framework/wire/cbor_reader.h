@@ -4,6 +4,12 @@
 // them keeps every count checkable against the input), text but no byte strings, tag 0 only,
 // false/true/null and half, single and double floats. Every failure throws WireError naming
 // the problem and the byte offset where it was found.
+//
+// Why not Qt's QCborStreamReader: bench_wire_decode reads the same 100,000-row packet into the
+// same DataPacket with it, and it takes 1.6 to 2 times as long as this reader (December 2026,
+// 2-core VM). It refuses the same bad packets, but only with checks written around it: it
+// accepts indefinite lengths, does not bound a declared count by the bytes left, and leaves
+// trailing bytes and duplicate keys to its caller.
 
 #include "framework/wire/codec.h"
 

@@ -10,7 +10,7 @@ add_library(ate02700_objects OBJECT ${_ate02700_sources})
 target_include_directories(ate02700_objects PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(ate02700_objects PUBLIC
   ate02700_model ate02700_contracts
-  hostfw_ui hostfw_grid hostfw_units hostfw_units_core hostfw_report hostfw_db hostfw_net hostfw_data
+  hostfw_forms hostfw_ui hostfw_grid hostfw_units hostfw_units_core hostfw_report hostfw_db hostfw_net hostfw_data
   ate_wire Qt6::Widgets Qt6::Network Qt6::Sql)
 ate_warnings(ate02700_objects)
 

@@ -6,7 +6,7 @@
 
 #include "framework/data/clientdataset.h"
 #include "framework/data/datasource.h"
-#include "framework/ui/frm_padrao.h"
+#include "framework/forms/frm_padrao.h"
 #include "framework/ui/tdbedit.h"
 #include "framework/ui/tdbtext.h"
 

@@ -4,7 +4,7 @@
 // alive.
 
 #include "framework/ui/application_host.h"
-#include "framework/ui/frm_padrao.h"
+#include "framework/forms/frm_padrao.h"
 #include "framework/ui/package_info.h"
 #include "framework/ui/tlabel.h"
 

@@ -6,7 +6,7 @@
 
 #include "framework/report/report_designer_dialog.h"
 #include "framework/report/report_parser.h"
-#include "framework/ui/frm_dados_ger_rel.h"
+#include "framework/forms/frm_dados_ger_rel.h"
 #include "framework/ui/tlabel.h"
 #include "framework/ui/tspeedbutton.h"
 #include "framework/units/messages.h"

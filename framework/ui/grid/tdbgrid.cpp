@@ -12,8 +12,8 @@
 
 #include <QCoreApplication>
 #include <QFocusEvent>
-#include <QInputMethodEvent>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,19 +28,6 @@ namespace {
 
 const QString kConfirmDelete = QStringLiteral("Confirma exclusão?");
 
-// Restores a flag on every way out.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), old_(std::exchange(flag, true)) {}
-    ~FlagScope() { flag_ = old_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool old_;
-};
-
 class CountScope {
 public:
     explicit CountScope(int& count) : count_(count) { ++count_; }
@@ -52,32 +39,7 @@ private:
     int& count_;
 };
 
-bool Editing(const TClientDataSet& dataSet)
-{
-    return dataSet.State() == TDataSetState::Edit || dataSet.State() == TDataSetState::Insert;
-}
-
-// Keys that change the editor's text without typing a character.
-bool ModifiesText(const QKeyEvent& event)
-{
-    return event.key() == Qt::Key_Delete || event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut)
-           || event.matches(QKeySequence::Undo) || event.matches(QKeySequence::Redo)
-           || event.matches(QKeySequence::DeleteEndOfWord) || event.matches(QKeySequence::DeleteStartOfWord)
-           || event.matches(QKeySequence::DeleteEndOfLine) || event.matches(QKeySequence::DeleteCompleteLine);
-}
-
 }  // namespace
-
-// The cell editor: a masked edit living inside the grid. The grid checks and writes its
-// text, so the edit's own exit checks do not apply.
-class TInplaceEdit : public TMaskEdit {
-public:
-    explicit TInplaceEdit(QWidget* parent) : TMaskEdit(parent) {}
-
-protected:
-    void DoEnter() override {}
-    void DoExit() override {}
-};
 
 TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), TFocusEvents(static_cast<QWidget&>(*this))
 {
@@ -105,8 +67,7 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), TFocusEvents(static_cast
     titles->setSectionsMovable(false);
     disconnect(titles, &QHeaderView::sectionHandleDoubleClicked, this, &QTableView::resizeColumnToContents);
     connect(titles, &QHeaderView::sectionClicked, this, [this](int section) {
-        if (section < 0 || section >= columns_.Count() || !OnTitleClick)
-            return;
+        if (section < 0 || section >= columns_.Count() || !OnTitleClick) return;
         Guard::Run([&] { OnTitleClick(columns_[section]); });
     });
     connect(titles, &QHeaderView::sectionResized, this, [this](int section, int, int size) {
@@ -148,29 +109,20 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), TFocusEvents(static_cast
 
 TDBGrid::~TDBGrid()
 {
-    for (const auto& connection : sourceConnections_)
-        disconnect(connection);
+    for (const auto& connection : sourceConnections_) disconnect(connection);
 }
 
 // ---- binding
 
-TDataSource* TDBGrid::DataSource() const
-{
-    return source_.data();
-}
+TDataSource* TDBGrid::DataSource() const { return source_.data(); }
 
-TClientDataSet* TDBGrid::DataSet() const
-{
-    return source_ ? source_->DataSet() : nullptr;
-}
+TClientDataSet* TDBGrid::DataSet() const { return source_ ? source_->DataSet() : nullptr; }
 
 void TDBGrid::SetDataSource(TDataSource* source)
 {
-    if (source == source_.data())
-        return;
+    if (source == source_.data()) return;
     HideEditor();
-    for (const auto& connection : sourceConnections_)
-        disconnect(connection);
+    for (const auto& connection : sourceConnections_) disconnect(connection);
     sourceConnections_.clear();
     source_ = source;
     model_->SetDataSource(source);
@@ -180,8 +132,7 @@ void TDBGrid::SetDataSource(TDataSource* source)
 
 void TDBGrid::ConnectSource()
 {
-    if (!source_)
-        return;
+    if (!source_) return;
     TDataSource* source = source_.data();
     // Connected after the model's own connections, so the model is up to date when these run.
     sourceConnections_.push_back(connect(source, &TDataSource::activeChanged, this, [this] {
@@ -206,8 +157,7 @@ void TDBGrid::ConnectSource()
     sourceConnections_.push_back(connect(source, &TDataSource::stateChanged, this, &TDBGrid::SourceStateChanged));
     sourceConnections_.push_back(connect(source, &TDataSource::rowChanged, this, &TDBGrid::SourceRowChanged));
     sourceConnections_.push_back(connect(source, &TDataSource::cursorMoved, this, [this](int oldRow, int newRow) {
-        if (oldRow != newRow)
-            HideEditor();
+        if (oldRow != newRow) HideEditor();
         drawHandlerFailed_ = false;
         SyncToDataSet();
     }));
@@ -235,8 +185,7 @@ std::vector<QString> TDBGrid::VisibleFieldNames() const
     if (const TClientDataSet* dataSet = DataSet()) {
         for (int i = 0; i < dataSet->FieldCount(); ++i) {
             const TField& field = dataSet->Fields(i);
-            if (field.Visible())
-                names.push_back(field.FieldName());
+            if (field.Visible()) names.push_back(field.FieldName());
         }
     }
     return names;
@@ -250,12 +199,10 @@ void TDBGrid::RefreshDefaultColumns()
 
 void TDBGrid::ColumnsChanged()
 {
-    if (columns_.State() == TDBGridColumns::TColumnsState::Default)
-        columns_.SetDefault(VisibleFieldNames());
+    if (columns_.State() == TDBGridColumns::TColumnsState::Default) columns_.SetDefault(VisibleFieldNames());
     HideEditor();
     QStringList names;
-    for (const auto& column : columns_)
-        names << column->FieldName();
+    for (const auto& column : columns_) names << column->FieldName();
     model_->SetColumns(names);
     TitlesChanged();
     ApplyColumnLayout();
@@ -264,10 +211,8 @@ void TDBGrid::ColumnsChanged()
 
 void TDBGrid::ColumnFieldChanged(int index)
 {
-    if (index < 0)
-        return;
-    if (index == selectedIndex_)
-        HideEditor();
+    if (index < 0) return;
+    if (index == selectedIndex_) HideEditor();
     model_->SetColumnField(index, columns_[index].FieldName());
     TitlesChanged();
     ApplyColumnLayout();
@@ -276,10 +221,8 @@ void TDBGrid::ColumnFieldChanged(int index)
 
 void TDBGrid::ColumnLayoutChanged(int index)
 {
-    if (index < 0)
-        return;
-    if (index == selectedIndex_ && !columns_[index].Visible())
-        HideEditor();
+    if (index < 0) return;
+    if (index == selectedIndex_ && !columns_[index].Visible()) HideEditor();
     ApplyColumnLayout();
     SyncToDataSet();
 }
@@ -300,8 +243,7 @@ void TDBGrid::ApplyColumnLayout()
         for (int i = 0; i < count; ++i) {
             const TColumn& column = columns_[i];
             setColumnHidden(i, !column.Visible());
-            if (column.Visible())
-                titles->resizeSection(i, column.Width() + ColLineWidth());
+            if (column.Visible()) titles->resizeSection(i, column.Width() + ColLineWidth());
         }
     }
     // The current column stays on a visible column.
@@ -309,16 +251,12 @@ void TDBGrid::ApplyColumnLayout()
     if (count == 0) {
         selectedIndex_ = -1;
     } else {
-        if (selectedIndex_ < 0)
-            selectedIndex_ = 0;
-        if (selectedIndex_ >= count)
-            selectedIndex_ = count - 1;
+        if (selectedIndex_ < 0) selectedIndex_ = 0;
+        if (selectedIndex_ >= count) selectedIndex_ = count - 1;
         if (!columns_[selectedIndex_].Visible()) {
             int visible = NextVisibleColumn(selectedIndex_, 1);
-            if (visible < 0)
-                visible = NextVisibleColumn(selectedIndex_, -1);
-            if (visible >= 0)
-                selectedIndex_ = visible;
+            if (visible < 0) visible = NextVisibleColumn(selectedIndex_, -1);
+            if (visible >= 0) selectedIndex_ = visible;
         }
     }
     PlaceOverlays();
@@ -336,8 +274,7 @@ void TDBGrid::SyncToDataSet()
             selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
     }
     const TClientDataSet* dataSet = DataSet();
-    if (target.isValid() && !(dataSet && dataSet->ControlsDisabled()))
-        scrollTo(target);
+    if (target.isValid() && !(dataSet && dataSet->ControlsDisabled())) scrollTo(target);
     PlaceOverlays();
     viewport()->update();
     verticalHeader()->viewport()->update();
@@ -346,8 +283,7 @@ void TDBGrid::SyncToDataSet()
 void TDBGrid::SourceStateChanged()
 {
     const TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !Editing(*dataSet))
-        HideEditor();
+    if (!dataSet || !Editing(*dataSet)) HideEditor();
     PlaceOverlays();
     verticalHeader()->viewport()->update();
 }
@@ -355,15 +291,12 @@ void TDBGrid::SourceStateChanged()
 void TDBGrid::SourceRowChanged(int viewRow, int fieldIndex)
 {
     drawHandlerFailed_ = false;
-    if (!editorShown_ || viewRow != CurrentRow() || selectedIndex_ < 0)
-        return;
+    if (!editorShown_ || viewRow != CurrentRow() || selectedIndex_ < 0) return;
     const TField* field = columns_[selectedIndex_].Field();
-    if (!field)
-        return;
+    if (!field) return;
     // A field changed by code replaces what the editor shows; a whole-row notice only
     // refreshes an editor the operator has not typed in.
-    if (fieldIndex == field->Index() || (fieldIndex < 0 && !editorModified_))
-        LoadEditorText();
+    if (fieldIndex == field->Index() || (fieldIndex < 0 && !editorModified_)) LoadEditorText();
 }
 
 // ---- appearance
@@ -374,10 +307,9 @@ void TDBGrid::SetOptions(TDBGridOptions options)
     horizontalHeader()->setVisible(options_ & dgTitles);
     verticalHeader()->setVisible(options_ & dgIndicator);
     horizontalHeader()->setSectionResizeMode((options_ & dgColumnResize) ? QHeaderView::Interactive
-                                                                          : QHeaderView::Fixed);
+                                                                         : QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(RowHeight());
-    if (!(options_ & dgEditing))
-        HideEditor();
+    if (!(options_ & dgEditing)) HideEditor();
     ApplyColumnLayout();
     viewport()->update();
 }
@@ -385,8 +317,7 @@ void TDBGrid::SetOptions(TDBGridOptions options)
 void TDBGrid::SetReadOnly(bool readOnly)
 {
     readOnly_ = readOnly;
-    if (readOnly_)
-        HideEditor();
+    if (readOnly_) HideEditor();
 }
 
 void TDBGrid::SetDefaultDrawing(bool on)
@@ -395,10 +326,7 @@ void TDBGrid::SetDefaultDrawing(bool on)
     viewport()->update();
 }
 
-QColor TDBGrid::Color() const
-{
-    return palette().color(QPalette::Base);
-}
+QColor TDBGrid::Color() const { return palette().color(QPalette::Base); }
 
 void TDBGrid::SetColor(const QColor& color)
 {
@@ -415,40 +343,33 @@ void TDBGrid::SetTitleFont(const QFont& font)
     ApplyColumnLayout();
 }
 
-int TDBGrid::RowHeight() const
-{
-    return QFontMetrics(font()).height() + 3 + RowLineWidth();
-}
+int TDBGrid::RowHeight() const { return QFontMetrics(font()).height() + 3 + RowLineWidth(); }
 
 // ---- current cell
 
 int TDBGrid::CurrentRow() const
 {
     const TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !dataSet->Active())
-        return -1;
+    if (!dataSet || !dataSet->Active()) return -1;
     const int row = dataSet->RecNo() - 1;
     return row >= 0 ? row : -1;
 }
 
 void TDBGrid::SetSelectedIndex(int index)
 {
-    if (index < 0 || index >= columns_.Count() || !columns_[index].Visible())
-        return;
+    if (index < 0 || index >= columns_.Count() || !columns_[index].Visible()) return;
     MoveCol(index);
 }
 
 TField* TDBGrid::SelectedField() const
 {
-    if (selectedIndex_ < 0 || selectedIndex_ >= columns_.Count())
-        return nullptr;
+    if (selectedIndex_ < 0 || selectedIndex_ >= columns_.Count()) return nullptr;
     return columns_[selectedIndex_].Field();
 }
 
 void TDBGrid::SetSelectedField(TField* field)
 {
-    if (!field)
-        return;
+    if (!field) return;
     for (int i = 0; i < columns_.Count(); ++i) {
         if (columns_[i].Field() == field) {
             SetSelectedIndex(i);
@@ -460,21 +381,14 @@ void TDBGrid::SetSelectedField(TField* field)
 int TDBGrid::NextVisibleColumn(int from, int step) const
 {
     for (int i = from + step; i >= 0 && i < columns_.Count(); i += step) {
-        if (columns_[i].Visible())
-            return i;
+        if (columns_[i].Visible()) return i;
     }
     return -1;
 }
 
-int TDBGrid::FirstVisibleColumn() const
-{
-    return NextVisibleColumn(-1, 1);
-}
+int TDBGrid::FirstVisibleColumn() const { return NextVisibleColumn(-1, 1); }
 
-int TDBGrid::LastVisibleColumn() const
-{
-    return NextVisibleColumn(columns_.Count(), -1);
-}
+int TDBGrid::LastVisibleColumn() const { return NextVisibleColumn(columns_.Count(), -1); }
 
 int TDBGrid::VisibleRowCount() const
 {
@@ -483,8 +397,7 @@ int TDBGrid::VisibleRowCount() const
 
 QRect TDBGrid::CellRect(int viewRow, int column) const
 {
-    if (viewRow < 0 || viewRow >= model_->rowCount() || column < 0 || column >= model_->columnCount())
-        return {};
+    if (viewRow < 0 || viewRow >= model_->rowCount() || column < 0 || column >= model_->columnCount()) return {};
     return visualRect(model_->index(viewRow, column)).adjusted(0, 0, -ColLineWidth(), -RowLineWidth());
 }
 
@@ -492,8 +405,7 @@ QRect TDBGrid::CellRect(int viewRow, int column) const
 
 bool TDBGrid::FireColExit()
 {
-    if (inColExit_ || !OnColExit)
-        return true;
+    if (inColExit_ || !OnColExit) return true;
     const int old = selectedIndex_;
     {
         const FlagScope exiting(inColExit_);
@@ -508,17 +420,14 @@ void TDBGrid::EnterCol(int index)
     HideEditor();
     selectedIndex_ = index;
     SyncToDataSet();
-    if (OnColEnter)
-        OnColEnter(*this);
+    if (OnColEnter) OnColEnter(*this);
 }
 
 bool TDBGrid::MoveCol(int index)
 {
-    if (index < 0 || index >= columns_.Count() || index == selectedIndex_)
-        return true;
+    if (index < 0 || index >= columns_.Count() || index == selectedIndex_) return true;
     UpdateData();
-    if (!FireColExit())
-        return false;
+    if (!FireColExit()) return false;
     EnterCol(index);
     return true;
 }
@@ -526,36 +435,30 @@ bool TDBGrid::MoveCol(int index)
 void TDBGrid::MoveToRow(int viewRow)
 {
     TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !dataSet->Active())
-        return;
+    if (!dataSet || !dataSet->Active()) return;
     UpdateData();
     const int count = dataSet->ViewRowCount();
-    if (count <= 0)
-        return;
+    if (count <= 0) return;
     viewRow = std::clamp(viewRow, 0, count - 1);
     // The dataset follows the row, not the position: an untouched new row it drops on the
     // way does not shift the target.
-    if (viewRow != CurrentRow())
-        dataSet->MoveToRow(viewRow);
+    if (viewRow != CurrentRow()) dataSet->MoveToRow(viewRow);
 }
 
 void TDBGrid::NextRow()
 {
     TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !dataSet->Active())
-        return;
+    if (!dataSet || !dataSet->Active()) return;
     UpdateData();
     const int row = CurrentRow();
     const int last = dataSet->ViewRowCount() - 1;
     if (dataSet->State() == TDataSetState::Insert && !dataSet->Modified()) {
         // Down from an untouched new row: nothing at the end, otherwise drop it.
-        if (row < last)
-            dataSet->Cancel();
+        if (row < last) dataSet->Cancel();
         return;
     }
     if (row >= last) {
-        if (CanModifyRows())
-            dataSet->Append();
+        if (CanModifyRows()) dataSet->Append();
         return;
     }
     dataSet->MoveToRow(row + 1);
@@ -564,16 +467,14 @@ void TDBGrid::NextRow()
 void TDBGrid::PriorRow()
 {
     TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !dataSet->Active())
-        return;
+    if (!dataSet || !dataSet->Active()) return;
     UpdateData();
     if (dataSet->State() == TDataSetState::Insert && !dataSet->Modified()) {
         dataSet->Cancel();
         return;
     }
     const int row = CurrentRow();
-    if (row > 0)
-        dataSet->MoveToRow(row - 1);
+    if (row > 0) dataSet->MoveToRow(row - 1);
 }
 
 void TDBGrid::NextCell(bool backwards)
@@ -588,10 +489,8 @@ void TDBGrid::NextCell(bool backwards)
     // Past the last (first) column: the first (last) column of the next (previous) row.
     const int wrapTo = backwards ? LastVisibleColumn() : FirstVisibleColumn();
     const TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !dataSet->Active() || wrapTo < 0)
-        return;
-    if (wrapTo != selectedIndex_ && !FireColExit())
-        return;
+    if (!dataSet || !dataSet->Active() || wrapTo < 0) return;
+    if (wrapTo != selectedIndex_ && !FireColExit()) return;
     const int rowBefore = CurrentRow();
     const int countBefore = dataSet->ViewRowCount();
     if (backwards)
@@ -599,28 +498,23 @@ void TDBGrid::NextCell(bool backwards)
     else
         NextRow();
     const bool moved = CurrentRow() != rowBefore || dataSet->ViewRowCount() != countBefore;
-    if (moved && wrapTo != selectedIndex_)
-        EnterCol(wrapTo);
+    if (moved && wrapTo != selectedIndex_) EnterCol(wrapTo);
 }
 
 void TDBGrid::ClickCell(int viewRow, int column)
 {
     UpdateData();
     const bool changesColumn = column >= 0 && column != selectedIndex_ && columns_[column].Visible();
-    if (changesColumn && !FireColExit())
-        return;
-    if (viewRow != CurrentRow())
-        MoveToRow(viewRow);
-    if (changesColumn)
-        EnterCol(column);
+    if (changesColumn && !FireColExit()) return;
+    if (viewRow != CurrentRow()) MoveToRow(viewRow);
+    if (changesColumn) EnterCol(column);
     pressMoved_ = true;
 }
 
 void TDBGrid::InsertRow()
 {
     TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !CanModifyRows())
-        return;
+    if (!dataSet || !CanModifyRows()) return;
     UpdateData();
     dataSet->Insert();
 }
@@ -628,8 +522,7 @@ void TDBGrid::InsertRow()
 void TDBGrid::DeleteRow()
 {
     TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !CanModifyRows() || dataSet->IsEmpty())
-        return;
+    if (!dataSet || !CanModifyRows() || dataSet->IsEmpty()) return;
     if ((options_ & dgConfirmDelete)
         && Dialogs().MessageDlg(kConfirmDelete, TMsgDlgType::Confirmation, mbYes | mbNo, 0) != TModalResult::Yes)
         return;
@@ -645,233 +538,13 @@ void TDBGrid::CancelKey()
         return;
     }
     TClientDataSet* dataSet = DataSet();
-    if (dataSet && Editing(*dataSet))
-        dataSet->Cancel();
+    if (dataSet && Editing(*dataSet)) dataSet->Cancel();
 }
 
 void TDBGrid::EditButtonClick()
 {
-    if (selectedIndex_ < 0 || columns_[selectedIndex_].ButtonStyle() != TColumnButtonStyle::Ellipsis)
-        return;
-    if (OnEditButtonClick)
-        OnEditButtonClick(*this);
-}
-
-// ---- keys
-
-void TDBGrid::keyPressEvent(QKeyEvent* event)
-{
-    bool handled = true;
-    Guard::Run([&] { handled = HandleKey(event->key(), event->modifiers(), event->text(), false); });
-    event->setAccepted(handled);
-}
-
-void TDBGrid::inputMethodEvent(QInputMethodEvent* event)
-{
-    // Characters composed by the input method (accents typed with dead keys) are typed
-    // characters like any other.
-    const QString text = event->commitString();
-    Guard::Run([&] {
-        for (const QChar ch : text) {
-            if (ch.isPrint())
-                TypeCharacter(ch, editorShown_, true);
-        }
-    });
-    event->accept();
-}
-
-void TDBGrid::keyboardSearch(const QString&)
-{
-    // Typing edits the cell; it never searches the rows.
-}
-
-bool TDBGrid::event(QEvent* event)
-{
-    // With the Tabs option, Tab and Shift+Tab move between cells instead of leaving the grid.
-    if (event->type() == QEvent::KeyPress && (options_ & dgTabs)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            keyPressEvent(key);
-            return true;
-        }
-    }
-    return QTableView::event(event);
-}
-
-bool TDBGrid::HandleKey(int originalKey, Qt::KeyboardModifiers modifiers, const QString& text, bool fromEditor)
-{
-    int key = originalKey == Qt::Key_Backtab ? int(Qt::Key_Tab) : originalKey;
-    if (originalKey == Qt::Key_Backtab)
-        modifiers |= Qt::ShiftModifier;
-    if (OnKeyDown) {
-        OnKeyDown(*this, key, modifiers);
-        if (key == 0)
-            return true;
-    }
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    const bool shift = modifiers & Qt::ShiftModifier;
-    const bool alt = modifiers & Qt::AltModifier;
-    const int row = CurrentRow();
-    switch (key) {
-    case Qt::Key_Up:
-        PriorRow();
-        return true;
-    case Qt::Key_Down:
-        NextRow();
-        return true;
-    case Qt::Key_PageUp:
-        if (row > 0)
-            MoveToRow(row - VisibleRowCount());
-        return true;
-    case Qt::Key_PageDown:
-        if (row >= 0)
-            MoveToRow(row + VisibleRowCount());
-        return true;
-    case Qt::Key_Home:
-        if (ctrl)
-            MoveToRow(0);
-        else if (fromEditor)
-            return false;
-        else
-            MoveCol(FirstVisibleColumn());
-        return true;
-    case Qt::Key_End:
-        if (ctrl) {
-            if (const TClientDataSet* dataSet = DataSet())
-                MoveToRow(dataSet->ViewRowCount() - 1);
-        } else if (fromEditor) {
-            return false;
-        } else {
-            MoveCol(LastVisibleColumn());
-        }
-        return true;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        if (fromEditor)
-            return false;
-        if (const int target = NextVisibleColumn(selectedIndex_, key == Qt::Key_Left ? -1 : 1); target >= 0)
-            MoveCol(target);
-        return true;
-    case Qt::Key_Tab:
-        if (!(options_ & dgTabs) || ctrl || alt)
-            return false;
-        NextCell(shift);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        QChar ch(u'\r');
-        if (OnKeyPress) {
-            OnKeyPress(*this, ch);
-            if (ch.isNull())
-                return true;
-        }
-        if (ctrl)
-            EditButtonClick();
-        else
-            NextCell(shift);
-        return true;
-    }
-    case Qt::Key_Escape: {
-        QChar ch(QChar(27));
-        if (OnKeyPress) {
-            OnKeyPress(*this, ch);
-            if (ch.isNull())
-                return true;
-        }
-        CancelKey();
-        return true;
-    }
-    case Qt::Key_Insert:
-        if (modifiers != Qt::NoModifier)
-            return false;
-        InsertRow();
-        return true;
-    case Qt::Key_Delete:
-        if (!ctrl)
-            return false;
-        DeleteRow();
-        return true;
-    case Qt::Key_F2:
-        SetEditorMode(!EditorMode());
-        return true;
-    default:
-        break;
-    }
-    // A typed character (the handler did not turn the key into another one).
-    if (key == originalKey && !ctrl && !alt && !text.isEmpty()) {
-        const QChar ch = text.at(0);
-        if (ch.isPrint() || ch.unicode() == 8)
-            return TypeCharacter(ch, fromEditor);
-    }
-    return false;
-}
-
-bool TDBGrid::TypeCharacter(QChar ch, bool fromEditor, bool forward)
-{
-    QChar key = ch;
-    if (OnKeyPress) {
-        OnKeyPress(*this, key);
-        if (key.isNull())
-            return true;
-    }
-    if (!CanEditModify())
-        return true;  // the cell cannot take it: the character goes nowhere
-    if (!editorShown_)
-        ShowEditor(true);
-    if (!editor_ || !editorShown_)
-        return true;
-    if (fromEditor && key == ch && !forward)
-        return false;  // the editor types it itself
-    // Type the (possibly replaced) character into the editor as the operator would.
-    const FlagScope forwarding(forwardingKey_);
-    const bool backspace = key.unicode() == 8;
-    QKeyEvent typed(QEvent::KeyPress, backspace ? int(Qt::Key_Backspace) : int(Qt::Key_unknown), Qt::NoModifier,
-                    backspace ? QString() : QString(key));
-    QCoreApplication::sendEvent(editor_, &typed);
-    return true;
-}
-
-bool TDBGrid::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != editor_ || forwardingKey_)
-        return QTableView::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        bool handled = true;
-        Guard::Run([&] {
-            handled = HandleKey(key->key(), key->modifiers(), key->text(), true);
-            if (!handled && ModifiesText(*key) && !CanEditModify())
-                handled = true;
-        });
-        return handled;
-    }
-    if (event->type() == QEvent::InputMethod) {
-        auto* input = static_cast<QInputMethodEvent*>(event);
-        if (input->commitString().isEmpty())
-            return QTableView::eventFilter(watched, event);  // composing: the editor shows it
-        inputMethodEvent(input);
-        return true;
-    }
-    if (event->type() == QEvent::ShortcutOverride) {
-        // Keys the grid acts on while the editor is open are not window shortcuts.
-        auto* key = static_cast<QKeyEvent*>(event);
-        switch (key->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-        case Qt::Key_F2:
-            event->accept();
-            return true;
-        default:
-            break;
-        }
-    }
-    return QTableView::eventFilter(watched, event);
+    if (selectedIndex_ < 0 || columns_[selectedIndex_].ButtonStyle() != TColumnButtonStyle::Ellipsis) return;
+    if (OnEditButtonClick) OnEditButtonClick(*this);
 }
 
 // ---- mouse
@@ -884,8 +557,7 @@ void TDBGrid::mousePressEvent(QMouseEvent* event)
         return;
     }
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid())
-        Guard::Run([&] { ClickCell(index.row(), index.column()); });
+    if (index.isValid()) Guard::Run([&] { ClickCell(index.row(), index.column()); });
     event->accept();
 }
 
@@ -916,154 +588,10 @@ void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event)
     if (index.isValid()) {
         Guard::Run([&] {
             ClickCell(index.row(), index.column());
-            if (!editorShown_ && CanEditCell())
-                ShowEditor(false);
+            if (!editorShown_ && CanEditCell()) ShowEditor(false);
         });
     }
     event->accept();
-}
-
-// ---- editing
-
-bool TDBGrid::CanModifyRows() const
-{
-    const TClientDataSet* dataSet = DataSet();
-    return dataSet && dataSet->Active() && (options_ & dgEditing) && !readOnly_;
-}
-
-bool TDBGrid::CanEditCell() const
-{
-    if (!CanModifyRows() || selectedIndex_ < 0 || selectedIndex_ >= columns_.Count())
-        return false;
-    const TColumn& column = columns_[selectedIndex_];
-    const TField* field = column.Field();
-    return column.Visible() && !column.ReadOnly() && field && !field->ReadOnly();
-}
-
-bool TDBGrid::CanEditModify()
-{
-    if (!CanEditCell())
-        return false;
-    TClientDataSet* dataSet = DataSet();
-    if (!Editing(*dataSet))
-        dataSet->Edit();  // an empty list starts its first row
-    return Editing(*dataSet) && CanEditCell();
-}
-
-bool TDBGrid::EditorMode() const
-{
-    return editorShown_;
-}
-
-void TDBGrid::SetEditorMode(bool on)
-{
-    if (on) {
-        if (!editorShown_ && CanEditCell())
-            ShowEditor(false);
-        return;
-    }
-    UpdateData();
-    HideEditor();
-}
-
-void TDBGrid::ShowEditor(bool selectAll)
-{
-    TField* field = SelectedField();
-    if (!field || CurrentRow() < 0)
-        return;
-    if (!editor_) {
-        auto* editor = new TInplaceEdit(viewport());
-        editor->setFrame(false);
-        editor->setContextMenuPolicy(Qt::NoContextMenu);
-        editor->setAcceptDrops(false);
-        editor->installEventFilter(this);
-        connect(editor, &QLineEdit::textEdited, this, [this] { editorModified_ = true; });
-        editor_ = editor;
-    }
-    editor_->SetEditMask(field->EditMask());
-    editor_->SetMaxLength(field->EditMask().isEmpty() && field->DataType() == TFieldType::String ? field->Size() : 0);
-    editorShown_ = true;
-    LoadEditorText();
-    PlaceOverlays();
-    editor_->show();
-    editor_->setFocus(Qt::OtherFocusReason);
-    if (selectAll)
-        editor_->selectAll();
-    else
-        editor_->end(false);
-    verticalHeader()->viewport()->update();
-}
-
-void TDBGrid::LoadEditorText()
-{
-    if (!editor_ || selectedIndex_ < 0)
-        return;
-    const TField* field = columns_[selectedIndex_].Field();
-    editor_->SetText(field ? field->Text() : QString());
-    editorModified_ = false;
-}
-
-void TDBGrid::HideEditor()
-{
-    if (!editorShown_)
-        return;
-    editorShown_ = false;
-    editorModified_ = false;
-    if (!editor_)
-        return;
-    // The grid takes the focus first: hiding a focused widget would pass it down the chain.
-    if (editor_->hasFocus())
-        setFocus(Qt::OtherFocusReason);
-    editor_->hide();
-    verticalHeader()->viewport()->update();
-}
-
-void TDBGrid::UpdateData()
-{
-    if (!editorShown_ || !editorModified_ || !editor_ || selectedIndex_ < 0)
-        return;
-    TField* field = columns_[selectedIndex_].Field();
-    TClientDataSet* dataSet = DataSet();
-    if (!field || !dataSet)
-        return;
-    if (!Editing(*dataSet))
-        dataSet->Edit();
-    editor_->ValidateEdit();
-    field->SetText(editor_->Text());
-    editorModified_ = false;
-}
-
-void TDBGrid::PlaceOverlays()
-{
-    if (!editButton_)
-        return;
-    const int row = CurrentRow();
-    const bool onCell = row >= 0 && row < model_->rowCount() && selectedIndex_ >= 0
-                        && selectedIndex_ < std::min(columns_.Count(), model_->columnCount())
-                        && columns_[selectedIndex_].Visible();
-    const QRect cell = onCell ? CellRect(row, selectedIndex_) : QRect();
-    const bool button = onCell && columns_[selectedIndex_].ButtonStyle() == TColumnButtonStyle::Ellipsis;
-    int buttonWidth = 0;
-    if (button) {
-        buttonWidth = std::min(cell.width(), std::max(16, cell.height()));
-        editButton_->setGeometry(cell.right() - buttonWidth + 1, cell.top(), buttonWidth, cell.height());
-        editButton_->show();
-        editButton_->raise();
-    } else {
-        editButton_->hide();
-    }
-    if (editorShown_ && editor_) {
-        if (!onCell) {
-            HideEditor();
-            return;
-        }
-        editor_->setGeometry(cell.adjusted(0, 0, -buttonWidth, 0));
-    }
-}
-
-bool TDBGrid::GridFocused() const
-{
-    return hasFocus() || (editor_ && editor_->hasFocus());
 }
 
 // ---- view plumbing
@@ -1084,8 +612,7 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
 {
     QTableView::currentChanged(current, previous);
     // Only the dataset moves the current row; anything else Qt does is put back.
-    if (!syncing_)
-        SyncToDataSet();
+    if (!syncing_) SyncToDataSet();
 }
 
 void TDBGrid::updateGeometries()
@@ -1119,101 +646,4 @@ void TDBGrid::scrollContentsBy(int dx, int dy)
 {
     QTableView::scrollContentsBy(dx, dy);
     PlaceOverlays();
-}
-
-void TDBGrid::paintEvent(QPaintEvent* event)
-{
-    // While the dataset's controls are disabled its rows may not match the model: draw
-    // nothing now; enabling them again resets the model and repaints.
-    const TClientDataSet* dataSet = DataSet();
-    if (dataSet && dataSet->ControlsDisabled())
-        return;
-    QTableView::paintEvent(event);
-}
-
-// ---- drawing
-
-void TDBGrid::PaintCell(QPainter* painter, const QRect& sectionRect, int viewRow, int column)
-{
-    const QRect rect = sectionRect.adjusted(0, 0, -ColLineWidth(), -RowLineWidth());
-    const QColor background = Color();
-    TClientDataSet* dataSet = DataSet();
-    const bool hasRow = dataSet && dataSet->Active() && column >= 0 && column < columns_.Count() && viewRow >= 0
-                        && viewRow < dataSet->ViewRowCount();
-    painter->save();
-    if (!hasRow) {
-        painter->fillRect(rect, background);
-    } else {
-        TColumn& col = columns_[column];
-        TField* field = col.Field();
-        const int current = CurrentRow();
-        TGridDrawState state;
-        state.Focused = viewRow == current && column == selectedIndex_ && GridFocused();
-        state.Selected = viewRow == current && column == selectedIndex_
-                         && (state.Focused || (options_ & dgAlwaysShowSelection));
-        const QPalette& colors = palette();
-        const QColor text = colors.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text);
-        const auto draw = [&] {
-            try {
-                canvas_.Begin(painter, font(), text, background);
-                if (state.Selected) {
-                    canvas_.Brush().SetColor(colors.color(QPalette::Highlight));
-                    canvas_.Font().SetColor(colors.color(QPalette::HighlightedText));
-                }
-                if (defaultDrawing_) {
-                    const QString value = field ? field->DisplayText() : QString();
-                    const int width = canvas_.TextWidth(value);
-                    const Qt::Alignment align = col.Alignment() & Qt::AlignHorizontal_Mask;
-                    int x = rect.left() + 2;
-                    if (align & Qt::AlignRight)
-                        x = rect.right() - width - 2;
-                    else if (align & Qt::AlignHCenter)
-                        x = rect.left() + (rect.width() - width) / 2;
-                    canvas_.TextRect(rect, x, rect.top() + 2, value);
-                    if (state.Focused && !OnDrawColumnCell)
-                        canvas_.DrawFocusRect(rect);
-                }
-                if (OnDrawColumnCell && !drawHandlerFailed_)
-                    OnDrawColumnCell(*this, rect, column, col, state);
-                canvas_.End();
-            } catch (...) {
-                canvas_.End();
-                if (!drawHandlerFailed_) {
-                    drawHandlerFailed_ = true;
-                    drawFailure_ = std::current_exception();
-                    QTimer::singleShot(0, this, [this] { ReportDrawFailure(); });
-                }
-            }
-        };
-        try {
-            if (viewRow == current)
-                draw();  // the current record, edit buffer included
-            else
-                dataSet->ReadRow(viewRow, draw);
-        } catch (...) {
-            painter->fillRect(rect, background);
-        }
-    }
-    painter->restore();
-
-    // Grid lines in the pixels the cell rectangle leaves out.
-    if (ColLineWidth() || RowLineWidth()) {
-        QStyleOptionViewItem option;
-        initViewItemOption(&option);
-        const QColor line = QColor::fromRgba(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
-        painter->save();
-        painter->setPen(line);
-        if (ColLineWidth())
-            painter->drawLine(sectionRect.right(), sectionRect.top(), sectionRect.right(), sectionRect.bottom());
-        if (RowLineWidth())
-            painter->drawLine(sectionRect.left(), sectionRect.bottom(), sectionRect.right(), sectionRect.bottom());
-        painter->restore();
-    }
-}
-
-void TDBGrid::ReportDrawFailure()
-{
-    // Shown once; the handler is tried again after the data next changes.
-    if (auto failure = std::exchange(drawFailure_, nullptr))
-        Guard::Report(failure);
 }

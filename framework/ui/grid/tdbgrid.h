@@ -58,6 +58,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class TClientDataSet;
@@ -188,6 +189,10 @@ private:
 
     // Navigation, each raising when a handler or the dataset refuses.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text, bool fromEditor);
+    // The keys that move the cursor, and those that act on the row or the editor: whether
+    // the key was taken, or nothing when it is none of theirs.
+    std::optional<bool> MoveKey(int key, Qt::KeyboardModifiers modifiers, bool fromEditor);
+    std::optional<bool> CommandKey(int key, Qt::KeyboardModifiers modifiers);
     bool TypeCharacter(QChar ch, bool fromEditor, bool forward = false);
     void MoveToRow(int viewRow);
     void NextRow();

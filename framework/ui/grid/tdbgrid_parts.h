@@ -1,8 +1,13 @@
 #pragma once
-// Private parts of TDBGrid: the cell delegate, the title row and the row indicator.
+// Private parts of TDBGrid: the cell delegate, the title row and the row indicator, and the
+// helpers its source files share.
+
+#include "framework/data/clientdataset.h"
 
 #include <QHeaderView>
 #include <QStyledItemDelegate>
+
+#include <utility>
 
 class TDBGrid;
 
@@ -47,3 +52,21 @@ protected:
 private:
     TDBGrid& grid_;
 };
+
+// Restores a flag on every way out.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), old_(std::exchange(flag, true)) {}
+    ~FlagScope() { flag_ = old_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+inline bool Editing(const TClientDataSet& dataSet)
+{
+    return dataSet.State() == TDataSetState::Edit || dataSet.State() == TDataSetState::Insert;
+}

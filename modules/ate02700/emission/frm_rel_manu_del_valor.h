@@ -9,7 +9,7 @@
 
 #include "modules/ate02700/model/local_emiss_record.h"
 
-#include "framework/ui/frm_dados_ger_rel.h"
+#include "framework/forms/frm_dados_ger_rel.h"
 
 class TBtnPesquisa;
 class TClientDataSet;

@@ -28,7 +28,7 @@
 #include "modules/ate02700/model/pesq_servico_record.h"
 #include "modules/ate02700/model/servico_del_record.h"
 
-#include "framework/ui/frm_padrao.h"
+#include "framework/forms/frm_padrao.h"
 #include "framework/ui/grid/tdbgrid_types.h"
 
 #include <QPointer>

@@ -42,6 +42,7 @@
 // destroys the form (deleteLater); Hide hides it; Minimize minimises it; None keeps it.
 
 #include "framework/ui/events.h"
+#include "framework/ui/standard_form.h"
 
 #include <QPointer>
 #include <QSize>
@@ -70,7 +71,7 @@ class TPopupMenu;
 class TSpeedButton;
 class TTabSheet;
 
-class TfrmPadrao : public QWidget {
+class TfrmPadrao : public QWidget, public TStandardForm {
     Q_OBJECT
 public:
     enum class TCloseAction { None, Hide, Free, Minimize };
@@ -86,20 +87,20 @@ public:
     QSize FormSize() const;
     void SetFormSize(int width, int height);
     // The size given by SetFormSize (invalid when never given).
-    QSize DesignedSize() const { return designedSize_; }
+    QSize DesignedSize() const override { return designedSize_; }
     TWindowState WindowState() const;
     void SetWindowState(TWindowState state);
     // Shows the window and makes it the active form.
     void Show();
     // Closes as the operator would (FormClose decides); true when the form closed.
-    bool Close();
+    bool Close() override;
     void Repaint() { repaint(); }
     // The MDI window of an MDI child, nullptr for a top-level form.
     QMdiSubWindow* MdiWindow() const;
     // True once FormCreate has completed.
     bool Created() const { return created_; }
     // Runs FormCreate (the application object does it; forms made by hand call it once).
-    void RunCreate();
+    void RunCreate() override;
 
     // ---- layout helpers for derived forms
     void AddToToolbar(QWidget* control);

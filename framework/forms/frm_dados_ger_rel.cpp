@@ -1,4 +1,4 @@
-#include "framework/ui/frm_dados_ger_rel.h"
+#include "framework/forms/frm_dados_ger_rel.h"
 
 #include "framework/report/report_designer_dialog.h"
 #include "framework/report/report_error.h"

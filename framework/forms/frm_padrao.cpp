@@ -1,4 +1,4 @@
-#include "framework/ui/frm_padrao.h"
+#include "framework/forms/frm_padrao.h"
 
 #include "framework/core/exceptions.h"
 #include "framework/data/clientdataset.h"
