@@ -33,9 +33,9 @@ TfrmManuDelValor::TfrmManuDelValor(QWidget* parent) : TfrmPadrao(parent)
     BindServices();
 
     BindDeliverySelection();
-    // The services' commands (pgcPadraoChange, dtsPadraoStateChange, sbtCancelarClick,
-    // sbtVerificarClick), btnCancelDelClick and sbtImprimirClick are bound by the work that
-    // brings each of them.
+    // The tab change and the commands' state (pgcPadraoChange, dtsPadraoStateChange) are
+    // overrides; sbtCancelarClick, sbtVerificarClick, btnCancelDelClick and sbtImprimirClick
+    // are bound by the work that brings each of them.
 }
 
 TfrmManuDelValor::~TfrmManuDelValor() = default;
