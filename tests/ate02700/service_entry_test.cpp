@@ -124,6 +124,15 @@ TEST_P(ServiceEntry, InsertGuardsRunInTheirOrder)
     Key(Qt::Key_Escape);
     EXPECT_EQ(State(), TDataSetState::Browse);
     EXPECT_EQ(f.cdsServicoDel->RecordCount(), 3);
+    // Down on the last row adds one at the end.
+    Key(Qt::Key_End, Qt::ControlModifier);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(State(), TDataSetState::Insert);
+    EXPECT_EQ(f.cdsServicoDel->RecNo(), 4);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(State(), TDataSetState::Browse);
+    EXPECT_EQ(f.cdsServicoDel->RecordCount(), 3);
+    EXPECT_TRUE(dialogs_->Errors().isEmpty());
     EXPECT_EQ(Calls(QStringLiteral("SetServicoDel")), 0);
 }
 
@@ -408,8 +417,18 @@ TEST_P(ServiceEntry, TheSearchListsTheOfferedServicesAndFillsThePickedOne)
     EXPECT_TRUE(F("CDSERVICO").IsNull());
     EXPECT_EQ(State(), TDataSetState::Insert);
 
+    // Ctrl+Enter is the button's key; the list is read under the form's captioned animation.
+    QString coverCaption;
+    QWidget* coverTarget = nullptr;
+    f.cdsPesqServico->AfterScroll = [&](TClientDataSet&) {
+        coverCaption = Showavi::Caption();
+        coverTarget = Showavi::Target();
+    };
     dialogs_->PickRowWhere(QStringLiteral("CDARVSERV"), QStringLiteral("01.02.0001"));
-    QTest::mouseClick(f.dbgServicoDel->EditButton(), Qt::LeftButton);
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    f.cdsPesqServico->AfterScroll = nullptr;
+    EXPECT_EQ(coverCaption, QStringLiteral("Verificando Valores do Serviço ..."));
+    EXPECT_EQ(coverTarget, static_cast<QWidget*>(&f));
     const std::vector<ShownBox> lists = dialogs_->ShownOf(ShownBox::Kind::ChooseRow);
     ASSERT_EQ(lists.size(), 2u);
     EXPECT_EQ(lists[1].caption, QStringLiteral("Serviço"));

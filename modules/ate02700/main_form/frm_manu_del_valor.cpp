@@ -35,6 +35,8 @@ TfrmManuDelValor::TfrmManuDelValor(QWidget* parent) : TfrmPadrao(parent)
 
     BindDeliverySelection();
     BindEmissionCommands();
+    // The tab change and the commands' state (pgcPadraoChange, dtsPadraoStateChange) are
+    // overrides of the base form.
 }
 
 TfrmManuDelValor::~TfrmManuDelValor() = default;

@@ -280,7 +280,7 @@ void TfrmManuDelValor::BuildDeliveryPage()
     column("NRDELIVERYFA", 149);
 
     // The list's clicks, keys, drawing and text handlers are bound by BindDeliverySelection;
-    // the delivery cursor's handler (cdsDeliveryAfterScroll) comes with the services' work.
+    // the delivery cursor's handler (cdsDeliveryAfterScroll) by BindServices.
 }
 
 void TfrmManuDelValor::BuildServicesPage()
@@ -323,9 +323,10 @@ void TfrmManuDelValor::BuildServicesPage()
     pgcPadrao->SetActivePage(tshFormulario);
     tshFormulario->SetEnabled(false);
 
-    // Row entry, lookup, posting and saving (the cdsServicoDel events, dbgServicoDelColExit,
+    // Row entry and lookup (the cdsServicoDel events, dbgServicoDelColExit,
     // dbgServicoDelEditButtonClick, dbgServicoDelKeyPress) and the situation colours
-    // (dbgServicoDelDrawColumnCell) come with the service list's work.
+    // (dbgServicoDelDrawColumnCell) are bound by BindServices; posting and saving come with
+    // the work that brings them.
 }
 
 void TfrmManuDelValor::BuildServicesFooter(QWidget& page)
