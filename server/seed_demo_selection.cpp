@@ -127,20 +127,16 @@ void seedDemoDeliverySelection(Database& db)
         std::vector<SeedLine> lines;
         for (const PartnerPrice& p : kPartnerPrices) {
             const QString service = QString::fromLatin1(p.service);
-            if (between(1, 3) == 1 || !writer.canPrice(d, service)) continue;
+            // A meal, water and the crew kit on every flight; the others now and then.
+            const bool always = service == QLatin1String("SV01") || service == QLatin1String("SV04")
+                                || service == QLatin1String("SV06");
+            if ((!always && between(1, 2) == 1) || !writer.canPrice(d, service)) continue;
             SeedLine line;
             line.service = service;
             line.classGroup = service == QLatin1String("SV04") ? QStringLiteral("0004") : QStringLiteral("0003");
             line.quantity = line.classGroup == QLatin1String("0004") ? between(3, 6) : between(20, 60);
             line.standbyUsed = p.standby > 0 ? between(0, 2) : 0;
             line.situation = QString::number(between(1, 4));
-            lines.push_back(line);
-        }
-        if (lines.empty()) {
-            SeedLine line;
-            line.service = QStringLiteral("SV06");
-            line.classGroup = QStringLiteral("0003");
-            line.quantity = between(20, 60);
             lines.push_back(line);
         }
         writer.addDelivery(d, lines);

@@ -3,10 +3,14 @@
 // branch change causes.
 
 #include "tests/ate02700_selection/selection_env.h"
+#include "tests/support/gui/widget_driver.h"
 
 #include "modules/ate02700/main_form/frm_manu_del_valor.h"
 
 #include "framework/db/adoibquery.h"
+#include "framework/ui/colors.h"
+#include "framework/ui/tlabel.h"
+#include "framework/ui/tpanel.h"
 #include "framework/ui/tbtnpesquisa.h"
 #include "framework/ui/tdateeditplus.h"
 #include "framework/ui/tedit.h"
@@ -127,6 +131,24 @@ TEST_P(FilterPanel, AnInvalidDateIsRefusedWhereItWasTyped)
     PressTab();
     EXPECT_EQ(dialogs_->Errors().size(), 1);
     EXPECT_EQ(QApplication::focusWidget(), form.depPlanoVooFin);
+}
+
+TEST_P(FilterPanel, ThePanelLeadsTheTabOrderAndItsNameBoxesLookDisabled)
+{
+    TfrmManuDelValor& form = OpenScreen();
+    QWidget* first = nullptr;
+    for (QWidget* w = form.nextInFocusChain(); w && w != &form; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && form.isAncestorOf(w)) {
+            first = w;
+            break;
+        }
+    }
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, form.medCdFilial) << first->metaObject()->className() << " " << first->objectName().toStdString();
+    EXPECT_EQ(form.Label2->objectName(), QStringLiteral("Label2"));
+    EXPECT_EQ(form.Label2->Caption(), QStringLiteral("Até"));
+    EXPECT_EQ(form.edtNmFilial->Color(), Colors::BtnFace());
+    EXPECT_EQ(form.edtNmCia->Color(), Colors::BtnFace());
 }
 
 INSTANTIATE_TEST_SUITE_P(SQLite, FilterPanel, ::testing::Values(Engine::SQLite));

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QSet>
 #include <QTest>
+#include <QTimer>
 
 namespace ate02700test {
 namespace {
@@ -48,7 +49,22 @@ TEST_P(Loading, TheScreenOpensOnTheDeliveryTabWithTheFocusInThePanel)
 TEST_P(Loading, AnAirlineListsItsOwnAndItsPartnersDeliveriesOrderedByNumber)
 {
     TfrmManuDelValor& form = OpenScreen();
+    // What the progress animation covers while the call waits for its answer.
+    QWidget* covered = nullptr;
+    QString caption = QStringLiteral("none seen");
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (Showavi::IsShowing()) {
+            covered = Showavi::Target();
+            caption = Showavi::Caption();
+        }
+    });
+    watch.start();
     Query(QStringLiteral("0001"), QStringLiteral("CAB"), QStringLiteral("02/11/2026"), QStringLiteral("02/11/2026"));
+    watch.stop();
+    EXPECT_EQ(covered, Application().MainForm()) << "shown over the host's main window";
+    EXPECT_TRUE(caption.isEmpty()) << "without a text";
     ASSERT_TRUE(form.cdsDelivery->Active());
     EXPECT_TRUE(dialogs_->Shown().empty());
     const int stored = static_cast<int>(SqlNumber(QStringLiteral(

@@ -123,8 +123,8 @@ TEST_P(LookupQueries, QryCompanhiaListsOrFindsTheAirlinesOfABranch)
         return column(qryCompanhia, "SGCIA");
     };
 
-    EXPECT_EQ(run("0001", "", "T"), (QStringList{QStringLiteral("AIC"), QStringLiteral("CAB"), QStringLiteral("LAA"),
-                                                 QStringLiteral("TRAPA"), QStringLiteral("VAS")}));
+    EXPECT_EQ(run("0001", "", "T"), (QStringList{QStringLiteral("AIC"), QStringLiteral("CAB"), QStringLiteral("CRP"),
+                                                 QStringLiteral("LAA"), QStringLiteral("TRAPA"), QStringLiteral("VAS")}));
     EXPECT_EQ(run("0003", "", "T"), (QStringList{QStringLiteral("TRAPA"), QStringLiteral("VAS")}));
     EXPECT_EQ(run("0001", "LAA", ""), QStringList{QStringLiteral("LAA")});
     EXPECT_EQ(qryCompanhia.FieldByName(QStringLiteral("CDCIA")).AsString(), QStringLiteral("0003"));

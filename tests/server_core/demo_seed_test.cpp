@@ -59,7 +59,12 @@ TEST_P(DemoSeed, HoldsTheMonthItPromises)
 {
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FILIAL")).toInt(), 3);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM PARAMCOMIS WHERE IDUTDELVALO = 'N'")).toInt(), 1);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM COMPANHIA")).toInt(), 5);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM COMPANHIA")).toInt(), 6);
+    // CRP flies under CAB's contract at Guarulhos: CAB's list there holds two airlines.
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM CIAPARCEIRA WHERE CDFILIAL = '0001' AND CDCIA = '0001' "
+                                    "AND CDCIAPARC = '0006'")).toInt(), 1);
+    EXPECT_GT(scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE CDFILIAL = '0001' AND CDCIA = '0006'")).toInt(),
+              30);
     EXPECT_EQ(scalar(QStringLiteral("SELECT MAX(LENGTH(SGCIA)) FROM COMPANHIA")).toInt(), 5);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE DTHRPLAVOOPV < '2026-11-01 00:00:00.000' "
                                     "OR DTHRPLAVOOPV >= '2026-12-01 00:00:00.000'"))

@@ -164,6 +164,7 @@ QStringList worldLines()
 const QStringList& allTables()
 {
     static const QStringList tables = {
+        QStringLiteral("CIAPARCEIRA"),
         QStringLiteral("REGNUMFAT"),  QStringLiteral("SERVDEL"),      QStringLiteral("DELIVERY"),
         QStringLiteral("FAIXANUMFAT"), QStringLiteral("LOCALEMISS"),  QStringLiteral("PRECOPROP"),
         QStringLiteral("FAIXAPAX"),   QStringLiteral("ITEMTABPRECO"), QStringLiteral("TABPRECO"),

@@ -41,6 +41,7 @@ TfrmManuDelValor::~TfrmManuDelValor() = default;
 void TfrmManuDelValor::FormCreate(QObject& sender)
 {
     TfrmPadrao::FormCreate(sender);
+    OrderTabs();
     netManuDelValor->SetConnected(true);
     Cli_ate02700::boPrimeiraVez = true;
     // Each field asks the host for the picture itself.

@@ -197,7 +197,9 @@ private:
     void BindEmissionCommands();
     // Reads the deliveries of the filter again after the emission dialog.
     void ReloadDeliveriesAfterEmission();
-
+    // The focus chain: the filter panel first. Run once the form is in its window, as
+    // placing the form there rebuilds the chain.
+    void OrderTabs();
 
     // Delivery selection: binds its handlers (called once by the constructor).
     void BindDeliverySelection();

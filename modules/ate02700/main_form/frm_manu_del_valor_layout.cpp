@@ -30,6 +30,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -209,7 +210,7 @@ void TfrmManuDelValor::BuildFilterPanel()
         edit->SetWeekDayNames(weekDays);
         edit->SetSaveTime(false);
         edit->SetColor(Colors::InfoBk());
-        edit->setFixedWidth(CharsWidth(*edit, 7));
+        edit->setFixedWidth(CharsWidth(*edit, 8));  // the whole date beside the calendar button
         return edit;
     };
     depPlanoVooIni = dateEdit("depPlanoVooIni");
@@ -235,17 +236,20 @@ void TfrmManuDelValor::BuildFilterPanel()
     grid->addLayout(range, 2, 1, 1, 5);
     grid->setColumnStretch(6, 1);
 
-    // The panel comes first in the form's tab order: its controls lead the focus chain,
-    // before the pages and the navigator made by the base form.
-    QWidget::setTabOrder(this, medCdFilial);
+    InsertAbovePages(panFiltro);
+}
+
+void TfrmManuDelValor::OrderTabs()
+{
     QWidget::setTabOrder(medCdFilial, edtNmFilial);
     QWidget::setTabOrder(edtNmFilial, medCompanhia);
     QWidget::setTabOrder(medCompanhia, edtNmCia);
     QWidget::setTabOrder(edtNmCia, depPlanoVooIni);
     QWidget::setTabOrder(depPlanoVooIni, depPlanoVooFin);
-    QWidget::setTabOrder(depPlanoVooFin, dbgPadrao);
-
-    InsertAbovePages(panFiltro);
+    // The panel comes first in the form's tab order: the tabs and the list the base form made
+    // before it follow its last control.
+    QWidget::setTabOrder(depPlanoVooFin, &pgcPadrao->Tabs());
+    QWidget::setTabOrder(&pgcPadrao->Tabs(), dbgPadrao);
 }
 
 void TfrmManuDelValor::BuildDeliveryPage()
