@@ -84,10 +84,12 @@ void EmissionTest::TearDown()
 
 void EmissionTest::TearDownTestSuite() { demos_.clear(); }
 
-int EmissionTest::Calls(const QString& method) const
+int EmissionTest::Calls(const QString& method, int expected) const
 {
     const auto before = callsBefore_.find(method);
-    return CallCount(Server(), method) - (before == callsBefore_.end() ? 0 : before->second);
+    const int base = before == callsBefore_.end() ? 0 : before->second;
+    WaitUntil([&] { return CallCount(Server(), method) - base >= expected; }, 3000);
+    return CallCount(Server(), method) - base;
 }
 
 TfrmManuDelValor& EmissionTest::OpenScreen()
@@ -103,6 +105,7 @@ TfrmManuDelValor& EmissionTest::OpenScreen()
 void EmissionTest::LoadDeliveries(const QString& sgCia, int fromDay, int toDay)
 {
     TfrmManuDelValor& f = Form();
+    const int loadsBefore = CallCount(Server(), QStringLiteral("GetDelivery"));
     const auto type = [](QWidget* edit, const QString& text) {
         WidgetDriver::Focus(*edit);
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
@@ -121,6 +124,8 @@ void EmissionTest::LoadDeliveries(const QString& sgCia, int fromDay, int toDay)
         << " ini=" << f.depPlanoVooIni->EditText().toStdString() << " fin=" << f.depPlanoVooFin->EditText().toStdString()
         << " focus=" << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     ASSERT_TRUE(dialogs_->Errors().isEmpty()) << dialogs_->Errors().join(u'|').toStdString();
+    // Counted from here on, the load itself once logged.
+    WaitUntil([&] { return CallCount(Server(), QStringLiteral("GetDelivery")) > loadsBefore; }, 3000);
     callsBefore_[QStringLiteral("GetDelivery")] = CallCount(Server(), QStringLiteral("GetDelivery"));
 }
 

@@ -51,8 +51,9 @@ protected:
 
     testsupport::DemoServer& Demo() const { return *demo_; }
     testsupport::ServerProcess& Server() const { return demo_->server(); }
-    // Calls of `method` since the test began.
-    int Calls(const QString& method) const;
+    // Calls of `method` since the test began. The server logs a call once it has answered,
+    // so the count is read once it reaches `expected` (or after a moment, when it does not).
+    int Calls(const QString& method, int expected = 0) const;
 
     // ---- the screen, as the operator drives it
     TfrmManuDelValor& OpenScreen();
