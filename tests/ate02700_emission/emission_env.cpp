@@ -149,7 +149,7 @@ void EmissionTest::ClickCancelButton()
     QCoreApplication::processEvents();
 }
 
-void EmissionTest::PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside, bool byShortcut)
+void EmissionTest::PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside)
 {
     bool ran = false;
     QTimer::singleShot(0, [&] {
@@ -163,12 +163,7 @@ void EmissionTest::PrintFromScreen(const std::function<void(TfrmRelManuDelValor&
             Cli_ate02701::frmRelManuDelValor->close();
     });
     EXPECT_TRUE(Form().sbtImprimir->isEnabled());
-    if (byShortcut) {
-        QWidget* focused = QApplication::focusWidget();
-        QTest::keyClick(focused ? focused : static_cast<QWidget*>(&Form()), Qt::Key_P, Qt::ControlModifier);
-    } else {
-        QTest::mouseClick(Form().sbtImprimir, Qt::LeftButton);
-    }
+    QTest::mouseClick(Form().sbtImprimir, Qt::LeftButton);
     EXPECT_TRUE(ran) << "the emission dialog was not shown";
     FlushDeletes();
 }

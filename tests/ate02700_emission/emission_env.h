@@ -65,10 +65,9 @@ protected:
     // Makes the delivery at this position the current one by a click on its date cell.
     void ClickRow(int row);
     void ClickCancelButton();
-    // Presses the print button (or its menu's shortcut, Ctrl+P, where the focus must stay);
-    // `inside` runs once the emission dialog is up. The call returns when the dialog has
-    // closed and the list has been read again.
-    void PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside, bool byShortcut = false);
+    // Presses the print button; `inside` runs once the emission dialog is up. The call
+    // returns when the dialog has closed and the list has been read again.
+    void PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside);
     // Inside the dialog: types the place code and leaves the field with Tab.
     static void TypePlace(TfrmRelManuDelValor& dialog, const QString& code);
     static void ClickPrint(TfrmRelManuDelValor& dialog);

@@ -121,7 +121,7 @@ TEST_P(EmissionPrint, WithoutAListTheRequestIsSentThenDeliveryIsReported)
         EXPECT_EQ(dialogs_->Errors(), QStringList{kDelivery});
         // The request went out before the list was found missing.
         EXPECT_EQ(Calls(QStringLiteral("GeraNovoFatur"), 1), 1);
-    }, /*byShortcut=*/true);
+    });
     EXPECT_TRUE(Cli_ate02701::frmRelManuDelValor.isNull()) << "the dialog closed after the error";
     EXPECT_TRUE(Documents().isEmpty());
 }
