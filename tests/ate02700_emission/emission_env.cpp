@@ -84,10 +84,12 @@ void EmissionTest::TearDown()
 
 void EmissionTest::TearDownTestSuite() { demos_.clear(); }
 
-int EmissionTest::Calls(const QString& method) const
+int EmissionTest::Calls(const QString& method, int expected) const
 {
     const auto before = callsBefore_.find(method);
-    return CallCount(Server(), method) - (before == callsBefore_.end() ? 0 : before->second);
+    const int base = before == callsBefore_.end() ? 0 : before->second;
+    WaitUntil([&] { return CallCount(Server(), method) - base >= expected; }, 3000);
+    return CallCount(Server(), method) - base;
 }
 
 TfrmManuDelValor& EmissionTest::OpenScreen()
@@ -103,6 +105,7 @@ TfrmManuDelValor& EmissionTest::OpenScreen()
 void EmissionTest::LoadDeliveries(const QString& sgCia, int fromDay, int toDay)
 {
     TfrmManuDelValor& f = Form();
+    const int loadsBefore = CallCount(Server(), QStringLiteral("GetDelivery"));
     const auto type = [](QWidget* edit, const QString& text) {
         WidgetDriver::Focus(*edit);
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
@@ -121,6 +124,8 @@ void EmissionTest::LoadDeliveries(const QString& sgCia, int fromDay, int toDay)
         << " ini=" << f.depPlanoVooIni->EditText().toStdString() << " fin=" << f.depPlanoVooFin->EditText().toStdString()
         << " focus=" << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     ASSERT_TRUE(dialogs_->Errors().isEmpty()) << dialogs_->Errors().join(u'|').toStdString();
+    // Counted from here on, the load itself once logged.
+    WaitUntil([&] { return CallCount(Server(), QStringLiteral("GetDelivery")) > loadsBefore; }, 3000);
     callsBefore_[QStringLiteral("GetDelivery")] = CallCount(Server(), QStringLiteral("GetDelivery"));
 }
 
@@ -144,7 +149,7 @@ void EmissionTest::ClickCancelButton()
     QCoreApplication::processEvents();
 }
 
-void EmissionTest::PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside, bool byShortcut)
+void EmissionTest::PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside)
 {
     bool ran = false;
     QTimer::singleShot(0, [&] {
@@ -158,12 +163,7 @@ void EmissionTest::PrintFromScreen(const std::function<void(TfrmRelManuDelValor&
             Cli_ate02701::frmRelManuDelValor->close();
     });
     EXPECT_TRUE(Form().sbtImprimir->isEnabled());
-    if (byShortcut) {
-        QWidget* focused = QApplication::focusWidget();
-        QTest::keyClick(focused ? focused : static_cast<QWidget*>(&Form()), Qt::Key_P, Qt::ControlModifier);
-    } else {
-        QTest::mouseClick(Form().sbtImprimir, Qt::LeftButton);
-    }
+    QTest::mouseClick(Form().sbtImprimir, Qt::LeftButton);
     EXPECT_TRUE(ran) << "the emission dialog was not shown";
     FlushDeletes();
 }

@@ -51,8 +51,9 @@ protected:
 
     testsupport::DemoServer& Demo() const { return *demo_; }
     testsupport::ServerProcess& Server() const { return demo_->server(); }
-    // Calls of `method` since the test began.
-    int Calls(const QString& method) const;
+    // Calls of `method` since the test began. The server logs a call once it has answered,
+    // so the count is read once it reaches `expected` (or after a moment, when it does not).
+    int Calls(const QString& method, int expected = 0) const;
 
     // ---- the screen, as the operator drives it
     TfrmManuDelValor& OpenScreen();
@@ -64,10 +65,9 @@ protected:
     // Makes the delivery at this position the current one by a click on its date cell.
     void ClickRow(int row);
     void ClickCancelButton();
-    // Presses the print button (or its menu's shortcut, Ctrl+P, where the focus must stay);
-    // `inside` runs once the emission dialog is up. The call returns when the dialog has
-    // closed and the list has been read again.
-    void PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside, bool byShortcut = false);
+    // Presses the print button; `inside` runs once the emission dialog is up. The call
+    // returns when the dialog has closed and the list has been read again.
+    void PrintFromScreen(const std::function<void(TfrmRelManuDelValor&)>& inside);
     // Inside the dialog: types the place code and leaves the field with Tab.
     static void TypePlace(TfrmRelManuDelValor& dialog, const QString& code);
     static void ClickPrint(TfrmRelManuDelValor& dialog);

@@ -126,6 +126,10 @@ TEST(ReportDefinition, RefusesFaultsNamingFileAndLine)
         {19, "height = 5\nheight = 6", 20, "mais de uma vez"},
         {19, "height = 300", 18, "não cabem na página"},
         {20, "text 0 0 190 5 \"{SUM(B}\"", 20, "nome inválido"},
+        {4, "file-name = {#CODE}_{SUM(B)}", 4, "o nome de arquivo lê apenas"},
+        {4, "file-name = {#CODE}_{#PAGE}", 4, "o nome de arquivo lê apenas"},
+        {4, "file-name = {A", 4, "'{' sem '}'"},
+        {4, "file-name =", 4, "nome de arquivo vazio"},
     };
     for (const Case& c : cases) {
         const std::string text = refusal(withLine(c.line, QString::fromUtf8(c.text)));
