@@ -301,6 +301,18 @@ const QStringList kNvlPostgres = {
        LANGUAGE SQL IMMUTABLE AS 'SELECT COALESCE($1, $2)')",
 };
 
+// The key is kept as a salted hash (hex); DSFILIAIS is "*" or the branch codes, comma separated.
+const QStringList kWorkstationTables = {
+    R"(CREATE TABLE ESTACAOTRAB (
+       NMESTACAO VARCHAR(40) NOT NULL PRIMARY KEY,
+       DSFILIAIS VARCHAR(2000) NOT NULL,
+       DSSALCHAVE VARCHAR(64) NOT NULL,
+       DSHASHCHAVE VARCHAR(128) NOT NULL,
+       IDREVOGADA CHAR(1) NOT NULL,
+       DTHRCRIACAO TIMESTAMP NOT NULL,
+       DTHRREVOGACAO TIMESTAMP))",
+};
+
 std::vector<Migration> buildMigrations()
 {
     std::vector<Migration> list;
@@ -319,6 +331,13 @@ std::vector<Migration> buildMigrations()
     nvl.description = QStringLiteral("Função NVL das consultas do cliente");
     nvl.postgres = kNvlPostgres;  // SQLite: each connection registers NVL itself
     list.push_back(nvl);
+
+    Migration workstations;
+    workstations.version = 3;
+    workstations.description = QStringLiteral("Estações de trabalho autorizadas e suas filiais");
+    workstations.sqlite = kWorkstationTables;
+    workstations.postgres = kWorkstationTables;
+    list.push_back(workstations);
 
     return list;
 }

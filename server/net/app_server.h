@@ -26,6 +26,7 @@ namespace server::net {
 
 class Listener;
 class Worker;
+struct ServerSecurity;
 
 class AppServer : public QObject {
     Q_OBJECT
@@ -57,10 +58,12 @@ private:
     void onConnectionFinished(int worker);
     void checkStopped();
     void stopWorkers();
+    void prepareSecurity();
 
     ServeOptions options_;
     wire::Limits limits_;
     CallLog log_;
+    std::unique_ptr<ServerSecurity> security_;
     std::atomic<int> suspect_{0};
     std::vector<std::unique_ptr<Worker>> workers_;
     std::vector<int> load_;  // open connections per worker

@@ -1,5 +1,6 @@
 #include "server/net/call_dispatch.h"
 
+#include "server/branch_authorisation.h"
 #include "server/methods.h"
 #include "server/net/worker_context.h"
 
@@ -23,8 +24,10 @@ QString internalError(const QString& detail)
 
 // Runs the method and encodes its answer (left in `answer`); anything that escapes is the
 // caller's to report.
-QByteArray runCall(wire::CallRequest& call, WorkerContext& worker, const wire::Limits& limits, wire::Message& answer)
+QByteArray runCall(wire::CallRequest& call, WorkerContext& worker, const wire::Limits& limits, wire::Message& answer,
+                   const BranchScope& branches)
 {
+    authoriseBranches(worker.database(), branches, call.method, call.args);
     wire::Value result = worker.methods().call(call.method, call.args);
     answer = wire::CallReply{call.id, std::move(result), std::move(call.args)};
     QByteArray frame = wire::encodeFrame(answer);
@@ -42,7 +45,8 @@ QByteArray runCall(wire::CallRequest& call, WorkerContext& worker, const wire::L
 
 QByteArray protocolErrorFrame(const QString& text) { return errorFrame(std::nullopt, text); }
 
-CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wire::Limits& limits)
+CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wire::Limits& limits,
+                         const BranchScope& branches)
 {
     QElapsedTimer clock;
     clock.start();
@@ -71,7 +75,9 @@ CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wi
         fail(call->id, QStringLiteral("Método desconhecido: \"%1\".").arg(call->method));
     } else {
         try {
-            out.replyFrame = runCall(*call, worker, limits, out.answer);
+            out.replyFrame = runCall(*call, worker, limits, out.answer, branches);
+        } catch (const BranchRefused& f) {
+            fail(call->id, f.Message());
         } catch (const ArgumentError& f) {
             fail(call->id, f.Message());
         } catch (const DatabaseBusy& f) {

@@ -3,6 +3,7 @@
 // worker serving the connection.
 
 #include "framework/wire/codec.h"
+#include "server/workstations.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,9 +23,11 @@ struct CallOutcome {
     bool closeConnection = false;  // the frame broke the protocol: answer, then close
 };
 
-// Decodes one frame body sent after the opening, runs the call and encodes the answer.
-// Never throws: every failure becomes an error answer.
-CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wire::Limits& limits);
+// Decodes one frame body sent after the opening, runs the call and encodes the answer; a call
+// that names a branch outside `branches` is refused before it runs. Never throws: every
+// failure becomes an error answer.
+CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wire::Limits& limits,
+                         const BranchScope& branches);
 
 // The error answer for a frame that could not be read: the text names the problem.
 QByteArray protocolErrorFrame(const QString& text);

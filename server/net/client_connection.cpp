@@ -40,7 +40,13 @@ QString peerOf(int fd)
 }  // namespace
 
 ClientConnection::ClientConnection(quint64 id, int descriptor, Worker& worker)
-    : id_(id), fd_(descriptor), worker_(worker), peer_(peerOf(descriptor)), reader_(worker.limits())
+    : id_(id),
+      fd_(descriptor),
+      worker_(worker),
+      peer_(peerOf(descriptor)),
+      label_(peer_),
+      io_(descriptor, worker.security().tlsContext()),
+      reader_(worker.limits())
 {
     // Answers go out as soon as they are written, not when the next segment would fill.
     const int one = 1;
@@ -56,7 +62,13 @@ ClientConnection::~ClientConnection()
 
 void ClientConnection::onEvents(std::uint32_t events)
 {
-    if (events & EPOLLOUT) flush();
+    // A TLS handshake message that waited for room in the socket.
+    if ((events & EPOLLOUT) && io_.wantsWrite()) {
+        readSome();
+        if (fd_ >= 0 && state_ != State::Closing) pump();
+        events &= ~static_cast<std::uint32_t>(EPOLLIN);
+    }
+    if (fd_ >= 0 && (events & EPOLLOUT)) flush();
     if (fd_ >= 0 && (events & (EPOLLIN | EPOLLHUP | EPOLLERR))) {
         readSome();
         if (fd_ >= 0 && state_ != State::Closing) pump();
@@ -66,36 +78,45 @@ void ClientConnection::onEvents(std::uint32_t events)
 void ClientConnection::readSome()
 {
     char buffer[kReadChunk];
-    ssize_t n = -1;
+    ConnectionIo::Result r;
     do {
-        n = ::recv(fd_, buffer, sizeof buffer, 0);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        if (errno != EAGAIN && errno != EWOULDBLOCK) abortNow();  // reset, or worse
-        return;
-    }
-    if (n == 0) {
-        // The client closed its side: no more calls. After an error answer that is what the
-        // server waits for; otherwise what is unsent still goes out.
-        peerClosed_ = true;
-        if (state_ == State::Closing && (halfCloseWanted_ || unsent_.size() == unsentFrom_)) {
-            finish();
+        r = io_.read(buffer, sizeof buffer);
+        if (r.status != ConnectionIo::Status::Done) break;
+        // Closing: the client's input is of no further interest.
+        if (state_ == State::Closing) continue;
+        lastActivity_ = Clock::now();
+        try {
+            reader_.append(QByteArrayView(buffer, r.bytes));
+        } catch (const wire::WireError& e) {
+            // Oversized framing: nothing after this point can be trusted.
+            refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
             return;
         }
-        closeGracefully();
-        flush();  // fails at once when the client has closed both ways
-        updateWatch();
+    } while (io_.hasBuffered());  // TLS: decrypted bytes the socket will not announce again
+    switch (r.status) {
+    case ConnectionIo::Status::Done:
+    case ConnectionIo::Status::WouldBlock: updateWatch(); return;
+    case ConnectionIo::Status::PlainOnTls:
+        io_.dropTls();
+        refuse(QStringLiteral("Este servidor de aplicação só aceita conexões cifradas (TLS): configure na estação o "
+                              "certificado da autoridade do servidor (--tls-ca, ou tls-ca em ate-host.ini)."));
+        return;
+    case ConnectionIo::Status::Failed:
+        if (!io_.failure().isEmpty()) worker_.log().event(label_, QStringLiteral("closed: ") + io_.failure());
+        abortNow();  // reset, or worse
+        return;
+    case ConnectionIo::Status::Closed: break;
+    }
+    // The client closed its side: no more calls. After an error answer that is what the
+    // server waits for; otherwise what is unsent still goes out.
+    peerClosed_ = true;
+    if (state_ == State::Closing && (halfCloseWanted_ || unsent_.size() == unsentFrom_)) {
+        finish();
         return;
     }
-    // Closing: the client's input is of no further interest.
-    if (state_ == State::Closing) return;
-    lastActivity_ = Clock::now();
-    try {
-        reader_.append(QByteArrayView(buffer, n));
-    } catch (const wire::WireError& e) {
-        // Oversized framing: nothing after this point can be trusted.
-        refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
-    }
+    closeGracefully();
+    flush();  // fails at once when the client has closed both ways
+    updateWatch();
 }
 
 void ClientConnection::pump()
@@ -112,6 +133,7 @@ void ClientConnection::pump()
         if (!frame) break;
         if (state_ == State::Opening) {
             handleOpen(*frame);
+            if (openAt_) break;  // held back; the deadline brings it back
             continue;
         }
         runCall(*frame);
@@ -169,21 +191,63 @@ void ClientConnection::handleOpen(const QByteArray& body)
                    .arg(kProtocolVersion));
         return;
     }
+    if (!admitOpening(*open, body)) return;
     send(wire::encodeFrame(wire::OpenAccepted{}));
     state_ = State::Ready;
+}
+
+bool ClientConnection::admitOpening(const wire::OpenRequest& open, const QByteArray& body)
+{
+    AccessControl& access = worker_.security().access;
+    const QString address = addressOf(peer_);
+    if (open.client && !std::exchange(openAdmitted_, false)) {
+        const std::optional<Clock::time_point> at = access.admitAt(address);
+        if (!at) {
+            refuse(QStringLiteral("Muitas tentativas de conexão recusadas a partir deste endereço; tente novamente "
+                                  "em alguns minutos."));
+            return false;
+        }
+        if (*at > Clock::now()) {
+            next_ = body;
+            openAt_ = *at;
+            worker_.checkAt(*at);
+            return false;
+        }
+    }
+    Admission admission;
+    try {
+        admission = access.admit(worker_.context().database(), open, address);
+    } catch (const Exception& e) {
+        worker_.context().checkConnection();
+        refuse(QStringLiteral("Não foi possível verificar a estação de trabalho: %1").arg(e.Message()));
+        return false;
+    }
+    if (!admission.accepted) {
+        // The log names the workstation, never the key.
+        worker_.log().event(peer_, QStringLiteral("refused: ") + admission.logText);
+        send(protocolErrorFrame(admission.refusal));
+        closeAfterError();
+        return false;
+    }
+    branches_ = std::move(admission.branches);
+    if (!admission.workstation.isEmpty()) {
+        label_ = QStringLiteral("%1/%2").arg(peer_, admission.workstation);
+        worker_.log().event(peer_, QStringLiteral("opened: ") + admission.logText);
+    }
+    return true;
 }
 
 void ClientConnection::runCall(const QByteArray& body)
 {
     WorkerContext& context = worker_.context();
     context.beforeCall();
-    const CallOutcome outcome = dispatchCall(body, context, worker_.limits());
+    const CallOutcome outcome = dispatchCall(body, context, worker_.limits(), branches_);
     context.afterCall();
     // The answer first, the log line after: the client is not kept waiting for the log.
     send(outcome.replyFrame);
     lastActivity_ = Clock::now();
     const bool gone = fd_ < 0;
-    worker_.log().call(peer_, outcome.method, outcome.milliseconds,
+    worker_.log().call(label_, outcome.method, outcome.milliseconds,
                        !gone ? outcome.error
                        : outcome.error.isEmpty()
                            ? QStringLiteral("(not answered: the client had gone)")
@@ -203,12 +267,10 @@ void ClientConnection::send(const QByteArray& frame)
     }
     qsizetype sent = 0;
     while (sent < frame.size()) {
-        const ssize_t n = ::send(fd_, frame.constData() + sent, static_cast<size_t>(frame.size() - sent), MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += n;
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        const ConnectionIo::Result r = io_.write(frame.constData() + sent, static_cast<size_t>(frame.size() - sent));
+        if (r.status == ConnectionIo::Status::Done && r.bytes > 0) {
+            sent += r.bytes;
+        } else if (r.status == ConnectionIo::Status::WouldBlock) {
             break;
         } else {
             abortNow();  // the client has gone
@@ -225,13 +287,11 @@ void ClientConnection::send(const QByteArray& frame)
 void ClientConnection::flush()
 {
     while (fd_ >= 0 && unsentFrom_ < unsent_.size()) {
-        const ssize_t n = ::send(fd_, unsent_.constData() + unsentFrom_, static_cast<size_t>(unsent_.size() - unsentFrom_),
-                                 MSG_NOSIGNAL);
-        if (n > 0) {
-            unsentFrom_ += n;
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        const ConnectionIo::Result r =
+            io_.write(unsent_.constData() + unsentFrom_, static_cast<size_t>(unsent_.size() - unsentFrom_));
+        if (r.status == ConnectionIo::Status::Done && r.bytes > 0) {
+            unsentFrom_ += r.bytes;
+        } else if (r.status == ConnectionIo::Status::WouldBlock) {
             updateWatch();
             return;
         } else {
@@ -248,7 +308,7 @@ void ClientConnection::flush()
     }
     if (halfCloseWanted_ && !halfClosed_) {
         halfClosed_ = true;
-        ::shutdown(fd_, SHUT_WR);
+        io_.shutdownWrite();
     }
     // Answers drained: take the next call.
     if (state_ != State::Closing) pump();
@@ -276,7 +336,7 @@ void ClientConnection::closeAfterError()
     worker_.checkAt(*lingerUntil_);
     if (unsent_.size() == unsentFrom_) {
         halfClosed_ = true;
-        ::shutdown(fd_, SHUT_WR);
+        io_.shutdownWrite();
     }
     discardInput_ = true;  // reading on, to see the client go
     updateWatch();
@@ -309,7 +369,7 @@ void ClientConnection::updateWatch()
         read = discardInput_;  // until the client closes, after an error answer
     else
         read = !next_ && unsent_.size() - unsentFrom_ <= kMaxUnsentBytes;
-    const bool write = pending;
+    const bool write = pending || io_.wantsWrite();
     if (read == watchRead_ && write == watchWrite_) return;
     watchRead_ = read;
     watchWrite_ = write;
@@ -319,6 +379,13 @@ void ClientConnection::updateWatch()
 ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_point now)
 {
     if (fd_ < 0) return Clock::time_point::max();
+    if (openAt_) {
+        if (now < *openAt_) return *openAt_;
+        openAt_.reset();
+        openAdmitted_ = true;
+        worker_.giveTurn(*this);
+        return now + worker_.options().idleTimeout;
+    }
     if (lingerUntil_) {
         if (now >= *lingerUntil_) {
             abortNow();
@@ -328,7 +395,7 @@ ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_poin
     }
     const auto idleTimeout = worker_.options().idleTimeout;
     if (now - lastActivity_ < idleTimeout) return lastActivity_ + idleTimeout;
-    worker_.log().event(peer_, reader_.midFrame() ? QStringLiteral("closed: incomplete message, idle timeout")
+    worker_.log().event(label_, reader_.midFrame() ? QStringLiteral("closed: incomplete message, idle timeout")
                                                   : QStringLiteral("closed: idle timeout"));
     if (unsent_.size() > unsentFrom_) {
         abortNow();  // it is not reading its answers either

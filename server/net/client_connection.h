@@ -6,7 +6,9 @@
 // cannot make the server hold much more than one frame of its input. A client that sends
 // several calls at once lets the worker's other connections take their turn between them.
 
+#include "server/net/connection_io.h"
 #include "server/net/worker.h"
+#include "server/workstations.h"
 
 #include "framework/wire/codec.h"
 
@@ -51,6 +53,8 @@ private:
     void readSome();
     void pump();
     void handleOpen(const QByteArray& body);
+    // The opening's credentials; false when the check waits for its turn (see AccessControl).
+    bool admitOpening(const wire::OpenRequest& open, const QByteArray& body);
     void runCall(const QByteArray& body);
     void refuse(const QString& text);
     void send(const QByteArray& frame);
@@ -64,6 +68,11 @@ private:
     int fd_;
     Worker& worker_;
     QString peer_;
+    QString label_;  // in the log: the peer, and the workstation once known
+    ConnectionIo io_;
+    BranchScope branches_;  // what the workstation may act for
+    std::optional<Clock::time_point> openAt_;  // an opening held back after failures from its address
+    bool openAdmitted_ = false;
     wire::FrameReader reader_;
     std::optional<QByteArray> next_;  // a frame read and waiting for its turn
     QByteArray unsent_;               // answers the socket has not taken yet

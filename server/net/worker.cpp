@@ -34,13 +34,14 @@ int waitMs(Worker::Clock::time_point when)
 }  // namespace
 
 Worker::Worker(int index, const ServeOptions& options, const wire::Limits& limits, CallLog& log,
-               std::atomic<int>& suspect, std::function<void(quint64)> onFinished)
+               std::atomic<int>& suspect, std::function<void(quint64)> onFinished, ServerSecurity& security)
     : index_(index),
       options_(options),
       limits_(limits),
       log_(log),
       context_(options.database, index, suspect),
       onFinished_(std::move(onFinished)),
+      security_(security),
       epoll_(::epoll_create1(EPOLL_CLOEXEC)),
       wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {

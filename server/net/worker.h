@@ -15,6 +15,7 @@
 
 #include "server/net/call_log.h"
 #include "server/net/serve_options.h"
+#include "server/net/server_security.h"
 #include "server/net/worker_context.h"
 
 #include "framework/wire/codec.h"
@@ -38,7 +39,7 @@ public:
 
     // `onFinished` is told (on this worker's thread) of every connection that ended.
     Worker(int index, const ServeOptions& options, const wire::Limits& limits, CallLog& log,
-           std::atomic<int>& suspect, std::function<void(quint64)> onFinished);
+           std::atomic<int>& suspect, std::function<void(quint64)> onFinished, ServerSecurity& security);
     ~Worker();
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
@@ -65,6 +66,7 @@ public:
     const ServeOptions& options() const { return options_; }
     const wire::Limits& limits() const { return limits_; }
     CallLog& log() { return log_; }
+    ServerSecurity& security() { return security_; }
 
     // For the connections (on the worker's thread).
     // Which readiness of the connection's socket to wait for.
@@ -90,6 +92,7 @@ private:
     CallLog& log_;
     WorkerContext context_;
     std::function<void(quint64)> onFinished_;
+    ServerSecurity& security_;
 
     int epoll_ = -1;
     int wake_ = -1;  // eventfd: posted jobs are waiting
