@@ -70,6 +70,9 @@ TNetSecurity TNetConnection::DefaultSecurity()
 TNetConnection::TNetConnection(QObject* parent)
     : QObject(parent), security_(DefaultSecurity()), socket_(new QSslSocket(this))
 {
+    // As soon as TCP is up: the TLS handshake's last message and the opening go out together
+    // otherwise held back by the wait for an acknowledgement.
+    connect(socket_, &QSslSocket::connected, this, [this] { socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
 }
 
 TNetConnection::~TNetConnection()
@@ -175,6 +178,8 @@ void TNetConnection::openConnection()
 void TNetConnection::prepareTls()
 {
     const QString& file = security_.tlsCaFile;
+    // Read once: the socket keeps its settings from one connection to the next.
+    if (file == tlsConfiguredFor_) return;
     if (!QSslSocket::supportsSsl())
         throw EConnectionError(QStringLiteral("Não é possível cifrar a conexão com o servidor de aplicação: a "
                                               "biblioteca TLS do sistema não está disponível."));
@@ -189,6 +194,7 @@ void TNetConnection::prepareTls()
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
     config.setProtocol(QSsl::TlsV1_2OrLater);
     socket_->setSslConfiguration(config);
+    tlsConfiguredFor_ = file;
 }
 
 void TNetConnection::connectSocket(QDeadlineTimer deadline)
@@ -215,10 +221,7 @@ void TNetConnection::connectSocket(QDeadlineTimer deadline)
     } else {
         socket_->waitForConnected(static_cast<int>(deadline.remainingTime()));
     }
-    if (ready() && socket_->state() == QAbstractSocket::ConnectedState && !closedWhileWaiting_) {
-        socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        return;
-    }
+    if (ready() && socket_->state() == QAbstractSocket::ConnectedState && !closedWhileWaiting_) return;
     failConnect(deadline);
 }
 

@@ -132,6 +132,7 @@ private:
     int readTimeoutMs_ = kDefaultReadTimeoutMs;
     wire::Limits limits_;
     TNetSecurity security_;
+    QString tlsConfiguredFor_;  // the authority file the socket's TLS settings were made from
 
     QSslSocket* socket_;
     wire::FrameReader reader_;
