@@ -296,6 +296,10 @@ void TNetConnection::waitInEventLoop(QDeadlineTimer deadline, const std::functio
     connect(socket_, &QSslSocket::readyRead, &loop, check);
     connect(socket_, &QSslSocket::errorOccurred, &loop, check);
     connect(socket_, &QSslSocket::encrypted, &loop, check);
+    // TLS: an answer that arrives with the server's closing alert is buffered without a
+    // readyRead of its own.
+    connect(socket_, &QSslSocket::readChannelFinished, &loop, check);
+    connect(socket_, &QSslSocket::disconnected, &loop, check);
     connect(socket_, &QObject::destroyed, &loop, &QEventLoop::quit);
     timer.start(std::chrono::milliseconds(deadline.remainingTime()));
     loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -305,6 +309,8 @@ TNetConnection::WaitEnd TNetConnection::waitForFrame(QDeadlineTimer deadline, st
 {
     std::exception_ptr failure;
     const auto poll = [&] {
+        // Several signals of one socket event may each ask: a frame already taken stays.
+        if (frame) return true;
         try {
             frame = takeFrame();
         } catch (...) {

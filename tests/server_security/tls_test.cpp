@@ -118,3 +118,26 @@ TEST_F(Tls, PlainAndEncryptedEndsThatDoNotMatchFailAtOnceSayingSo)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TlsWithCredentials, ARefusedWorkstationIsToldWhyOverTheEncryptedLink)
+{
+    Certificates certs;
+    auto db = TestDatabase::sqlite();
+    testsupport::initDatabase(db->url(), {});
+    const QString key = securitytest::addWorkstation(db->url(), QStringLiteral("CAIXA01"), QStringLiteral("1"));
+    ServerProcess server(db->url(), certs.serveArguments());
+
+    TNetConnection net;
+    net.SetConnectTimeout(kConnectTimeoutMs);
+    securitytest::configure(net, server, QStringLiteral("CAIXA01"), QStringLiteral("wrong"), certs.ca());
+    const QString text = connectionErrorOf([&] { net.Open(); });
+    EXPECT_TRUE(text.contains(QStringLiteral("nome ou chave inválidos"))) << text.toStdString();
+
+    securitytest::configure(net, server, QStringLiteral("CAIXA01"), key, certs.ca());
+    wire::Array args{QString("0001")};
+    EXPECT_NO_THROW(net.Call(QStringLiteral("GetParamComis"), args));
+}
+
+}  // namespace
