@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QPointer>
 #include <QSslConfiguration>
+#include <QSslError>
 #include <QSslSocket>
 #include <QThread>
 #include <QTimer>
@@ -44,6 +45,27 @@ QString describeWork(const std::optional<QString>& call)
 QString seconds(int ms)
 {
     return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(ms / 1000.0, 'f', 1);
+}
+
+// Why a server certificate was not accepted, in the operator's words where the cause is a
+// common one.
+QString certificateProblem(const QSslError& error)
+{
+    switch (error.error()) {
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::SelfSignedCertificate:
+    case QSslError::SelfSignedCertificateInChain:
+    case QSslError::CertificateUntrusted:
+        return QStringLiteral("foi emitido por uma autoridade diferente da configurada na estação (tls-ca)");
+    case QSslError::HostNameMismatch:
+        return QStringLiteral("não vale para o nome ou endereço usado para conectar");
+    case QSslError::CertificateExpired: return QStringLiteral("está vencido");
+    case QSslError::CertificateNotYetValid: return QStringLiteral("ainda não está em vigor");
+    case QSslError::CertificateRevoked: return QStringLiteral("foi revogado");
+    default: return error.errorString();
+    }
 }
 
 QMutex defaultSecurityMutex;
@@ -249,7 +271,7 @@ void TNetConnection::failConnect(QDeadlineTimer deadline)
                                .arg(socket_->errorString())
                          : QStringLiteral("O certificado do servidor não foi aceito: %1. A conexão foi recusada para "
                                           "proteger os dados.")
-                               .arg(errors.front().errorString());
+                               .arg(certificateProblem(errors.front()));
             break;
         }
         [[fallthrough]];
