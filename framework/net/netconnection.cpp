@@ -8,6 +8,7 @@
 #include <QSslConfiguration>
 #include <QSslError>
 #include <QSslSocket>
+#include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
 
@@ -90,12 +91,25 @@ TNetSecurity TNetConnection::DefaultSecurity()
 }
 
 TNetConnection::TNetConnection(QObject* parent)
-    : QObject(parent), security_(DefaultSecurity()), socket_(new QSslSocket(this))
+    : QObject(parent), security_(DefaultSecurity())
 {
-    // As soon as TCP is up: the TLS handshake's last message and the opening go out together
-    // otherwise held back by the wait for an acknowledgement.
-    connect(socket_, &QSslSocket::connected, this, [this] { socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+    useSocket(false);
 }
+
+void TNetConnection::useSocket(bool tls)
+{
+    if (socket_ && tls == (qobject_cast<QSslSocket*>(socket_) != nullptr)) return;
+    // A plain connection goes through QTcpSocket alone: QSslSocket in plain mode adds a second
+    // socket object and buffer to every call.
+    delete socket_;
+    socket_ = tls ? new QSslSocket(this) : new QTcpSocket(this);
+    tlsConfiguredFor_.clear();
+    // As soon as TCP is up: the TLS handshake's last message and the opening would otherwise
+    // be held back by the wait for an acknowledgement.
+    connect(socket_, &QTcpSocket::connected, this, [this] { socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+}
+
+QSslSocket* TNetConnection::tlsSocket() const { return qobject_cast<QSslSocket*>(socket_); }
 
 TNetConnection::~TNetConnection()
 {
@@ -215,7 +229,7 @@ void TNetConnection::prepareTls()
     config.setCaCertificates(authorities);
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
     config.setProtocol(QSsl::TlsV1_2OrLater);
-    socket_->setSslConfiguration(config);
+    tlsSocket()->setSslConfiguration(config);
     tlsConfiguredFor_ = file;
 }
 
@@ -223,23 +237,24 @@ void TNetConnection::connectSocket(QDeadlineTimer deadline)
 {
     reader_ = wire::FrameReader(limits_);
     const bool tls = !security_.tlsCaFile.isEmpty();
+    useSocket(tls);
     if (tls) {
         prepareTls();
-        socket_->connectToHostEncrypted(host_, static_cast<quint16>(port_));
+        tlsSocket()->connectToHostEncrypted(host_, static_cast<quint16>(port_));
     } else {
         socket_->connectToHost(host_, static_cast<quint16>(port_));
     }
     const auto ready = [this, tls] {
         const auto state = socket_->state();
         return state == QAbstractSocket::UnconnectedState ||
-               (state == QAbstractSocket::ConnectedState && (!tls || socket_->isEncrypted()));
+               (state == QAbstractSocket::ConnectedState && (!tls || tlsSocket()->isEncrypted()));
     };
     if (useEventLoop()) {
         QPointer<TNetConnection> self(this);
         waitInEventLoop(deadline, ready);
         if (!self) throw EConnectionError(QStringLiteral("A conexão com o servidor de aplicação foi destruída."));
     } else if (tls) {
-        socket_->waitForEncrypted(static_cast<int>(deadline.remainingTime()));
+        tlsSocket()->waitForEncrypted(static_cast<int>(deadline.remainingTime()));
     } else {
         socket_->waitForConnected(static_cast<int>(deadline.remainingTime()));
     }
@@ -263,8 +278,8 @@ void TNetConnection::failConnect(QDeadlineTimer deadline)
     case QAbstractSocket::SslHandshakeFailedError:
     case QAbstractSocket::SslInternalError:
     case QAbstractSocket::RemoteHostClosedError:
-        if (!security_.tlsCaFile.isEmpty()) {
-            const QList<QSslError> errors = socket_->sslHandshakeErrors();
+        if (const QSslSocket* ssl = tlsSocket()) {
+            const QList<QSslError> errors = ssl->sslHandshakeErrors();
             reason = errors.isEmpty()
                          ? QStringLiteral("A negociação da conexão cifrada (TLS) falhou: %1. Verifique se o servidor "
                                           "está configurado para TLS.")
@@ -314,14 +329,14 @@ void TNetConnection::waitInEventLoop(QDeadlineTimer deadline, const std::functio
         if (done()) loop.quit();
     };
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(socket_, &QSslSocket::stateChanged, &loop, check);
-    connect(socket_, &QSslSocket::readyRead, &loop, check);
-    connect(socket_, &QSslSocket::errorOccurred, &loop, check);
-    connect(socket_, &QSslSocket::encrypted, &loop, check);
+    connect(socket_, &QTcpSocket::stateChanged, &loop, check);
+    connect(socket_, &QTcpSocket::readyRead, &loop, check);
+    connect(socket_, &QTcpSocket::errorOccurred, &loop, check);
+    if (QSslSocket* ssl = tlsSocket()) connect(ssl, &QSslSocket::encrypted, &loop, check);
     // TLS: an answer that arrives with the server's closing alert is buffered without a
     // readyRead of its own.
-    connect(socket_, &QSslSocket::readChannelFinished, &loop, check);
-    connect(socket_, &QSslSocket::disconnected, &loop, check);
+    connect(socket_, &QTcpSocket::readChannelFinished, &loop, check);
+    connect(socket_, &QTcpSocket::disconnected, &loop, check);
     connect(socket_, &QObject::destroyed, &loop, &QEventLoop::quit);
     timer.start(std::chrono::milliseconds(deadline.remainingTime()));
     loop.exec(QEventLoop::ExcludeUserInputEvents);

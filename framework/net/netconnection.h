@@ -39,6 +39,7 @@
 #include <optional>
 
 class QSslSocket;
+class QTcpSocket;
 
 struct TNetSecurity {
     QString clientName;  // empty: the opening carries no credentials
@@ -113,6 +114,9 @@ private:
     QString address() const;
     void openConnection();
     void connectSocket(QDeadlineTimer deadline);
+    // A QTcpSocket for plain TCP, a QSslSocket for TLS (made anew when that changes).
+    void useSocket(bool tls);
+    QSslSocket* tlsSocket() const;  // nullptr on plain TCP
     void prepareTls();
     [[noreturn]] void failConnect(QDeadlineTimer deadline);
     void sendFrame(const QByteArray& frame);
@@ -134,7 +138,7 @@ private:
     TNetSecurity security_;
     QString tlsConfiguredFor_;  // the authority file the socket's TLS settings were made from
 
-    QSslSocket* socket_;
+    QTcpSocket* socket_ = nullptr;
     wire::FrameReader reader_;
     bool opened_ = false;
     bool busy_ = false;
