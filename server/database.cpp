@@ -23,6 +23,7 @@ struct Database::Impl {
     QSqlDatabase db;
     std::unique_ptr<StatementCache> statements;
     std::unique_ptr<SqliteStatements> sqliteStatements;
+    qsizetype answerLimit = 0;
 };
 
 Database::Database() : d_(std::make_unique<Impl>()) {}
@@ -127,6 +128,10 @@ std::unique_ptr<Database> Database::open(const DatabaseUrl& url, const QString& 
     }
     return db;
 }
+
+void Database::setAnswerLimit(qsizetype bytes) { d_->answerLimit = bytes; }
+
+qsizetype Database::answerLimit() const { return d_->answerLimit; }
 
 void Database::setLockTimeout(int milliseconds)
 {

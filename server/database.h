@@ -71,6 +71,10 @@ public:
     // How long a write waits for a lock held by another connection before it fails with
     // DatabaseBusy (5 s unless changed).
     void setLockTimeout(int milliseconds);
+    // The most a list read for an answer may take on the wire (the server's frame limit); 0,
+    // the default, puts no limit. See PacketQuery::refuseOver.
+    void setAnswerLimit(qsizetype bytes);
+    qsizetype answerLimit() const;
 
 private:
     Database();

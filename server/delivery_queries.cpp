@@ -17,6 +17,10 @@ wire::DataPacket deliveriesPacket(Database& db, const QString& branch, const QSt
                   "WHERE D.CDFILIAL = :F AND D.CDCIA = :C AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
                   "ORDER BY D.NRDELIVERY"));
     q.bind(QStringLiteral(":F"), branch).bind(QStringLiteral(":C"), airline);
+    q.refuseOver(QStringLiteral("A lista de deliveries de %1 a %2 passa do limite de %3 bytes por mensagem do "
+                                "servidor. Informe um período menor.")
+                     .arg(from.date().toString(QStringLiteral("dd/MM/yyyy")),
+                          to.date().toString(QStringLiteral("dd/MM/yyyy")), QStringLiteral("%1")));
     q.bindTimestamp(QStringLiteral(":D1"), QDateTime(from.date(), QTime(0, 0), Qt::UTC));
     q.bindTimestamp(QStringLiteral(":D2"), QDateTime(to.date().addDays(1), QTime(0, 0), Qt::UTC));
     return q.packet(layout::delivery());

@@ -38,7 +38,11 @@ wire::Value setCancelDel(Database& db, wire::Array& args)
             read.query().finish();
             numbering.cancel(branch, delivery, place, number, now);
         }
+        // Read before the commit: a list too large to answer refuses the cancellation too,
+        // rather than reporting a failure for numbers already taken back.
+        wire::DataPacket list = deliveriesPacket(db, branch, airline, from, to);
         tx.commit();
+        return list;
     }
     return deliveriesPacket(db, branch, airline, from, to);
 }

@@ -10,6 +10,8 @@
 #include "server/sql.h"
 #include "server/transaction.h"
 
+#include <optional>
+
 namespace server::method {
 
 namespace {
@@ -430,10 +432,15 @@ wire::Value setServicoDel(Database& db, wire::Array& args)
 
     QString errorKind;
     QString errorText;
+    std::optional<wire::Array> saved;
     {
         WriteTransaction tx(db);
         try {
             ServiceSave(db, changes, branch, delivery).apply(tx);
+            // The lists before the commit: one too large to answer refuses the save too,
+            // rather than reporting a failure for a save already made.
+            saved = wire::Array{errorPacket(errorKind, errorText), deliveriesPacket(db, branch, airline, from, to),
+                                servicesPacket(db, branch, delivery)};
             tx.commit();
         } catch (const Refusal& r) {
             tx.rollback();
@@ -445,6 +452,7 @@ wire::Value setServicoDel(Database& db, wire::Array& args)
             errorText = e.Message();
         }
     }
+    if (saved) return std::move(*saved);
     return wire::Array{errorPacket(errorKind, errorText), deliveriesPacket(db, branch, airline, from, to),
                        servicesPacket(db, branch, delivery)};
 }

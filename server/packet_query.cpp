@@ -4,6 +4,8 @@
 #include "server/sql.h"
 #include "server/sqlite_statements.h"
 
+#include "framework/wire/codec.h"
+
 #include <sqlite3.h>
 
 namespace server {
@@ -103,9 +105,50 @@ wire::Value cell(const wire::FieldDef& field, sqlite3_stmt* statement, int colum
     return valueFromSql(field, variantOf(statement, column));
 }
 
+// What a value takes on the wire, near enough to hold a list to the frame limit (texts are
+// counted as UTF-8).
+qsizetype wireBytes(const wire::Value& value)
+{
+    switch (value.kind()) {
+    case wire::Value::Kind::Null:
+    case wire::Value::Kind::Bool: return 1;
+    case wire::Value::Kind::Integer:
+    case wire::Value::Kind::Double: return 9;
+    case wire::Value::Kind::DateTime: return 26;
+    case wire::Value::Kind::Text: {
+        const QString& text = value.text();
+        qsizetype bytes = 5 + text.size();
+        for (const QChar c : text)
+            if (c.unicode() >= 0x80) bytes += c.unicode() >= 0x800 && !c.isSurrogate() ? 2 : 1;
+        return bytes;
+    }
+    default: return wire::encodeValue(value).size();
+    }
+}
+
 }  // namespace
 
-PacketQuery::PacketQuery(Database& db, QString text) : db_(db), text_(std::move(text)) {}
+PacketQuery::PacketQuery(Database& db, QString text)
+    : db_(db),
+      text_(std::move(text)),
+      refusal_(QStringLiteral("A resposta passa do limite de %1 bytes por mensagem do servidor.")),
+      limit_(db.answerLimit())
+{
+}
+
+PacketQuery& PacketQuery::refuseOver(QString text)
+{
+    refusal_ = std::move(text);
+    return *this;
+}
+
+void PacketQuery::count(const wire::Row& row)
+{
+    if (limit_ <= 0) return;
+    bytes_ += 5;
+    for (const wire::Value& cell : row) bytes_ += wireBytes(cell);
+    if (bytes_ > limit_) throw ServerFailure(refusal_.arg(limit_));
+}
 
 PacketQuery& PacketQuery::bind(const QString& placeholder, const QVariant& value)
 {
@@ -124,7 +167,16 @@ wire::DataPacket PacketQuery::viaSql(const std::vector<wire::FieldDef>& fields)
     Sql q(db_, text_);
     for (const auto& [placeholder, value] : binds_) q.bind(placeholder, value);
     q.exec();
-    return packetFromQuery(fields, q);
+    wire::DataPacket packet;
+    packet.fields = fields;
+    const int n = static_cast<int>(fields.size());
+    while (q.next()) {
+        wire::Row& row = packet.rows.emplace_back();
+        row.reserve(fields.size());
+        for (int i = 0; i < n; ++i) row.push_back(valueFromSql(fields[static_cast<std::size_t>(i)], q.value(i)));
+        count(row);
+    }
+    return packet;
 }
 
 wire::DataPacket PacketQuery::packet(const std::vector<wire::FieldDef>& fields)
@@ -153,6 +205,7 @@ wire::DataPacket PacketQuery::packet(const std::vector<wire::FieldDef>& fields)
         for (int i = 0; i < columns; ++i) row.push_back(cell(fields[static_cast<std::size_t>(i)], statement, i));
         // Fields the query does not give are null, as packetFromQuery leaves them.
         row.resize(fields.size());
+        count(row);
     }
     return packet;
 }

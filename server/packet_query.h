@@ -31,15 +31,25 @@ public:
     PacketQuery& bind(const QString& placeholder, const QVariant& value);
     PacketQuery& bindTimestamp(const QString& placeholder, const std::optional<QDateTime>& value);
 
+    // The text of the ServerFailure thrown when the rows would pass the connection's answer
+    // limit (Database::answerLimit) on the wire; "%1" in it becomes the limit. Rows are
+    // counted as they are read, so a list too large is refused before it is built whole.
+    PacketQuery& refuseOver(QString text);
+
     // Runs the statement; column i fills field i. Failures as Sql's.
     wire::DataPacket packet(const std::vector<wire::FieldDef>& fields);
 
 private:
     wire::DataPacket viaSql(const std::vector<wire::FieldDef>& fields);
+    // Adds the row's wire size to what the packet takes; throws past the limit.
+    void count(const wire::Row& row);
 
     Database& db_;
     QString text_;
     std::vector<std::pair<QString, QVariant>> binds_;
+    QString refusal_;
+    qsizetype limit_ = 0;
+    qsizetype bytes_ = 0;
 };
 
 }  // namespace server

@@ -333,7 +333,7 @@ std::vector<Migration> buildMigrations()
     list.push_back(nvl);
 
     Migration workstations;
-    workstations.version = 3;
+    workstations.version = 5;
     workstations.description = QStringLiteral("Estações de trabalho autorizadas e suas filiais");
     workstations.sqlite = kWorkstationTables;
     workstations.postgres = kWorkstationTables;

@@ -53,12 +53,23 @@ CborReader::CborReader(QByteArrayView bytes, const Limits& limits)
     : begin_(reinterpret_cast<const std::uint8_t*>(bytes.data())),
       p_(begin_),
       end_(begin_ + bytes.size()),
-      maxDepth_(limits.maxDepth)
+      maxDepth_(limits.maxDepth),
+      maxDecoded_(limits.maxDecodedBytes)
 {
     if (bytes.size() > limits.maxFrameBytes)
         throw WireError(QStringLiteral("Wire data refused: %1 bytes exceed the limit of %2 bytes.")
                             .arg(bytes.size())
                             .arg(limits.maxFrameBytes));
+}
+
+void CborReader::charge(qsizetype bytes)
+{
+    decoded_ += bytes;
+    if (maxDecoded_ > 0 && decoded_ > maxDecoded_)
+        throw WireMemoryError(QStringLiteral("Wire data refused: a message of %1 bytes would take more than %2 bytes "
+                                             "of memory once decoded.")
+                                  .arg(end_ - begin_)
+                                  .arg(maxDecoded_));
 }
 
 void CborReader::fail(qsizetype at, const QString& problem) const
@@ -175,6 +186,8 @@ QString CborReader::text(const Head& h, const char* what)
     const auto length = static_cast<qsizetype>(h.arg);
     auto decoded = utf16FromUtf8(p_, length);
     if (!decoded) fail(h.offset, QStringLiteral("invalid UTF-8 in a text"));
+    // Counted once made: one text takes at most twice its bytes, and the frame bounds those.
+    if (length > 0) charge(32 + 2 * decoded->size());
     p_ += length;
     return std::move(*decoded);
 }

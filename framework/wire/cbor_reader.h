@@ -77,6 +77,10 @@ public:
     QDateTime dateTime(const Head& h, const char* what);  // h is the head of tag 0
     bool boolean(const Head& h, const char* what);
 
+    // Counts memory the decoded values take; throws WireMemoryError past the reader's limit.
+    void charge(qsizetype bytes);
+    qsizetype decodedBytes() const { return decoded_; }
+
     // Reads over one well-formed item of any kind without interpreting it; only its structure
     // is checked (definite lengths within the input, depth).
     void skip();
@@ -108,6 +112,8 @@ private:
     const std::uint8_t* end_;
     int depth_ = 0;
     int maxDepth_;
+    qsizetype decoded_ = 0;
+    qsizetype maxDecoded_ = 0;
 };
 
 }  // namespace wire::detail

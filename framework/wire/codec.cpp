@@ -244,7 +244,7 @@ QByteArray encodeMessage(const Message& message)
     return out;
 }
 
-Message decodeMessage(QByteArrayView body, const Limits& limits)
+Message decodeMessage(QByteArrayView body, const Limits& limits, qsizetype& decodedBytes)
 {
     CborReader reader(body, limits);
     const Head h = reader.head();
@@ -252,7 +252,14 @@ Message decodeMessage(QByteArrayView body, const Limits& limits)
         reader.fail(h.offset, QStringLiteral("a message must be a map, found %1").arg(CborReader::describe(h)));
     MessageKeys keys = readMessageKeys(reader, h);
     reader.expectEnd();
+    decodedBytes = reader.decodedBytes();
     return toMessage(reader, h, std::move(keys));
+}
+
+Message decodeMessage(QByteArrayView body, const Limits& limits)
+{
+    qsizetype decodedBytes = 0;
+    return decodeMessage(body, limits, decodedBytes);
 }
 
 // ---- frames

@@ -33,9 +33,18 @@ public:
     using Exception::Exception;
 };
 
+// A message that would take more memory once decoded than its reader allows.
+class WireMemoryError : public WireError {
+public:
+    using WireError::WireError;
+};
+
 struct Limits {
     qsizetype maxFrameBytes = 16 * 1024 * 1024;  // body of one frame
     int maxDepth = 64;                           // nesting of arrays and maps
+    // Memory the decoded message may take (values, texts, rows, as allocated); 0: no limit.
+    // Counted as the decoder allocates, so a message is refused before it takes more.
+    qsizetype maxDecodedBytes = 0;
 };
 
 // One CBOR data item for a value.
@@ -76,6 +85,8 @@ using Message = std::variant<OpenRequest, OpenAccepted, CallRequest, CallReply, 
 
 QByteArray encodeMessage(const Message& message);
 Message decodeMessage(QByteArrayView body, const Limits& limits = {});
+// The same, also telling the memory the decoded message takes (as maxDecodedBytes counts it).
+Message decodeMessage(QByteArrayView body, const Limits& limits, qsizetype& decodedBytes);
 
 // A frame: 4-byte big-endian body length, then the body.
 QByteArray encodeFrame(const Message& message);
@@ -90,12 +101,20 @@ public:
     void append(QByteArrayView bytes);
     std::optional<QByteArray> takeFrame();
 
-    // True while part of a frame (header or body) has arrived but not all of it.
+    // True while bytes not yet taken as frames are held (a partial frame, or whole ones).
     bool midFrame() const { return buffered() > 0; }
     qsizetype buffered() const { return buffer_.size() - start_; }
+    // True when takeFrame() would give a frame.
+    bool hasFrame() const;
+    // Memory the buffer takes now, and would take after appending `more` bytes. The buffer
+    // grows geometrically but never past the end of the frame being received, so a frame
+    // sent slowly costs its own size at most.
+    qsizetype capacity() const { return buffer_.capacity(); }
+    qsizetype capacityAfter(qsizetype more) const;
 
 private:
     void checkHeader() const;
+    qsizetype grownCapacity(qsizetype needed, qsizetype start) const;
 
     Limits limits_;
     QByteArray buffer_;

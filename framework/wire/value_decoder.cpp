@@ -11,6 +11,10 @@ namespace {
 
 using namespace std::string_view_literals;
 
+// What a shared_ptr'd array, packet or change set costs beyond its items: the control block
+// and the container, as allocated.
+constexpr qsizetype kSharedBlockBytes = 64;
+
 // Where a row stands, for the messages: "row 3", "change 2 (old)".
 struct RowPlace {
     const char* part;
@@ -70,6 +74,7 @@ Row readRow(CborReader& reader, const std::vector<FieldDef>& fields, const RowPl
     if (h.arg != static_cast<std::uint64_t>(width))
         reader.fail(h.offset, QStringLiteral("%1 has %2 values for %3 fields").arg(place.text()).arg(h.arg).arg(width));
     reader.enterArray(h);
+    reader.charge(width * static_cast<qsizetype>(sizeof(Value)));
     Row row;
     row.reserve(static_cast<size_t>(width));
     for (const FieldDef& field : fields) row.push_back(readCell(reader, field, place));
@@ -83,6 +88,7 @@ std::vector<FieldDef> readFields(CborReader& reader)
     if (h.major != kArray) reader.wrongItem(h, "an array", "key \"fields\"");
     // [name, type, size] takes at least 4 bytes.
     const qsizetype count = reader.enterArray(h, 4);
+    reader.charge(count * static_cast<qsizetype>(sizeof(FieldDef)));
     std::vector<FieldDef> fields;
     fields.reserve(static_cast<size_t>(count));
     for (qsizetype i = 0; i < count; ++i) {
@@ -124,6 +130,7 @@ std::vector<Row> readRows(CborReader& reader, const std::vector<FieldDef>& field
     if (h.major != kArray) reader.wrongItem(h, "an array", "key \"rows\"");
     // Each row takes its array head and at least one byte per value.
     const qsizetype count = reader.enterArray(h, 1 + static_cast<qsizetype>(fields.size()));
+    reader.charge(count * static_cast<qsizetype>(sizeof(Row)));
     std::vector<Row> rows;
     rows.reserve(static_cast<size_t>(count));
     for (qsizetype i = 0; i < count; ++i) rows.push_back(readRow(reader, fields, {"row", i}));
@@ -191,6 +198,7 @@ std::vector<Change> readChanges(CborReader& reader, const std::vector<FieldDef>&
     if (h.major != kArray) reader.wrongItem(h, "an array", "key \"changes\"");
     // The smallest change, {"op":"delete","old":[...]}, takes well over 8 bytes.
     const qsizetype count = reader.enterArray(h, 8);
+    reader.charge(count * static_cast<qsizetype>(sizeof(Change)));
     std::vector<Change> changes;
     changes.reserve(static_cast<size_t>(count));
     for (qsizetype i = 0; i < count; ++i) changes.push_back(readChange(reader, fields, i));
@@ -205,6 +213,7 @@ Value readPacketOrChangeSet(CborReader& reader, const Head& h)
 {
     enum class Body { None, Rows, Changes };
     const qsizetype count = reader.enterMap(h);
+    reader.charge(kSharedBlockBytes + static_cast<qsizetype>(sizeof(DataPacket)));
     std::optional<std::vector<FieldDef>> fields;
     Body body = Body::None;
     std::optional<CborReader::Mark> deferred;
@@ -259,6 +268,7 @@ Array readArray(CborReader& reader, const Head& h, const char* what)
 {
     if (h.major != kArray) reader.wrongItem(h, "an array", what);
     const qsizetype count = reader.enterArray(h);
+    reader.charge(kSharedBlockBytes + count * static_cast<qsizetype>(sizeof(Value)));
     Array items;
     items.reserve(static_cast<size_t>(count));
     for (qsizetype i = 0; i < count; ++i) items.push_back(readValue(reader));

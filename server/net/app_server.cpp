@@ -7,12 +7,32 @@
 
 #include <algorithm>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace server::net {
 
 namespace {
 constexpr int kListenBacklog = 1024;
+// Refused connections still being answered at once; past this a refused one is closed
+// without an answer, so that a flood of them holds no more than this many descriptors.
+constexpr int kMaxRefusing = 64;
+// Descriptors the process needs besides its connections (database files, epoll, log).
+constexpr int kReservedDescriptors = 64;
+
+// The soft limit on open descriptors raised to the hard one: connections are limited by
+// --max-connections, not by a default meant for interactive shells. Returns the limit.
+rlim_t raiseDescriptorLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+    if (limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    return limit.rlim_cur;
+}
 }
 
 AppServer::AppServer(ServeOptions options, QObject* parent)
@@ -20,8 +40,10 @@ AppServer::AppServer(ServeOptions options, QObject* parent)
       options_(std::move(options)),
       limits_{options_.maxFrameBytes, wire::Limits{}.maxDepth},
       log_(options_.log),
+      budget_(options_.maxBufferedBytes),
       security_(std::make_unique<ServerSecurity>(options_.address.isLoopback() || options_.trustedNetwork)),
-      listener_(new Listener([this](qintptr descriptor) { onIncoming(descriptor); }, this))
+      listener_(new Listener(
+          log_, [this](int descriptor, const QByteArray& address) { onIncoming(descriptor, address); }, this))
 {
 }
 
@@ -68,18 +90,18 @@ void AppServer::start()
     try {
         for (int i = 0; i < count; ++i) {
             // Told on the worker's thread; counted on this one.
-            auto finished = [this, i](quint64) {
-                QMetaObject::invokeMethod(this, [this, i] { onConnectionFinished(i); }, Qt::QueuedConnection);
+            auto finished = [this](quint64 id) {
+                QMetaObject::invokeMethod(this, [this, id] { onConnectionFinished(id); }, Qt::QueuedConnection);
             };
-            workers_.push_back(std::make_unique<Worker>(i, options_, limits_, log_, suspect_, finished, *security_));
+            workers_.push_back(
+                std::make_unique<Worker>(i, options_, limits_, budget_, log_, suspect_, finished, *security_));
             workers_.back()->start();
         }
     } catch (...) {
         stopWorkers();
         throw;
     }
-    listener_->setListenBacklogSize(kListenBacklog);
-    if (!listener_->listen(options_.address, options_.port)) {
+    if (!listener_->listen(options_.address, options_.port, kListenBacklog)) {
         const QString reason = listener_->errorString();
         stopWorkers();
         throw ServerFailure(QStringLiteral("Não foi possível escutar em %1:%2: %3")
@@ -96,16 +118,51 @@ void AppServer::start()
                        security_->access.anonymousAllowed()
                            ? QStringLiteral("openings without credentials while no workstation is defined")
                            : QStringLiteral("workstation credentials required")));
+    const rlim_t descriptors = raiseDescriptorLimit();
+    log_.note(QStringLiteral("limits: %1 connections (%2 per address), %3 bytes held for messages, frames of %4 "
+                             "bytes within %5 ms, descriptor limit %6")
+                  .arg(options_.maxConnections)
+                  .arg(options_.maxConnectionsPerAddress)
+                  .arg(options_.maxBufferedBytes)
+                  .arg(options_.maxFrameBytes)
+                  .arg(options_.frameTimeout.count())
+                  .arg(static_cast<qulonglong>(descriptors)));
+    if (descriptors > 0 && descriptors < static_cast<rlim_t>(options_.maxConnections + kMaxRefusing + kReservedDescriptors))
+        log_.note(QStringLiteral("the descriptor limit (%1) is below what %2 connections need: new connections will "
+                                 "wait when it is reached")
+                      .arg(static_cast<qulonglong>(descriptors))
+                      .arg(options_.maxConnections));
 }
 
 QHostAddress AppServer::address() const { return listener_->serverAddress(); }
 
 quint16 AppServer::port() const { return listener_->serverPort(); }
 
-void AppServer::onIncoming(qintptr descriptor)
+std::pair<QString, QString> AppServer::overLimit(const QByteArray& address) const
+{
+    if (served_ >= options_.maxConnections)
+        return {QStringLiteral("O servidor atingiu o limite de %1 conexões simultâneas. Tente novamente em instantes.")
+                    .arg(options_.maxConnections),
+                QStringLiteral("refused: the server's limit of %1 connections is reached").arg(options_.maxConnections)};
+    if (perAddress_.value(address) >= options_.maxConnectionsPerAddress)
+        return {QStringLiteral("Este computador atingiu o limite de %1 conexões simultâneas com o servidor. Feche "
+                               "conexões sem uso e tente novamente.")
+                    .arg(options_.maxConnectionsPerAddress),
+                QStringLiteral("refused: the limit of %1 connections from one address is reached")
+                    .arg(options_.maxConnectionsPerAddress)};
+    return {};
+}
+
+void AppServer::onIncoming(int descriptor, const QByteArray& address)
 {
     if (stopping_ || workers_.empty()) {
-        ::close(static_cast<int>(descriptor));
+        ::close(descriptor);
+        return;
+    }
+    auto [text, logLine] = overLimit(address);
+    const bool served = text.isEmpty();
+    if (!served && refusing_ >= kMaxRefusing) {
+        ::close(descriptor);  // no answer: too many are being refused already
         return;
     }
     // The worker serving the fewest connections; the first of them on a tie.
@@ -114,14 +171,33 @@ void AppServer::onIncoming(qintptr descriptor)
     ++*least;
     ++open_;
     const quint64 id = nextConnectionId_++;
-    workers_[static_cast<std::size_t>(index)]->post(
-        [id, descriptor](Worker& w) { w.adopt(id, static_cast<int>(descriptor)); });
+    entries_.insert(id, Entry{index, address, served});
+    Worker& worker = *workers_[static_cast<std::size_t>(index)];
+    if (served) {
+        ++served_;
+        ++perAddress_[address];
+        worker.post([id, descriptor](Worker& w) { w.adopt(id, descriptor); });
+    } else {
+        ++refusing_;
+        worker.post([id, descriptor, text = std::move(text), logLine = std::move(logLine)](Worker& w) {
+            w.refuse(id, descriptor, text, logLine);
+        });
+    }
 }
 
-void AppServer::onConnectionFinished(int worker)
+void AppServer::onConnectionFinished(quint64 id)
 {
-    --load_[static_cast<std::size_t>(worker)];
-    if (open_ > 0) --open_;  // none are counted after a stop that did not wait for them
+    const auto it = entries_.constFind(id);
+    if (it == entries_.cend()) return;  // after a stop that did not wait for them
+    --load_[static_cast<std::size_t>(it->worker)];
+    if (it->served) {
+        --served_;
+        if (--perAddress_[it->address] <= 0) perAddress_.remove(it->address);
+    } else {
+        --refusing_;
+    }
+    entries_.erase(it);
+    if (open_ > 0) --open_;
     checkStopped();
 }
 
@@ -132,6 +208,7 @@ void AppServer::shutdown()
         for (auto& worker : workers_) worker->post([](Worker& w) { w.abortAll(); });
         // Not waiting for the workers: a call under way ends when its worker stops.
         open_ = 0;
+        entries_.clear();
         checkStopped();
         return;
     }

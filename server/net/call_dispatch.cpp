@@ -2,10 +2,12 @@
 
 #include "server/branch_authorisation.h"
 #include "server/methods.h"
+#include "server/net/buffer_budget.h"
 #include "server/net/worker_context.h"
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <exception>
 
 namespace server::net {
@@ -45,7 +47,7 @@ QByteArray runCall(wire::CallRequest& call, WorkerContext& worker, const wire::L
 
 QByteArray protocolErrorFrame(const QString& text) { return errorFrame(std::nullopt, text); }
 
-CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wire::Limits& limits,
+CallOutcome dispatchCall(QByteArray body, WorkerContext& worker, const wire::Limits& limits, BufferBudget& budget,
                          const BranchScope& branches)
 {
     QElapsedTimer clock;
@@ -56,15 +58,30 @@ CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wi
         out.error = std::move(text);
     };
 
+    // Memory for the decoded call: the allowance, and from the budget what it can give of
+    // the rest.
+    const qsizetype wanted = kDecodeFactor * body.size();
+    const qsizetype granted = budget.takeUpTo(wanted);
+    wire::Limits decodeLimits = limits;
+    decodeLimits.maxDecodedBytes = kDecodeAllowance + granted;
     wire::Message message;
+    qsizetype decodedBytes = 0;
     try {
-        message = wire::decodeMessage(body, limits);
+        message = wire::decodeMessage(body, decodeLimits, decodedBytes);
     } catch (const wire::WireError& e) {
-        fail(std::nullopt, QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
+        budget.give(granted);
+        const bool budgetShort = granted < wanted && dynamic_cast<const wire::WireMemoryError*>(&e);
+        fail(std::nullopt, budgetShort ? QStringLiteral("Servidor ocupado: a memória reservada para mensagens "
+                                                        "(%1 bytes) está em uso. Tente novamente em instantes.")
+                                             .arg(budget.limit())
+                                       : QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
         out.closeConnection = true;
         out.milliseconds = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         return out;
     }
+    body = QByteArray();  // the call's arguments are all decoded now
+    out.budgetHeld = std::clamp<qsizetype>(decodedBytes - kDecodeAllowance, 0, granted);
+    budget.give(granted - out.budgetHeld);
 
     auto* call = std::get_if<wire::CallRequest>(&message);
     if (!call) {

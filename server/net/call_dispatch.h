@@ -11,6 +11,13 @@
 namespace server::net {
 
 class WorkerContext;
+class BufferBudget;
+
+// A decoded call may take this many times its frame's size in memory (a message that would
+// take more is refused), plus kDecodeAllowance. The allowance is free; the rest is drawn from
+// the server's buffer budget for as long as the call is under way.
+inline constexpr qsizetype kDecodeFactor = 16;
+inline constexpr qsizetype kDecodeAllowance = 256 * 1024;
 
 struct CallOutcome {
     QByteArray replyFrame;  // the whole frame to send back
@@ -21,12 +28,15 @@ struct CallOutcome {
     QString error;          // empty when the call succeeded
     double milliseconds = 0;
     bool closeConnection = false;  // the frame broke the protocol: answer, then close
+    // Taken from the buffer budget for the decoded call; given back by whoever ends the call
+    // (after the answer and the decoded arguments are freed).
+    qsizetype budgetHeld = 0;
 };
 
-// Decodes one frame body sent after the opening, runs the call and encodes the answer; a call
-// that names a branch outside `branches` is refused before it runs. Never throws: every
-// failure becomes an error answer.
-CallOutcome dispatchCall(const QByteArray& body, WorkerContext& worker, const wire::Limits& limits,
+// Decodes one frame body sent after the opening (freeing it once decoded), runs the call and
+// encodes the answer; a call that names a branch outside `branches` is refused before it runs.
+// Never throws: every failure becomes an error answer.
+CallOutcome dispatchCall(QByteArray body, WorkerContext& worker, const wire::Limits& limits, BufferBudget& budget,
                          const BranchScope& branches);
 
 // The error answer for a frame that could not be read: the text names the problem.

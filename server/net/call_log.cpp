@@ -75,7 +75,7 @@ void CallLog::stamp(QByteArray& line)
 }
 
 void CallLog::call(const QString& peer, const QString& method, double milliseconds,
-                   const QString& error)
+                   const QString& error, const QString& undelivered)
 {
     if (!out_) return;
     QByteArray line;
@@ -97,10 +97,15 @@ void CallLog::call(const QString& peer, const QString& method, double millisecon
         line += '?';
     line += " ms ";
     if (error.isEmpty()) {
-        line += "ok";
+        line += undelivered.isEmpty() ? "ok" : "ok: committed, but the answer could not be delivered (";
     } else {
         line += "error: ";
         appendOneLine(line, error);
+        if (!undelivered.isEmpty()) line += "; the answer could not be delivered (";
+    }
+    if (!undelivered.isEmpty()) {
+        appendOneLine(line, undelivered);
+        line += ')';
     }
     write(line);
 }

@@ -23,8 +23,10 @@ class CallLog {
 public:
     explicit CallLog(std::FILE* out) : out_(out) {}
 
-    // "ok" when `error` is empty, "error: TEXT" otherwise.
-    void call(const QString& peer, const QString& method, double milliseconds, const QString& error);
+    // "ok" when `error` is empty, "error: TEXT" otherwise. `undelivered` says why the answer
+    // did not reach the client (the call ran, and committed what it wrote, all the same).
+    void call(const QString& peer, const QString& method, double milliseconds, const QString& error,
+              const QString& undelivered = {});
     // Something that happened to a connection outside a call (refused open, bad frame, idle).
     void event(const QString& peer, const QString& text);
     // A line of its own (start, stop).

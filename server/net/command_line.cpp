@@ -12,6 +12,8 @@ namespace {
 constexpr int kMaxThreads = 256;
 constexpr qsizetype kMinFrameBytes = 1024;
 constexpr qsizetype kMaxFrameBytes = qsizetype{1} << 30;
+constexpr qint64 kMaxConnections = 1'000'000;
+constexpr qsizetype kMaxBufferedBytes = qsizetype{1} << 40;
 
 QCommandLineOption valueOption(const char* name)
 {
@@ -128,8 +130,9 @@ ServeCommand parseServe(const QStringList& args)
 {
     QCommandLineParser parser;
     parser.addOptions({valueOption("db"), valueOption("listen"), valueOption("threads"), valueOption("idle-timeout"),
-                       valueOption("max-frame"), valueOption("tls-cert"), valueOption("tls-key"),
-                       flagOption("trusted-network")});
+                       valueOption("max-frame"), valueOption("frame-timeout"), valueOption("max-connections"),
+                       valueOption("max-connections-per-address"), valueOption("max-buffered"),
+                       valueOption("tls-cert"), valueOption("tls-key"), flagOption("trusted-network")});
     parseCommand(parser, QStringLiteral("serve"), args);
     expectPositionals(parser, QStringLiteral("serve"), 0, QString());
     ServeCommand command;
@@ -142,6 +145,17 @@ ServeCommand parseServe(const QStringList& args)
     if (isSet("idle-timeout")) o.idleTimeout = parseSeconds(value("idle-timeout"), QStringLiteral("--idle-timeout"));
     if (isSet("max-frame"))
         o.maxFrameBytes = parseInteger(value("max-frame"), QStringLiteral("--max-frame"), kMinFrameBytes, kMaxFrameBytes);
+    if (isSet("frame-timeout"))
+        o.frameTimeout = parseSeconds(value("frame-timeout"), QStringLiteral("--frame-timeout"));
+    if (isSet("max-connections"))
+        o.maxConnections = static_cast<int>(
+            parseInteger(value("max-connections"), QStringLiteral("--max-connections"), 1, kMaxConnections));
+    if (isSet("max-connections-per-address"))
+        o.maxConnectionsPerAddress = static_cast<int>(parseInteger(
+            value("max-connections-per-address"), QStringLiteral("--max-connections-per-address"), 1, kMaxConnections));
+    if (isSet("max-buffered"))
+        o.maxBufferedBytes =
+            parseInteger(value("max-buffered"), QStringLiteral("--max-buffered"), kMinFrameBytes, kMaxBufferedBytes);
     if (isSet("tls-cert") != isSet("tls-key"))
         throw UsageError(QStringLiteral("--tls-cert e --tls-key são dados juntos: o certificado do servidor e "
                                         "sua chave privada."));
@@ -223,6 +237,8 @@ QString usageText()
         "\n"
         "  ate02700-server serve --db URL [--listen HOST:PORTA] [--threads N]\n"
         "                        [--idle-timeout SEGUNDOS] [--max-frame BYTES]\n"
+        "                        [--frame-timeout SEGUNDOS] [--max-connections N]\n"
+        "                        [--max-connections-per-address N] [--max-buffered BYTES]\n"
         "                        [--tls-cert ARQUIVO --tls-key ARQUIVO] [--trusted-network]\n"
         "      Atende o objeto ATE02700.rdmManuDelValor.\n"
         "      --listen        endereço de escuta (padrão 127.0.0.1:7027; porta 0 escolhe uma porta\n"
@@ -231,6 +247,12 @@ QString usageText()
         "      --threads       tarefas de atendimento, cada uma com sua conexão ao banco (padrão 8)\n"
         "      --idle-timeout  fecha a conexão sem atividade após este tempo (padrão 30)\n"
         "      --max-frame     tamanho máximo de uma mensagem (padrão 16777216)\n"
+        "      --frame-timeout prazo, em segundos, para uma mensagem chegar inteira e para o cliente\n"
+        "                      receber uma resposta que espera no servidor (padrão 60)\n"
+        "      --max-connections            conexões atendidas ao mesmo tempo (padrão 1000)\n"
+        "      --max-connections-per-address  conexões de um mesmo endereço (padrão 100)\n"
+        "      --max-buffered  bytes retidos para mensagens em todas as conexões, além de uma\n"
+        "                      pequena reserva por conexão (padrão 268435456)\n"
         "      --tls-cert, --tls-key\n"
         "                      certificado do servidor (PEM, com a cadeia) e sua chave privada: toda\n"
         "                      conexão passa a ser cifrada (TLS)\n"

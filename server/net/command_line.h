@@ -2,8 +2,9 @@
 // The command line of ate02700-server:
 //   ate02700-server init --db URL [--seed demo | --seed scale:N]
 //   ate02700-server serve --db URL [--listen HOST:PORT] [--threads N] [--idle-timeout SECONDS]
-//                         [--max-frame BYTES] [--tls-cert FILE --tls-key FILE]
-//                         [--trusted-network]
+//                         [--max-frame BYTES] [--frame-timeout SECONDS] [--max-connections N]
+//                         [--max-connections-per-address N] [--max-buffered BYTES]
+//                         [--tls-cert FILE --tls-key FILE] [--trusted-network]
 //   ate02700-server client add NAME --branches LIST --db URL
 //   ate02700-server client list --db URL
 //   ate02700-server client revoke NAME --db URL

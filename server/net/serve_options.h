@@ -38,6 +38,15 @@ struct ServeOptions {
     bool trustedNetwork = false;
     // One line per call and per refused connection; nullptr logs nothing.
     std::FILE* log = stderr;
+    // A frame must arrive whole within this time of its first byte, and an answer the socket
+    // could not take must be taken by the client within it; a slower client is cut off.
+    std::chrono::milliseconds frameTimeout{60'000};
+    // Connections served at once, in all and from one client address; the excess is refused.
+    int maxConnections = 1000;
+    int maxConnectionsPerAddress = 100;
+    // Bytes held for messages across all connections (received, decoded, waiting to be sent)
+    // beyond a small allowance per connection and per call under way.
+    qsizetype maxBufferedBytes = qsizetype{256} * 1024 * 1024;
 };
 
 }  // namespace server::net

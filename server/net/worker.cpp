@@ -33,13 +33,14 @@ int waitMs(Worker::Clock::time_point when)
 
 }  // namespace
 
-Worker::Worker(int index, const ServeOptions& options, const wire::Limits& limits, CallLog& log,
+Worker::Worker(int index, const ServeOptions& options, const wire::Limits& limits, BufferBudget& budget, CallLog& log,
                std::atomic<int>& suspect, std::function<void(quint64)> onFinished, ServerSecurity& security)
     : index_(index),
       options_(options),
       limits_(limits),
+      budget_(budget),
       log_(log),
-      context_(options.database, index, suspect),
+      context_(options.database, index, suspect, options.maxFrameBytes),
       onFinished_(std::move(onFinished)),
       security_(security),
       epoll_(::epoll_create1(EPOLL_CLOEXEC)),
@@ -181,18 +182,25 @@ void Worker::reap()
     finished_.clear();
 }
 
-void Worker::adopt(quint64 id, int descriptor)
+void Worker::adopt(quint64 id, int descriptor) { take(id, descriptor); }
+
+void Worker::refuse(quint64 id, int descriptor, const QString& text, const QString& logLine)
+{
+    if (ClientConnection* connection = take(id, descriptor)) connection->refuse(text, logLine);
+}
+
+ClientConnection* Worker::take(quint64 id, int descriptor)
 {
     if (draining_) {
         ::close(descriptor);
         onFinished_(id);
-        return;
+        return nullptr;
     }
     const int flags = ::fcntl(descriptor, F_GETFL);
     if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags | O_NONBLOCK) < 0) {
         ::close(descriptor);
         onFinished_(id);
-        return;
+        return nullptr;
     }
     auto connection = std::make_unique<ClientConnection>(id, descriptor, *this);
     epoll_event event{};
@@ -202,9 +210,9 @@ void Worker::adopt(quint64 id, int descriptor)
         log_.event(connection->peer(), QStringLiteral("refused: the worker cannot watch the connection"));
         connection.reset();  // closes the descriptor
         onFinished_(id);
-        return;
+        return nullptr;
     }
-    connections_.emplace(id, std::move(connection));
+    return connections_.emplace(id, std::move(connection)).first->second.get();
 }
 
 void Worker::watch(ClientConnection& connection, bool readable, bool writable)

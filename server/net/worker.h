@@ -8,11 +8,12 @@
 // wait, one read, the call and one send, and the answer is the last thing the thread does
 // before it waits again.
 //
-//   Worker worker(index, options, limits, log, suspect, onFinished);
+//   Worker worker(index, options, limits, budget, log, suspect, onFinished);
 //   worker.start();                        // throws when the database cannot be opened
 //   worker.post([](Worker& w) { ... });    // runs on the worker's thread
 //   worker.stop();                         // after the current call; closes what is left
 
+#include "server/net/buffer_budget.h"
 #include "server/net/call_log.h"
 #include "server/net/serve_options.h"
 #include "server/net/server_security.h"
@@ -38,7 +39,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // `onFinished` is told (on this worker's thread) of every connection that ended.
-    Worker(int index, const ServeOptions& options, const wire::Limits& limits, CallLog& log,
+    Worker(int index, const ServeOptions& options, const wire::Limits& limits, BufferBudget& budget, CallLog& log,
            std::atomic<int>& suspect, std::function<void(quint64)> onFinished, ServerSecurity& security);
     ~Worker();
     Worker(const Worker&) = delete;
@@ -56,6 +57,9 @@ public:
     // On the worker's thread:
     // Takes over an accepted socket.
     void adopt(quint64 id, int descriptor);
+    // Takes over an accepted socket only to answer it with `text` and close it (a connection
+    // over the server's limits); `logLine` says why in the log.
+    void refuse(quint64 id, int descriptor, const QString& text, const QString& logLine);
     // The server is stopping: every connection finishes its call, answers it and closes;
     // sockets handed over from now on are closed at once.
     void drain();
@@ -65,6 +69,7 @@ public:
     WorkerContext& context() { return context_; }
     const ServeOptions& options() const { return options_; }
     const wire::Limits& limits() const { return limits_; }
+    BufferBudget& budget() { return budget_; }
     CallLog& log() { return log_; }
     ServerSecurity& security() { return security_; }
 
@@ -85,10 +90,12 @@ private:
     void runTurns();
     void checkTimes();
     void reap();
+    ClientConnection* take(quint64 id, int descriptor);
 
     const int index_;
     const ServeOptions& options_;
     const wire::Limits& limits_;
+    BufferBudget& budget_;
     CallLog& log_;
     WorkerContext context_;
     std::function<void(quint64)> onFinished_;

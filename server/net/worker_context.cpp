@@ -4,8 +4,8 @@
 
 namespace server::net {
 
-WorkerContext::WorkerContext(DatabaseUrl url, int workerIndex, std::atomic<int>& suspect)
-    : url_(std::move(url)), index_(workerIndex), suspect_(suspect), checked_(suspect.load())
+WorkerContext::WorkerContext(DatabaseUrl url, int workerIndex, std::atomic<int>& suspect, qsizetype answerLimit)
+    : url_(std::move(url)), index_(workerIndex), suspect_(suspect), answerLimit_(answerLimit), checked_(suspect.load())
 {
 }
 
@@ -20,6 +20,7 @@ void WorkerContext::open()
     generation_ = ++openings;
     const QString name = QStringLiteral("ate02700-worker-%1-%2").arg(index_).arg(generation_);
     db_ = Database::open(url_, name);
+    db_->setAnswerLimit(answerLimit_);
     methods_ = std::make_unique<Methods>(*db_);
 }
 

@@ -16,7 +16,8 @@ class WorkerContext {
 public:
     // `suspect` is shared by the workers of a server: when one finds its connection dead it
     // raises the count, and every other worker checks its own before its next call.
-    WorkerContext(DatabaseUrl url, int workerIndex, std::atomic<int>& suspect);
+    // `answerLimit`: the most a list read for an answer may take on the wire.
+    WorkerContext(DatabaseUrl url, int workerIndex, std::atomic<int>& suspect, qsizetype answerLimit = 0);
     ~WorkerContext();
     WorkerContext(const WorkerContext&) = delete;
     WorkerContext& operator=(const WorkerContext&) = delete;
@@ -50,6 +51,7 @@ private:
     DatabaseUrl url_;
     int index_;
     std::atomic<int>& suspect_;
+    qsizetype answerLimit_;
     int checked_ = 0;  // the suspect count this worker last checked against
     int generation_ = 0;
     bool discard_ = false;

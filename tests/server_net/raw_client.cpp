@@ -4,8 +4,10 @@
 
 #include <stdexcept>
 
-RawClient::RawClient(quint16 port)
+RawClient::RawClient(quint16 port, const QString& from)
 {
+    if (!from.isEmpty() && !socket_.bind(QHostAddress(from)))
+        throw std::runtime_error("RawClient: cannot bind " + from.toStdString());
     socket_.connectToHost(QStringLiteral("127.0.0.1"), port);
     if (!socket_.waitForConnected(10'000))
         throw std::runtime_error("RawClient: " + socket_.errorString().toStdString());
@@ -15,7 +17,10 @@ RawClient::RawClient(quint16 port)
 void RawClient::send(const QByteArray& bytes)
 {
     socket_.write(bytes);
-    socket_.waitForBytesWritten(10'000);
+    // All of it handed to the system before returning, however large.
+    const QDeadlineTimer deadline(30'000);
+    while (socket_.bytesToWrite() > 0 && socket_.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired())
+        socket_.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
 }
 
 std::optional<wire::Message> RawClient::receive(int timeoutMs)

@@ -10,8 +10,10 @@
 
 class RawClient {
 public:
-    // Connects to 127.0.0.1:port; throws std::runtime_error when it cannot.
-    explicit RawClient(quint16 port);
+    // Connects to 127.0.0.1:port (from `from`, another loopback address, when given); throws
+    // std::runtime_error when it cannot.
+    explicit RawClient(quint16 port, const QString& from = {});
+    QTcpSocket& socket() { return socket_; }
 
     void send(const QByteArray& bytes);
     void send(const wire::Message& message) { send(wire::encodeFrame(message)); }
