@@ -457,7 +457,9 @@ void ClientConnection::updateWatch()
     case State::Flushing: read = false; break;
     }
     // A TLS handshake message waiting for room in the socket is written on its writability.
-    const bool write = hasUnsent() || io_.wantsWrite();
+    // An answer (a refusal at accept) waits for the handshake to end: watching the socket's
+    // writability before then would wake the worker without end.
+    const bool write = (hasUnsent() && io_.writable()) || io_.wantsWrite();
     const std::uint32_t events = (read ? EPOLLIN : 0u) | (write ? EPOLLOUT : 0u);
     if (events == watched_) return;
     watched_ = events;

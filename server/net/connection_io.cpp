@@ -43,6 +43,8 @@ void ConnectionIo::dropTls()
     wantsWrite_ = false;
 }
 
+bool ConnectionIo::writable() const { return !ssl_ || SSL_is_init_finished(ssl_); }
+
 bool ConnectionIo::handshaking() const { return ssl_ && looked_ && !SSL_is_init_finished(ssl_); }
 
 bool ConnectionIo::hasBuffered() const { return ssl_ && SSL_pending(ssl_) > 0; }

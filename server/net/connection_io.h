@@ -34,6 +34,8 @@ public:
 
     // TLS must write before it can go on reading (a handshake message the socket did not take).
     bool wantsWrite() const { return wantsWrite_; }
+    // Writes can go out: plain, or the TLS handshake has ended.
+    bool writable() const;
     // A TLS handshake has begun (its first byte came) and not ended.
     bool handshaking() const;
     // TLS holds decrypted bytes that no read has taken yet.
