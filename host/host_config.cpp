@@ -2,8 +2,12 @@
 
 #include "host/ini_file.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cstring>
 
 #include <functional>
 #include <optional>
@@ -35,6 +39,14 @@ QString Folder(const QString& value, const Origin& origin)
 {
     const QString path = NonEmpty(value, origin);
     return QDir::cleanPath(QDir(origin.baseDir).absoluteFilePath(path));
+}
+
+QString File(const QString& value, const Origin& origin)
+{
+    const QString path = Folder(value, origin);
+    if (!QFileInfo(path).isFile())
+        Refuse(QStringLiteral("%1: arquivo não encontrado: %2").arg(origin.what, path));
+    return path;
 }
 
 void SetServer(THostConfig& config, const QString& value, const Origin& origin)
@@ -109,6 +121,9 @@ const std::vector<std::pair<QString, Setter>>& SharedSettings()
         {QStringLiteral("printer"), [](THostConfig& c, const QString& v, const Origin& o) { c.printer = NonEmpty(v, o); }},
         {QStringLiteral("modules"), [](THostConfig& c, const QString& v, const Origin& o) { c.modulesDir = Folder(v, o); }},
         {QStringLiteral("open"), [](THostConfig& c, const QString& v, const Origin& o) { c.open = Modules(v, o); }},
+        {QStringLiteral("client"), [](THostConfig& c, const QString& v, const Origin& o) { c.client = NonEmpty(v, o); }},
+        {QStringLiteral("client-key"), [](THostConfig& c, const QString& v, const Origin& o) { c.clientKey = NonEmpty(v, o); }},
+        {QStringLiteral("tls-ca"), [](THostConfig& c, const QString& v, const Origin& o) { c.tlsCaFile = File(v, o); }},
     };
     return settings;
 }
@@ -137,38 +152,65 @@ void ApplyFile(THostConfig& config, const TIniFile& ini)
     }
 }
 
-// The command line as option/value pairs ("--db X" and "--db=X" alike).
-struct Option {
-    QString name;  // without the dashes
-    std::optional<QString> value;
-};
-
-bool TakesValue(const QString& name)
+// Options only the command line gives, besides the shared settings.
+const QStringList& CommandLineValueOptions()
 {
-    return name != QLatin1String("branch-fixed") && name != QLatin1String("help");
+    static const QStringList names = {QStringLiteral("config"),       QStringLiteral("screenshot"),
+                                      QStringLiteral("screenshot-delay"), QStringLiteral("print-report"),
+                                      QStringLiteral("title"),        QStringLiteral("param")};
+    return names;
 }
 
-std::vector<Option> Options(const QStringList& arguments)
+// The command line, read by QCommandLineParser ("--db X" and "--db=X" alike). --branch-fixed
+// is a flag that may also carry a value ("--branch-fixed=não"), which the parser cannot
+// express: that form is taken out before it sees the rest.
+struct CommandLine {
+    QCommandLineParser parser;
+    std::optional<QString> branchFixedValue;
+};
+
+void ParseCommandLine(CommandLine& line, const QStringList& arguments)
 {
-    std::vector<Option> options;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (!arg.startsWith(QLatin1String("--")) || arg.size() < 3)
-            Refuse(QStringLiteral("Argumento inesperado: %1").arg(arg));
-        QString name = arg.mid(2);
-        std::optional<QString> value;
-        const qsizetype eq = name.indexOf(QLatin1Char('='));
-        if (eq >= 0) {
-            value = name.mid(eq + 1);
-            name = name.left(eq);
-        } else if (TakesValue(name)) {
-            if (i + 1 >= arguments.size())
-                Refuse(QStringLiteral("A opção --%1 precisa de um valor.").arg(name));
-            value = arguments[++i];
-        }
-        options.push_back({name, value});
+    QStringList rest;
+    for (const QString& arg : arguments) {
+        if (arg.startsWith(QLatin1String("--branch-fixed=")))
+            line.branchFixedValue = arg.mid(static_cast<qsizetype>(std::strlen("--branch-fixed=")));
+        else
+            rest << arg;
     }
-    return options;
+    QCommandLineParser& parser = line.parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const auto& [name, setter] : SharedSettings())
+        if (name != QLatin1String("branch-fixed")) parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("valor")));
+    for (const QString& name : CommandLineValueOptions())
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("valor")));
+    parser.addOption(QCommandLineOption(QStringLiteral("branch-fixed")));
+    parser.addOption(QCommandLineOption(QStringLiteral("help")));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+    if (rest.isEmpty()) rest << QStringLiteral("ate-host");
+    if (!parser.parse(rest)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            Refuse(QStringLiteral("Opção desconhecida: --%1").arg(parser.unknownOptionNames().front()));
+        static const QRegularExpression quoted(QStringLiteral("'([^']*)'"));
+        const QRegularExpressionMatch m = quoted.match(parser.errorText());
+        if (m.hasMatch() && parser.errorText().startsWith(QLatin1String("Missing value")))
+            Refuse(QStringLiteral("A opção %1 precisa de um valor.").arg(m.captured(1)));
+        Refuse(QStringLiteral("Linha de comando inválida: %1").arg(parser.errorText()));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        Refuse(QStringLiteral("Argumento inesperado: %1").arg(parser.positionalArguments().front()));
+}
+
+// The settings file holds the workstation's key: only its owner should be able to read it.
+void CheckKeyFilePermissions(THostConfig& config, const TIniFile& ini)
+{
+    if (!ini.Value(kSection, QStringLiteral("client-key")))
+        return;
+    const QFileDevice::Permissions p = QFileInfo(ini.Source()).permissions();
+    if (p & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther))
+        config.warnings << QStringLiteral("%1 guarda a chave da estação e pode ser lido por outros usuários; "
+                                          "deixe-o legível só pelo dono (chmod 600 %1).")
+                               .arg(QDir::toNativeSeparators(ini.Source()));
 }
 
 std::optional<QString> DefaultConfig(const THostPaths& paths)
@@ -185,65 +227,67 @@ std::optional<QString> DefaultConfig(const THostPaths& paths)
 
 THostConfig ReadHostConfig(const QStringList& arguments, const THostPaths& paths)
 {
-    const std::vector<Option> options = Options(arguments);
+    CommandLine line;
+    ParseCommandLine(line, arguments);
+    const QCommandLineParser& parser = line.parser;
+    const auto origin = [&](const QString& name) { return Origin{QStringLiteral("--%1").arg(name), paths.workingDir}; };
 
     THostConfig config;
     config.modulesDir = QDir::cleanPath(QDir(paths.programDir).absoluteFilePath(QStringLiteral("../lib")));
+    config.help = parser.isSet(QStringLiteral("help"));
+    config.version = parser.isSet(QStringLiteral("version"));
 
     std::optional<QString> configFile;
-    for (const Option& option : options) {
-        if (option.name == QLatin1String("config")) {
-            const QString path = NonEmpty(option.value.value_or(QString()), {QStringLiteral("--config"), paths.workingDir});
-            configFile = QDir(paths.workingDir).absoluteFilePath(path);
-            if (!QFileInfo(*configFile).isFile())
-                Refuse(QStringLiteral("Arquivo de configuração não encontrado: %1").arg(*configFile));
-        }
+    if (parser.isSet(QStringLiteral("config"))) {
+        const QString path = NonEmpty(parser.value(QStringLiteral("config")), origin(QStringLiteral("config")));
+        configFile = QDir(paths.workingDir).absoluteFilePath(path);
+        if (!QFileInfo(*configFile).isFile())
+            Refuse(QStringLiteral("Arquivo de configuração não encontrado: %1").arg(*configFile));
     }
     if (!configFile)
         configFile = DefaultConfig(paths);
     if (configFile) {
         config.configFile = *configFile;
-        ApplyFile(config, TIniFile::Load(*configFile));
+        const TIniFile ini = TIniFile::Load(*configFile);
+        ApplyFile(config, ini);
+        CheckKeyFilePermissions(config, ini);
     }
 
-    bool openedFromCommandLine = false;
-    for (const Option& option : options) {
-        const Origin origin{QStringLiteral("--%1").arg(option.name), paths.workingDir};
-        const QString value = option.value.value_or(QString());
-        if (option.name == QLatin1String("config"))
+    for (const auto& [name, setter] : SharedSettings()) {
+        if (name == QLatin1String("branch-fixed") || name == QLatin1String("open") || !parser.isSet(name))
             continue;
-        if (option.name == QLatin1String("help")) {
-            config.help = true;
-        } else if (option.name == QLatin1String("branch-fixed")) {
-            config.branchFixed = option.value ? Flag(value, origin) : true;
-        } else if (option.name == QLatin1String("open")) {
-            // Several --open add up; the command line replaces the file's list.
-            if (!openedFromCommandLine)
-                config.open.clear();
-            openedFromCommandLine = true;
-            config.open << Modules(value, origin);
-        } else if (const Setter* setter = FindSetting(option.name)) {
-            (*setter)(config, value, origin);
-        } else if (option.name == QLatin1String("screenshot")) {
-            config.screenshot = QDir::cleanPath(QDir(paths.workingDir).absoluteFilePath(NonEmpty(value, origin)));
-        } else if (option.name == QLatin1String("screenshot-delay")) {
-            bool number = false;
-            const int ms = value.trimmed().toInt(&number);
-            if (!number || ms < 0 || ms > 600000)
-                Refuse(QStringLiteral("--screenshot-delay: informe milissegundos de 0 a 600000, e não '%1'.").arg(value));
-            config.screenshotDelayMs = ms;
-        } else if (option.name == QLatin1String("print-report")) {
-            config.printReport = NonEmpty(value, origin);
-        } else if (option.name == QLatin1String("title")) {
-            config.reportTitle = NonEmpty(value, origin);
-        } else if (option.name == QLatin1String("param")) {
-            const qsizetype eq = value.indexOf(QLatin1Char('='));
-            if (eq <= 0 || value.left(eq).trimmed().isEmpty())
-                Refuse(QStringLiteral("--param: use NOME=VALOR, e não '%1'.").arg(value));
-            config.reportParams.emplace_back(value.left(eq).trimmed(), value.mid(eq + 1));
-        } else {
-            Refuse(QStringLiteral("Opção desconhecida: --%1").arg(option.name));
-        }
+        setter(config, parser.value(name), origin(name));
+    }
+    if (line.branchFixedValue)
+        config.branchFixed = Flag(*line.branchFixedValue, origin(QStringLiteral("branch-fixed")));
+    else if (parser.isSet(QStringLiteral("branch-fixed")))
+        config.branchFixed = true;
+    // Several --open add up; the command line replaces the file's list.
+    if (parser.isSet(QStringLiteral("open"))) {
+        config.open.clear();
+        for (const QString& value : parser.values(QStringLiteral("open")))
+            config.open << Modules(value, origin(QStringLiteral("open")));
+    }
+    if (parser.isSet(QStringLiteral("screenshot")))
+        config.screenshot = QDir::cleanPath(QDir(paths.workingDir).absoluteFilePath(
+            NonEmpty(parser.value(QStringLiteral("screenshot")), origin(QStringLiteral("screenshot")))));
+    if (parser.isSet(QStringLiteral("screenshot-delay"))) {
+        const QString value = parser.value(QStringLiteral("screenshot-delay"));
+        bool number = false;
+        const int ms = value.trimmed().toInt(&number);
+        if (!number || ms < 0 || ms > 600000)
+            Refuse(QStringLiteral("--screenshot-delay: informe milissegundos de 0 a 600000, e não '%1'.").arg(value));
+        config.screenshotDelayMs = ms;
+    }
+    if (parser.isSet(QStringLiteral("print-report")))
+        config.printReport = NonEmpty(parser.value(QStringLiteral("print-report")), origin(QStringLiteral("print-report")));
+    if (parser.isSet(QStringLiteral("title")))
+        config.reportTitle = NonEmpty(parser.value(QStringLiteral("title")), origin(QStringLiteral("title")));
+    for (const QString& value : parser.values(QStringLiteral("param"))) {
+        const qsizetype eq = value.indexOf(QLatin1Char('='));
+        if (eq <= 0 || value.left(eq).trimmed().isEmpty())
+            Refuse(QStringLiteral("--param: use NOME=VALOR, e não '%1'.").arg(value));
+        config.reportParams.emplace_back(value.left(eq).trimmed(), value.mid(eq + 1));
     }
     if (config.printReport.isEmpty() && (!config.reportTitle.isEmpty() || !config.reportParams.empty()))
         Refuse(QStringLiteral("--title e --param só valem com --print-report."));
@@ -258,7 +302,10 @@ QString HostUsage()
         "              [--reports PASTA] [--out PASTA] [--printer IMPRESSORA] [--modules PASTA]\n"
         "              [--open MÓDULO]...\n"
         "              [--screenshot ARQUIVO.png [--screenshot-delay MS]]\n"
+        "              [--client NOME --client-key CHAVE] [--tls-ca ARQUIVO]\n"
         "      ate-host --print-report CÓDIGO [--title TÍTULO] [--param NOME=VALOR]... --out PASTA\n"
         "              [--db URL] [--reports PASTA] [--config ARQUIVO]\n"
-        "As opções também podem ser dadas no arquivo ate-host.ini, seção [host].");
+        "      ate-host --help | --version\n"
+        "As opções aceitam \"--opção valor\" e \"--opção=valor\" e também podem ser dadas no\n"
+        "arquivo ate-host.ini, seção [host] (que, com a chave da estação, deve ser legível só pelo dono).");
 }

@@ -1,6 +1,7 @@
 #include "host/host_run.h"
 
 #include "framework/db/dtmdbgeral.h"
+#include "framework/net/netconnection.h"
 #include "framework/report/print_report_command.h"
 #include "framework/report/report_settings.h"
 #include "framework/ui/application_host.h"
@@ -40,6 +41,7 @@ void Configure(const THostConfig& config)
     settings.operatorCode = config.operatorCode;
     settings.serviceCodeMask = config.serviceMask;
     Larkumo::Configure(settings);
+    TNetConnection::SetDefaultSecurity({config.client, config.clientKey, config.tlsCaFile});
 
     TReportSettings reports = ReportSettings();
     if (!config.reportsDir.isEmpty())
@@ -117,6 +119,12 @@ int RunHost(const QStringList& arguments)
         PrintLine(stdout, HostUsage());
         return 0;
     }
+    if (config.version) {
+        PrintLine(stdout, QStringLiteral("ate-host %1").arg(QLatin1String(kHostVersion)));
+        return 0;
+    }
+    for (const QString& warning : config.warnings)
+        PrintLine(stderr, QStringLiteral("ate-host: atenção: %1").arg(warning));
     Configure(config);
     if (!config.printReport.isEmpty())
         return PrintReport(config);

@@ -314,6 +314,18 @@ const QString kPartnerTable = QStringLiteral(R"(CREATE TABLE CIAPARCEIRA (
 const QString kBranchAlterColumn = QStringLiteral(
     "ALTER TABLE PARAMCOMIS ADD COLUMN IDALTERDELIV VARCHAR(1) CHECK (IDALTERDELIV IN ('S', 'N'))");
 
+// The key is kept as a salted hash (hex); DSFILIAIS is "*" or the branch codes, comma separated.
+const QStringList kWorkstationTables = {
+    R"(CREATE TABLE ESTACAOTRAB (
+       NMESTACAO VARCHAR(40) NOT NULL PRIMARY KEY,
+       DSFILIAIS VARCHAR(2000) NOT NULL,
+       DSSALCHAVE VARCHAR(64) NOT NULL,
+       DSHASHCHAVE VARCHAR(128) NOT NULL,
+       IDREVOGADA CHAR(1) NOT NULL,
+       DTHRCRIACAO TIMESTAMP NOT NULL,
+       DTHRREVOGACAO TIMESTAMP))",
+};
+
 std::vector<Migration> buildMigrations()
 {
     std::vector<Migration> list;
@@ -351,6 +363,13 @@ std::vector<Migration> buildMigrations()
     branchChanges.sqlite = {kBranchAlterColumn};
     branchChanges.postgres = {kBranchAlterColumn};
     list.push_back(branchChanges);
+
+    Migration workstations;
+    workstations.version = 5;
+    workstations.description = QStringLiteral("Estações de trabalho autorizadas e suas filiais");
+    workstations.sqlite = kWorkstationTables;
+    workstations.postgres = kWorkstationTables;
+    list.push_back(workstations);
 
     return list;
 }

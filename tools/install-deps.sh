@@ -6,6 +6,7 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config libsqlite3-dev
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libssl-dev openssl
   postgresql
   poppler-utils xvfb xauth fonts-dejavu-core
   clang

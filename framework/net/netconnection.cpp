@@ -2,18 +2,17 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QMutex>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
 
-#include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <exception>
-
-#include <poll.h>
-#include <sys/socket.h>
 
 namespace {
 
@@ -49,9 +48,68 @@ QString seconds(int ms)
     return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(ms / 1000.0, 'f', 1);
 }
 
+// Why a server certificate was not accepted, in the operator's words where the cause is a
+// common one.
+QString certificateProblem(const QSslError& error)
+{
+    switch (error.error()) {
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::SelfSignedCertificate:
+    case QSslError::SelfSignedCertificateInChain:
+    case QSslError::CertificateUntrusted:
+        return QStringLiteral("foi emitido por uma autoridade diferente da configurada na estação (tls-ca)");
+    case QSslError::HostNameMismatch:
+        return QStringLiteral("não vale para o nome ou endereço usado para conectar");
+    case QSslError::CertificateExpired: return QStringLiteral("está vencido");
+    case QSslError::CertificateNotYetValid: return QStringLiteral("ainda não está em vigor");
+    case QSslError::CertificateRevoked: return QStringLiteral("foi revogado");
+    default: return error.errorString();
+    }
+}
+
+QMutex defaultSecurityMutex;
+TNetSecurity& defaultSecurity()
+{
+    static TNetSecurity security;
+    return security;
+}
+
 }  // namespace
 
-TNetConnection::TNetConnection(QObject* parent) : QObject(parent), socket_(new QTcpSocket(this)) {}
+void TNetConnection::SetDefaultSecurity(const TNetSecurity& security)
+{
+    const QMutexLocker lock(&defaultSecurityMutex);
+    defaultSecurity() = security;
+}
+
+TNetSecurity TNetConnection::DefaultSecurity()
+{
+    const QMutexLocker lock(&defaultSecurityMutex);
+    return defaultSecurity();
+}
+
+TNetConnection::TNetConnection(QObject* parent)
+    : QObject(parent), security_(DefaultSecurity())
+{
+    useSocket(false);
+}
+
+void TNetConnection::useSocket(bool tls)
+{
+    if (socket_ && tls == (qobject_cast<QSslSocket*>(socket_) != nullptr)) return;
+    // A plain connection goes through QTcpSocket alone: QSslSocket in plain mode adds a second
+    // socket object and buffer to every call.
+    delete socket_;
+    socket_ = tls ? new QSslSocket(this) : new QTcpSocket(this);
+    tlsConfiguredFor_.clear();
+    // As soon as TCP is up: the TLS handshake's last message and the opening would otherwise
+    // be held back by the wait for an acknowledgement.
+    connect(socket_, &QTcpSocket::connected, this, [this] { socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+}
+
+QSslSocket* TNetConnection::tlsSocket() const { return qobject_cast<QSslSocket*>(socket_); }
 
 TNetConnection::~TNetConnection()
 {
@@ -113,7 +171,12 @@ void TNetConnection::openConnection()
     const QDeadlineTimer deadline(connectTimeoutMs_);
     connectSocket(deadline);
 
-    sendFrame(wire::encodeFrame(wire::OpenRequest{serverName_, 1}));
+    wire::OpenRequest opening{serverName_, 1, std::nullopt, std::nullopt};
+    if (!security_.clientName.isEmpty()) {
+        opening.client = security_.clientName;
+        opening.key = security_.clientKey;
+    }
+    sendFrame(wire::encodeFrame(opening));
     std::optional<QByteArray> frame;
     switch (waitForFrame(deadline, frame)) {
     case WaitEnd::Frame: break;
@@ -148,25 +211,59 @@ void TNetConnection::openConnection()
     failProtocol(QStringLiteral("resposta inesperada à abertura da conexão."));
 }
 
+void TNetConnection::prepareTls()
+{
+    const QString& file = security_.tlsCaFile;
+    // Read once: the socket keeps its settings from one connection to the next.
+    if (file == tlsConfiguredFor_) return;
+    if (!QSslSocket::supportsSsl())
+        throw EConnectionError(QStringLiteral("Não é possível cifrar a conexão com o servidor de aplicação: a "
+                                              "biblioteca TLS do sistema não está disponível."));
+    const QList<QSslCertificate> authorities = QSslCertificate::fromPath(file, QSsl::Pem);
+    if (authorities.isEmpty())
+        throw EConnectionError(QStringLiteral("Não foi possível ler o certificado da autoridade do servidor de "
+                                              "aplicação em %1 (tls-ca).")
+                                   .arg(QFileInfo(file).absoluteFilePath()));
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    // Only the authority given: a certificate from any other is refused.
+    config.setCaCertificates(authorities);
+    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    config.setProtocol(QSsl::TlsV1_2OrLater);
+    tlsSocket()->setSslConfiguration(config);
+    tlsConfiguredFor_ = file;
+}
+
 void TNetConnection::connectSocket(QDeadlineTimer deadline)
 {
     reader_ = wire::FrameReader(limits_);
-    socket_->connectToHost(host_, static_cast<quint16>(port_));
+    const bool tls = !security_.tlsCaFile.isEmpty();
+    useSocket(tls);
+    if (tls) {
+        prepareTls();
+        tlsSocket()->connectToHostEncrypted(host_, static_cast<quint16>(port_));
+    } else {
+        socket_->connectToHost(host_, static_cast<quint16>(port_));
+    }
+    const auto ready = [this, tls] {
+        const auto state = socket_->state();
+        return state == QAbstractSocket::UnconnectedState ||
+               (state == QAbstractSocket::ConnectedState && (!tls || tlsSocket()->isEncrypted()));
+    };
     if (useEventLoop()) {
         QPointer<TNetConnection> self(this);
-        waitInEventLoop(deadline, [this] {
-            const auto state = socket_->state();
-            return state == QAbstractSocket::ConnectedState || state == QAbstractSocket::UnconnectedState;
-        });
+        waitInEventLoop(deadline, ready);
         if (!self) throw EConnectionError(QStringLiteral("A conexão com o servidor de aplicação foi destruída."));
+    } else if (tls) {
+        tlsSocket()->waitForEncrypted(static_cast<int>(deadline.remainingTime()));
     } else {
         socket_->waitForConnected(static_cast<int>(deadline.remainingTime()));
     }
-    if (socket_->state() == QAbstractSocket::ConnectedState && !closedWhileWaiting_) {
-        socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        return;
-    }
+    if (ready() && socket_->state() == QAbstractSocket::ConnectedState && !closedWhileWaiting_) return;
+    failConnect(deadline);
+}
 
+void TNetConnection::failConnect(QDeadlineTimer deadline)
+{
     QString reason;
     switch (socket_->error()) {
     case QAbstractSocket::ConnectionRefusedError:
@@ -178,6 +275,21 @@ void TNetConnection::connectSocket(QDeadlineTimer deadline)
     case QAbstractSocket::NetworkError:
         reason = QStringLiteral("A rede não está disponível.");
         break;
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::RemoteHostClosedError:
+        if (const QSslSocket* ssl = tlsSocket()) {
+            const QList<QSslError> errors = ssl->sslHandshakeErrors();
+            reason = errors.isEmpty()
+                         ? QStringLiteral("A negociação da conexão cifrada (TLS) falhou: %1. Verifique se o servidor "
+                                          "está configurado para TLS.")
+                               .arg(socket_->errorString())
+                         : QStringLiteral("O certificado do servidor não foi aceito: %1. A conexão foi recusada para "
+                                          "proteger os dados.")
+                               .arg(certificateProblem(errors.front()));
+            break;
+        }
+        [[fallthrough]];
     default:
         reason = deadline.hasExpired() || socket_->state() != QAbstractSocket::UnconnectedState
                      ? QStringLiteral("Não houve resposta em %1 s.").arg(seconds(connectTimeoutMs_))
@@ -192,40 +304,9 @@ void TNetConnection::connectSocket(QDeadlineTimer deadline)
 
 void TNetConnection::sendFrame(const QByteArray& frame)
 {
-    qsizetype sent = 0;
-    if (socket_->bytesToWrite() == 0) {
-        // Straight to the socket while nothing waits before it in QTcpSocket's buffer, which
-        // would arm a write notifier and wake the event loop twice for every call.
-        const int fd = static_cast<int>(socket_->socketDescriptor());
-        while (sent < frame.size()) {
-            const ssize_t n = ::send(fd, frame.constData() + sent, static_cast<size_t>(frame.size() - sent),
-                                     MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (n > 0)
-                sent += n;
-            else if (n < 0 && errno == EINTR)
-                continue;
-            else
-                break;  // full, or broken: QTcpSocket takes the rest and finds out which
-        }
-    }
-    if (sent == frame.size()) return;
-    socket_->write(frame.constData() + sent, frame.size() - sent);
+    socket_->write(frame);
+    // Out now, not when the event loop next runs (a blocking caller may never run it).
     socket_->flush();
-}
-
-bool TNetConnection::readDirect(QDeadlineTimer deadline)
-{
-    if (socket_->bytesAvailable() > 0 || socket_->state() != QAbstractSocket::ConnectedState) return false;
-    const int fd = static_cast<int>(socket_->socketDescriptor());
-    pollfd wanted{fd, POLLIN, 0};
-    const qint64 remaining = deadline.remainingTime();
-    const int ready = ::poll(&wanted, 1, remaining < 0 ? -1 : static_cast<int>(std::min<qint64>(remaining, INT_MAX)));
-    if (ready <= 0) return ready == 0 || errno == EINTR;  // time is up (the caller sees), or interrupted
-    char buffer[64 * 1024];
-    const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-    if (n <= 0) return false;  // the end of the stream or an error: QTcpSocket's to find out
-    reader_.append(QByteArrayView(buffer, n));
-    return true;
 }
 
 std::optional<QByteArray> TNetConnection::takeFrame()
@@ -251,6 +332,11 @@ void TNetConnection::waitInEventLoop(QDeadlineTimer deadline, const std::functio
     connect(socket_, &QTcpSocket::stateChanged, &loop, check);
     connect(socket_, &QTcpSocket::readyRead, &loop, check);
     connect(socket_, &QTcpSocket::errorOccurred, &loop, check);
+    if (QSslSocket* ssl = tlsSocket()) connect(ssl, &QSslSocket::encrypted, &loop, check);
+    // TLS: an answer that arrives with the server's closing alert is buffered without a
+    // readyRead of its own.
+    connect(socket_, &QTcpSocket::readChannelFinished, &loop, check);
+    connect(socket_, &QTcpSocket::disconnected, &loop, check);
     connect(socket_, &QObject::destroyed, &loop, &QEventLoop::quit);
     timer.start(std::chrono::milliseconds(deadline.remainingTime()));
     loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -260,6 +346,8 @@ TNetConnection::WaitEnd TNetConnection::waitForFrame(QDeadlineTimer deadline, st
 {
     std::exception_ptr failure;
     const auto poll = [&] {
+        // Several signals of one socket event may each ask: a frame already taken stays.
+        if (frame) return true;
         try {
             frame = takeFrame();
         } catch (...) {
@@ -274,20 +362,10 @@ TNetConnection::WaitEnd TNetConnection::waitForFrame(QDeadlineTimer deadline, st
         waitInEventLoop(deadline, poll);
         if (!self) throw EConnectionError(QStringLiteral("A conexão com o servidor de aplicação foi destruída."));
     } else {
-        // Blocking: straight from the descriptor while QTcpSocket holds nothing unread (a poll
-        // and a read, where its own wait takes a poll, a size query and a read); anything
-        // unusual goes through QTcpSocket, which keeps the connection's state.
         while (!poll()) {
             const qint64 remaining = deadline.remainingTime();
             if (remaining == 0) break;
-            bool direct = false;
-            try {
-                direct = readDirect(deadline);  // the frame reader refuses a bad header here
-            } catch (...) {
-                failure = std::current_exception();
-                break;
-            }
-            if (!direct) socket_->waitForReadyRead(static_cast<int>(remaining));
+            socket_->waitForReadyRead(static_cast<int>(remaining));
         }
     }
 
@@ -308,13 +386,7 @@ bool TNetConnection::isBroken()
     if (!opened_) return false;
     if (socket_->state() != QAbstractSocket::ConnectedState) return true;
     // The server may have closed the connection since the last call (idle time, restart): a
-    // look at the socket without waiting tells. A peek that finds nothing to read is the
-    // usual answer; anything else (the end of the stream, an error, stray bytes) is left to
-    // QTcpSocket to take in.
-    char probe = 0;
-    const ssize_t peeked = ::recv(static_cast<int>(socket_->socketDescriptor()), &probe, 1, MSG_PEEK | MSG_DONTWAIT);
-    if (peeked < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && socket_->bytesAvailable() == 0)
-        return reader_.buffered() > 0;
+    // look at the socket without waiting tells.
     if (socket_->bytesAvailable() == 0) socket_->waitForReadyRead(0);
     if (socket_->state() != QAbstractSocket::ConnectedState) return true;
     // Nothing may arrive between calls; bytes that did leave the stream out of step.

@@ -19,6 +19,11 @@
 // it simply blocks on the socket. A call that would start while another is waiting (from a
 // timer, say) is refused: the server answers one call at a time per connection.
 //
+// Security: when the server requires workstation credentials, the opening carries the
+// workstation's name and key; with a certificate authority file the connection is encrypted
+// (TLS) and a server whose certificate does not verify against it is refused. The host sets
+// these once for every connection (SetDefaultSecurity); a connection may have its own.
+//
 // A connection found broken when a call starts (the server restarted, or closed an idle
 // connection) is opened again once, before anything is sent. A connection that breaks after a
 // call was sent is not retried: the call may have been carried out, so the caller is told.
@@ -33,7 +38,14 @@
 #include <functional>
 #include <optional>
 
+class QSslSocket;
 class QTcpSocket;
+
+struct TNetSecurity {
+    QString clientName;  // empty: the opening carries no credentials
+    QString clientKey;
+    QString tlsCaFile;   // empty: plain TCP
+};
 
 class TNetConnection : public QObject {
     Q_OBJECT
@@ -57,6 +69,13 @@ public:
     // Kept for the forms that set it. In the original component false meant "do not raise,
     // report through the connection"; here every failure is raised, whatever the value, and
     // shown once by the host's event guard (the one error model of the framework).
+    const TNetSecurity& Security() const { return security_; }
+    // Takes effect from the next connection.
+    void SetSecurity(const TNetSecurity& security) { security_ = security; }
+    // What new connections start with.
+    static void SetDefaultSecurity(const TNetSecurity& security);
+    static TNetSecurity DefaultSecurity();
+
     bool ThrowException() const { return throwException_; }
     void SetThrowException(bool value) { throwException_ = value; }
 
@@ -95,10 +114,12 @@ private:
     QString address() const;
     void openConnection();
     void connectSocket(QDeadlineTimer deadline);
+    // A QTcpSocket for plain TCP, a QSslSocket for TLS (made anew when that changes).
+    void useSocket(bool tls);
+    QSslSocket* tlsSocket() const;  // nullptr on plain TCP
+    void prepareTls();
+    [[noreturn]] void failConnect(QDeadlineTimer deadline);
     void sendFrame(const QByteArray& frame);
-    // Waits for and reads what the server sent, bypassing QTcpSocket; false when it could
-    // not (QTcpSocket must take over).
-    bool readDirect(QDeadlineTimer deadline);
     std::optional<QByteArray> takeFrame();
     enum class WaitEnd { Frame, Timeout, Dropped };
     WaitEnd waitForFrame(QDeadlineTimer deadline, std::optional<QByteArray>& frame);
@@ -114,8 +135,10 @@ private:
     int connectTimeoutMs_ = kDefaultConnectTimeoutMs;
     int readTimeoutMs_ = kDefaultReadTimeoutMs;
     wire::Limits limits_;
+    TNetSecurity security_;
+    QString tlsConfiguredFor_;  // the authority file the socket's TLS settings were made from
 
-    QTcpSocket* socket_;
+    QTcpSocket* socket_ = nullptr;
     wire::FrameReader reader_;
     bool opened_ = false;
     bool busy_ = false;

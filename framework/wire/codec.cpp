@@ -49,13 +49,21 @@ struct MessageWriter {
 
     void operator()(const OpenRequest& m) const
     {
-        w.head(kMap, 3);
+        w.head(kMap, 3 + (m.client ? 1 : 0) + (m.key ? 1 : 0));
         w.ascii("op");
         w.ascii("open");
         w.ascii("server");
         w.text(m.server);
         w.ascii("version");
         w.integer(m.version);
+        if (m.client) {
+            w.ascii("client");
+            w.text(*m.client);
+        }
+        if (m.key) {
+            w.ascii("key");
+            w.text(*m.key);
+        }
     }
     void operator()(const OpenAccepted&) const
     {
@@ -108,6 +116,8 @@ struct MessageKeys {
     std::optional<QString> op;
     std::optional<QString> server;
     std::optional<qint64> version;
+    std::optional<QString> client;
+    std::optional<QString> key;
     std::optional<qint64> id;
     std::optional<QString> method;
     std::optional<Array> args;
@@ -156,6 +166,10 @@ MessageKeys readMessageKeys(CborReader& reader, const Head& h)
             m.server = reader.text(reader.head(), "key \"server\"");
         else if (key == "version"sv)
             m.version = reader.integer(reader.head(), "key \"version\"");
+        else if (key == "client"sv)
+            m.client = reader.text(reader.head(), "key \"client\"");
+        else if (key == "key"sv)
+            m.key = reader.text(reader.head(), "key \"key\"");
         else if (key == "id"sv)
             m.id = reader.integer(reader.head(), "key \"id\"");
         else if (key == "method"sv)
@@ -189,6 +203,8 @@ Message toMessage(const CborReader& reader, const Head& h, MessageKeys m)
             OpenRequest open;
             open.server = required(reader, h, m.server, "an open request", "server");
             open.version = required(reader, h, m.version, "an open request", "version");
+            open.client = std::move(m.client);
+            open.key = std::move(m.key);
             return open;
         }
         if (*m.op == u"call") {

@@ -54,9 +54,11 @@ void encodeValue(QByteArray& out, const Value& value);
 Value decodeValue(QByteArrayView bytes, const Limits& limits = {});
 
 // Protocol messages (the body of a frame).
-struct OpenRequest {  // {"op":"open","server":NAME,"version":1}
+struct OpenRequest {  // {"op":"open","server":NAME,"version":1[,"client":NAME,"key":KEY]}
     QString server;
     qint64 version = 1;
+    std::optional<QString> client = std::nullopt;  // the workstation, when the server requires credentials
+    std::optional<QString> key = std::nullopt;
     friend bool operator==(const OpenRequest&, const OpenRequest&) = default;
 };
 struct OpenAccepted {  // {"ok":true}

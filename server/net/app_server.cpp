@@ -1,7 +1,9 @@
 #include "server/net/app_server.h"
 
 #include "server/net/listener.h"
+#include "server/net/server_security.h"
 #include "server/net/worker.h"
+#include "server/workstations.h"
 
 #include <algorithm>
 
@@ -39,6 +41,7 @@ AppServer::AppServer(ServeOptions options, QObject* parent)
       limits_{options_.maxFrameBytes, wire::Limits{}.maxDepth},
       log_(options_.log),
       budget_(options_.maxBufferedBytes),
+      security_(std::make_unique<ServerSecurity>(options_.address.isLoopback() || options_.trustedNetwork)),
       listener_(new Listener(
           log_, [this](int descriptor, const QByteArray& address) { onIncoming(descriptor, address); }, this))
 {
@@ -58,8 +61,30 @@ void AppServer::stopWorkers()
     workers_.clear();
 }
 
+// Beyond loopback, a server without workstations would let anyone on the network number,
+// cancel and change deliveries; it does not start unless the administrator vouches for the
+// network.
+void AppServer::prepareSecurity()
+{
+    if (options_.tls) security_->tls = std::make_unique<TlsContext>(*options_.tls);
+    if (security_->access.anonymousAllowed()) return;
+    bool defined = false;
+    {
+        const auto db = Database::open(options_.database, QStringLiteral("ate02700-access-check"));
+        defined = Workstations(*db).anyDefined();
+    }
+    if (!defined)
+        throw ServerFailure(QStringLiteral(
+                                "Recusado escutar em %1 sem estações de trabalho cadastradas: qualquer computador "
+                                "da rede poderia numerar, cancelar e alterar deliveries. Cadastre as estações "
+                                "(ate02700-server client add NOME --branches FILIAIS --db URL) ou, numa rede em que "
+                                "todos os computadores são confiáveis, use --trusted-network.")
+                                .arg(options_.address.toString()));
+}
+
 void AppServer::start()
 {
+    prepareSecurity();
     const int count = std::max(1, options_.threads);
     load_.assign(static_cast<std::size_t>(count), 0);
     try {
@@ -68,7 +93,8 @@ void AppServer::start()
             auto finished = [this](quint64 id) {
                 QMetaObject::invokeMethod(this, [this, id] { onConnectionFinished(id); }, Qt::QueuedConnection);
             };
-            workers_.push_back(std::make_unique<Worker>(i, options_, limits_, budget_, log_, suspect_, finished));
+            workers_.push_back(
+                std::make_unique<Worker>(i, options_, limits_, budget_, log_, suspect_, finished, *security_));
             workers_.back()->start();
         }
     } catch (...) {
@@ -83,11 +109,15 @@ void AppServer::start()
                                 .arg(options_.port)
                                 .arg(reason));
     }
-    log_.note(QStringLiteral("serving %1 on %2:%3, database %4, %5 workers")
+    log_.note(QStringLiteral("serving %1 on %2:%3, database %4, %5 workers, %6, %7")
                   .arg(QString::fromUtf16(kServerObjectName), address().toString())
                   .arg(port())
                   .arg(options_.database.display())
-                  .arg(count));
+                  .arg(count)
+                  .arg(options_.tls ? QStringLiteral("TLS") : QStringLiteral("plain TCP"),
+                       security_->access.anonymousAllowed()
+                           ? QStringLiteral("openings without credentials while no workstation is defined")
+                           : QStringLiteral("workstation credentials required")));
     const rlim_t descriptors = raiseDescriptorLimit();
     log_.note(QStringLiteral("limits: %1 connections (%2 per address), %3 bytes held for messages, frames of %4 "
                              "bytes within %5 ms, descriptor limit %6")

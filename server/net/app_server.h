@@ -30,6 +30,7 @@ namespace server::net {
 
 class Listener;
 class Worker;
+struct ServerSecurity;
 
 class AppServer : public QObject {
     Q_OBJECT
@@ -65,11 +66,13 @@ private:
     std::pair<QString, QString> overLimit(const QByteArray& address) const;
     void checkStopped();
     void stopWorkers();
+    void prepareSecurity();
 
     ServeOptions options_;
     wire::Limits limits_;
     CallLog log_;
     BufferBudget budget_;
+    std::unique_ptr<ServerSecurity> security_;
     std::atomic<int> suspect_{0};
     std::vector<std::unique_ptr<Worker>> workers_;
     std::vector<int> load_;  // open connections per worker

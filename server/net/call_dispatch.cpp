@@ -1,5 +1,6 @@
 #include "server/net/call_dispatch.h"
 
+#include "server/branch_authorisation.h"
 #include "server/methods.h"
 #include "server/net/buffer_budget.h"
 #include "server/net/worker_context.h"
@@ -26,8 +27,9 @@ QString internalError(const QString& detail)
 // Runs the method and encodes its answer (left in `answer`); anything that escapes is the
 // caller's to report.
 QByteArray runCall(const Command& command, wire::CallRequest& call, WorkerContext& worker, const wire::Limits& limits,
-                   wire::Message& answer)
+                   wire::Message& answer, const BranchScope& branches)
 {
+    authoriseBranches(worker.database(), branches, call.method, call.args);
     wire::Value result = worker.methods().call(command, call.args);
     answer = wire::CallReply{call.id, std::move(result), std::move(call.args)};
     QByteArray frame = wire::encodeFrame(answer);
@@ -45,7 +47,8 @@ QByteArray runCall(const Command& command, wire::CallRequest& call, WorkerContex
 
 QByteArray protocolErrorFrame(const QString& text) { return errorFrame(std::nullopt, text); }
 
-CallOutcome dispatchCall(QByteArray body, WorkerContext& worker, const wire::Limits& limits, BufferBudget& budget)
+CallOutcome dispatchCall(QByteArray body, WorkerContext& worker, const wire::Limits& limits, BufferBudget& budget,
+                         const BranchScope& branches)
 {
     QElapsedTimer clock;
     clock.start();
@@ -90,7 +93,9 @@ CallOutcome dispatchCall(QByteArray body, WorkerContext& worker, const wire::Lim
         fail(call->id, QStringLiteral("Método desconhecido: \"%1\".").arg(call->method));
     } else {
         try {
-            out.replyFrame = runCall(*command, *call, worker, limits, out.answer);
+            out.replyFrame = runCall(*command, *call, worker, limits, out.answer, branches);
+        } catch (const BranchRefused& f) {
+            fail(call->id, f.Message());
         } catch (const ArgumentError& f) {
             fail(call->id, f.Message());
         } catch (const DatabaseBusy& f) {

@@ -3,6 +3,7 @@
 // worker serving the connection.
 
 #include "framework/wire/codec.h"
+#include "server/workstations.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,8 +34,10 @@ struct CallOutcome {
 };
 
 // Decodes one frame body sent after the opening (freeing it once decoded), runs the call and
-// encodes the answer. Never throws: every failure becomes an error answer.
-CallOutcome dispatchCall(QByteArray body, WorkerContext& worker, const wire::Limits& limits, BufferBudget& budget);
+// encodes the answer; a call that names a branch outside `branches` is refused before it runs.
+// Never throws: every failure becomes an error answer.
+CallOutcome dispatchCall(QByteArray body, WorkerContext& worker, const wire::Limits& limits, BufferBudget& budget,
+                         const BranchScope& branches);
 
 // The error answer for a frame that could not be read: the text names the problem.
 QByteArray protocolErrorFrame(const QString& text);

@@ -47,6 +47,8 @@ ClientConnection::ClientConnection(quint64 id, int descriptor, Worker& worker)
       fd_(descriptor),
       worker_(worker),
       peer_(peerOf(descriptor)),
+      label_(peer_),
+      io_(descriptor, worker.security().tlsContext()),
       reader_(worker.limits()),
       share_(worker.budget(), kAllowance),
       watched_(EPOLLIN)
@@ -72,7 +74,13 @@ bool ClientConnection::account() { return share_.cover(held()); }
 
 void ClientConnection::onEvents(std::uint32_t events)
 {
-    if (events & EPOLLOUT) flush();
+    // A TLS handshake message that waited for room in the socket.
+    if ((events & EPOLLOUT) && io_.wantsWrite()) {
+        readSome();
+        if (fd_ >= 0 && serving()) pump();
+        events &= ~static_cast<std::uint32_t>(EPOLLIN);
+    }
+    if (fd_ >= 0 && (events & EPOLLOUT)) flush();
     if (fd_ >= 0 && (events & (EPOLLIN | EPOLLHUP | EPOLLERR))) {
         readSome();
         if (fd_ >= 0 && serving()) pump();
@@ -82,23 +90,39 @@ void ClientConnection::onEvents(std::uint32_t events)
 void ClientConnection::readSome()
 {
     char buffer[kReadChunk];
-    ssize_t n = -1;
+    ConnectionIo::Result r;
     do {
-        n = ::recv(fd_, buffer, sizeof buffer, 0);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        if (errno != EAGAIN && errno != EWOULDBLOCK) abortNow();  // reset, or worse
+        r = io_.read(buffer, sizeof buffer);
+        if (r.status != ConnectionIo::Status::Done) break;
+        // Closing: the client's input is of no further interest.
+        if (!serving()) continue;
+        lastActivity_ = Clock::now();
+        if (!takeInput(QByteArrayView(buffer, r.bytes))) return;
+    } while (io_.hasBuffered());  // TLS: decrypted bytes the socket will not announce again
+    switch (r.status) {
+    case ConnectionIo::Status::Done:
+    case ConnectionIo::Status::WouldBlock:
+        noteFrameStart(Clock::now());
+        updateWatch();  // a TLS handshake may need to write
         return;
-    }
-    if (n == 0) {
-        clientClosed();
+    case ConnectionIo::Status::PlainOnTls:
+        io_.dropTls();
+        refuse(QStringLiteral("Este servidor de aplicação só aceita conexões cifradas (TLS): configure na estação o "
+                              "certificado da autoridade do servidor (--tls-ca, ou tls-ca em ate-host.ini)."));
         return;
+    case ConnectionIo::Status::Failed:
+        if (!io_.failure().isEmpty()) worker_.log().event(label_, QStringLiteral("closed: ") + io_.failure());
+        abortNow();  // reset, or worse
+        return;
+    case ConnectionIo::Status::Closed: clientClosed(); return;
     }
-    // Closing: the client's input is of no further interest.
-    if (!serving()) return;
-    lastActivity_ = Clock::now();
-    // What the input buffer will take is checked against the budget before it grows.
-    if (!share_.cover(held() - reader_.capacity() + reader_.capacityAfter(n))) {
+}
+
+// Input goes to the frame reader if the budget can hold what its buffer grows to; otherwise
+// the client is refused. False when the connection stops serving.
+bool ClientConnection::takeInput(QByteArrayView bytes)
+{
+    if (!share_.cover(held() - reader_.capacity() + reader_.capacityAfter(bytes.size()))) {
         const BufferBudget& budget = worker_.budget();
         refuse(QStringLiteral("Servidor ocupado: a memória reservada para mensagens (%1 bytes) está em uso. "
                               "Tente novamente em instantes.")
@@ -106,16 +130,16 @@ void ClientConnection::readSome()
                QStringLiteral("refused: the limit of bytes held for messages is reached (%1 of %2 bytes held)")
                    .arg(budget.held())
                    .arg(budget.limit()));
-        return;
+        return false;
     }
     try {
-        reader_.append(QByteArrayView(buffer, n));
+        reader_.append(bytes);
     } catch (const wire::WireError& e) {
         // Oversized framing: nothing after this point can be trusted.
         refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
-        return;
+        return false;
     }
-    noteFrameStart(lastActivity_);
+    return true;
 }
 
 // The client closed its side: no more calls. After an error answer that is what the server
@@ -135,10 +159,11 @@ void ClientConnection::clientClosed()
 }
 
 // A frame has begun to arrive when the reader holds part of one and no whole one: from then
-// on it has the frame timeout to complete.
+// on it has the frame timeout to complete. A TLS handshake under way counts as the start of
+// the opening's frame, so a client cannot hold a connection by stalling it.
 void ClientConnection::noteFrameStart(Clock::time_point now)
 {
-    if (!reader_.midFrame() || reader_.hasFrame()) {
+    if (!io_.handshaking() && (!reader_.midFrame() || reader_.hasFrame())) {
         if (!reader_.midFrame()) frameSince_.reset();
         return;
     }
@@ -163,6 +188,7 @@ void ClientConnection::pump()
         account();  // the frame is the call's now, out of the input buffer
         if (state_ == State::Opening) {
             handleOpen(*frame);
+            if (openAt_) break;  // held back; its time brings it back
             continue;
         }
         runCall(std::move(*frame));
@@ -224,8 +250,48 @@ void ClientConnection::handleOpen(const QByteArray& body)
                    .arg(kProtocolVersion));
         return;
     }
+    if (!admitOpening(*open, body)) return;
     send(wire::encodeFrame(wire::OpenAccepted{}));
     if (fd_ >= 0) state_ = State::Ready;
+}
+
+bool ClientConnection::admitOpening(const wire::OpenRequest& open, const QByteArray& body)
+{
+    AccessControl& access = worker_.security().access;
+    const QString address = addressOf(peer_);
+    if (open.client && !std::exchange(openAdmitted_, false)) {
+        const std::optional<Clock::time_point> at = access.admitAt(address);
+        if (!at) {
+            refuse(QStringLiteral("Muitas tentativas de conexão recusadas a partir deste endereço; tente novamente "
+                                  "em alguns minutos."));
+            return false;
+        }
+        if (*at > Clock::now()) {
+            next_ = body;
+            openAt_ = *at;
+            worker_.checkAt(*at);
+            return false;
+        }
+    }
+    Admission admission;
+    try {
+        admission = access.admit(worker_.context().database(), open, address);
+    } catch (const Exception& e) {
+        worker_.context().checkConnection();
+        refuse(QStringLiteral("Não foi possível verificar a estação de trabalho: %1").arg(e.Message()));
+        return false;
+    }
+    if (!admission.accepted) {
+        // The log names the workstation, never the key.
+        refuse(admission.refusal, QStringLiteral("refused: ") + admission.logText);
+        return false;
+    }
+    branches_ = std::move(admission.branches);
+    if (!admission.workstation.isEmpty()) {
+        label_ = QStringLiteral("%1/%2").arg(peer_, admission.workstation);
+        worker_.log().event(peer_, QStringLiteral("opened: ") + admission.logText);
+    }
+    return true;
 }
 
 void ClientConnection::runCall(QByteArray body)
@@ -234,13 +300,13 @@ void ClientConnection::runCall(QByteArray body)
     {
         WorkerContext& context = worker_.context();
         context.beforeCall();
-        const CallOutcome outcome = dispatchCall(std::move(body), context, worker_.limits(), worker_.budget());
+        const CallOutcome outcome = dispatchCall(std::move(body), context, worker_.limits(), worker_.budget(), branches_);
         context.afterCall();
         budgetHeld = outcome.budgetHeld;
         // The answer first, the log line after: the client is not kept waiting for the log.
         const QString undelivered = send(outcome.replyFrame);
         lastActivity_ = Clock::now();
-        worker_.log().call(peer_, outcome.method, outcome.milliseconds, outcome.error, undelivered);
+        worker_.log().call(label_, outcome.method, outcome.milliseconds, outcome.error, undelivered);
         if (outcome.closeConnection) closeAfterError();
     }
     // The decoded arguments and the answer are freed now.
@@ -261,13 +327,11 @@ QString ClientConnection::send(const QByteArray& frame)
     }
     qsizetype sent = 0;
     while (sent < frame.size()) {
-        const ssize_t n = ::send(fd_, frame.constData() + sent, static_cast<size_t>(frame.size() - sent), MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += n;
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            break;
+        const ConnectionIo::Result r = io_.write(frame.constData() + sent, static_cast<size_t>(frame.size() - sent));
+        if (r.status == ConnectionIo::Status::Done && r.bytes > 0) {
+            sent += r.bytes;
+        } else if (r.status == ConnectionIo::Status::WouldBlock) {
+            break;  // also while a TLS handshake has not ended
         } else {
             abortNow();
             return QStringLiteral("the client had gone");
@@ -297,13 +361,11 @@ QString ClientConnection::send(const QByteArray& frame)
 void ClientConnection::flush()
 {
     while (fd_ >= 0 && hasUnsent()) {
-        const ssize_t n = ::send(fd_, unsent_.constData() + unsentFrom_, static_cast<size_t>(unsent_.size() - unsentFrom_),
-                                 MSG_NOSIGNAL);
-        if (n > 0) {
-            unsentFrom_ += n;
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        const ConnectionIo::Result r =
+            io_.write(unsent_.constData() + unsentFrom_, static_cast<size_t>(unsent_.size() - unsentFrom_));
+        if (r.status == ConnectionIo::Status::Done && r.bytes > 0) {
+            unsentFrom_ += r.bytes;
+        } else if (r.status == ConnectionIo::Status::WouldBlock) {
             updateWatch();
             return;
         } else {
@@ -324,7 +386,7 @@ void ClientConnection::sent()
     switch (state_) {
     case State::Flushing: finish(); return;
     case State::Refusing:
-        ::shutdown(fd_, SHUT_WR);
+        io_.shutdownWrite();
         state_ = State::Lingering;
         updateWatch();
         return;
@@ -354,7 +416,7 @@ void ClientConnection::closeAfterError()
     if (hasUnsent()) {
         state_ = State::Refusing;
     } else {
-        ::shutdown(fd_, SHUT_WR);
+        io_.shutdownWrite();
         state_ = State::Lingering;
     }
     startLinger();
@@ -394,10 +456,14 @@ void ClientConnection::updateWatch()
     case State::Lingering: read = true; break;  // until the client closes, after an error answer
     case State::Flushing: read = false; break;
     }
-    const std::uint32_t events = (read ? EPOLLIN : 0u) | (hasUnsent() ? EPOLLOUT : 0u);
+    // A TLS handshake message waiting for room in the socket is written on its writability.
+    // An answer (a refusal at accept) waits for the handshake to end: watching the socket's
+    // writability before then would wake the worker without end.
+    const bool write = (hasUnsent() && io_.writable()) || io_.wantsWrite();
+    const std::uint32_t events = (read ? EPOLLIN : 0u) | (write ? EPOLLOUT : 0u);
     if (events == watched_) return;
     watched_ = events;
-    worker_.watch(*this, read, hasUnsent());
+    worker_.watch(*this, read, write);
 }
 
 ClientConnection::Clock::time_point ClientConnection::nextDeadline() const
@@ -412,6 +478,15 @@ ClientConnection::Clock::time_point ClientConnection::nextDeadline() const
 ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_point now)
 {
     if (fd_ < 0) return Clock::time_point::max();
+    if (openAt_) {
+        if (now < *openAt_) return *openAt_;
+        // The server held the opening back; the client was not idle meanwhile.
+        openAt_.reset();
+        openAdmitted_ = true;
+        lastActivity_ = now;
+        worker_.giveTurn(*this);
+        return nextDeadline();
+    }
     if (lingerUntil_) {
         if (now < *lingerUntil_) return *lingerUntil_;
         abortNow();
@@ -422,6 +497,13 @@ ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_poin
         worker_.log().event(peer_, QStringLiteral("closed: the client did not read its answer within %1 s (%2 bytes unsent)")
                                        .arg(secondsText(options.frameTimeout))
                                        .arg(unsent_.size() - unsentFrom_));
+        abortNow();
+        return Clock::time_point::max();
+    }
+    if (frameSince_ && now - *frameSince_ >= options.frameTimeout && io_.handshaking()) {
+        // No frame can be sent before the handshake ends: closed without an answer.
+        worker_.log().event(peer_, QStringLiteral("closed: the TLS handshake did not end within %1 s")
+                                       .arg(secondsText(options.frameTimeout)));
         abortNow();
         return Clock::time_point::max();
     }
@@ -440,7 +522,7 @@ ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_poin
         abortNow();
         return Clock::time_point::max();
     }
-    worker_.log().event(peer_, reader_.midFrame() && !reader_.hasFrame()
+    worker_.log().event(label_, reader_.midFrame() && !reader_.hasFrame()
                                    ? QStringLiteral("closed: incomplete message, idle timeout")
                                    : QStringLiteral("closed: idle timeout"));
     closeGracefully();

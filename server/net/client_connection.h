@@ -1,7 +1,7 @@
 #pragma once
 // One client connection, on the thread of the worker that serves it: cuts the byte stream
 // into frames, checks the opening, runs each call and writes its answer, all on this thread,
-// straight on the socket. Calls run one at a time in the order they came, so answers keep the
+// through its ConnectionIo (plain TCP or TLS). Calls run one at a time in the order they came, so answers keep the
 // order of the calls; while a frame waits for its turn, or an answer waits for the client to
 // read it, nothing more is read, so a client cannot make the server hold much more than one
 // frame of its input and one answer. A client that sends several calls at once lets the
@@ -9,10 +9,13 @@
 //
 // What it holds (input buffer, a frame waiting, an answer unsent) beyond a small allowance is
 // drawn from the server's buffer budget; input that would pass it is refused. A frame must
-// arrive whole, and an answer be taken, within the frame timeout.
+// arrive whole, and an answer be taken, within the frame timeout; a TLS handshake, once its
+// first byte has come, must end within the same time.
 
 #include "server/net/buffer_budget.h"
+#include "server/net/connection_io.h"
 #include "server/net/worker.h"
+#include "server/workstations.h"
 
 #include "framework/wire/codec.h"
 
@@ -72,9 +75,12 @@ private:
     bool account();
 
     void readSome();
+    bool takeInput(QByteArrayView bytes);
     void clientClosed();
     void pump();
     void handleOpen(const QByteArray& body);
+    // The opening's credentials; false when the check waits for its turn (see AccessControl).
+    bool admitOpening(const wire::OpenRequest& open, const QByteArray& body);
     void runCall(QByteArray body);
     // Empty when the frame went out or waits to; otherwise why it will not reach the client.
     QString send(const QByteArray& frame);
@@ -92,6 +98,11 @@ private:
     int fd_;
     Worker& worker_;
     QString peer_;
+    QString label_;  // in the log: the peer, and the workstation once known
+    ConnectionIo io_;
+    BranchScope branches_;  // what the workstation may act for
+    std::optional<Clock::time_point> openAt_;  // an opening held back after failures from its address
+    bool openAdmitted_ = false;
     State state_ = State::Opening;
     wire::FrameReader reader_;
     std::optional<QByteArray> next_;  // a frame read and waiting for its turn

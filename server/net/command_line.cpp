@@ -1,5 +1,8 @@
 #include "server/net/command_line.h"
 
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace server::net {
@@ -12,18 +15,35 @@ constexpr qsizetype kMaxFrameBytes = qsizetype{1} << 30;
 constexpr qint64 kMaxConnections = 1'000'000;
 constexpr qsizetype kMaxBufferedBytes = qsizetype{1} << 40;
 
-// "--name value" or "--name=value"; advances `i` past what it consumed.
-std::optional<QString> optionValue(const QStringList& args, qsizetype& i, const QString& name)
+QCommandLineOption valueOption(const char* name)
 {
-    const QString& arg = args[i];
-    if (arg == name) {
-        if (i + 1 >= args.size())
-            throw UsageError(QStringLiteral("A opção %1 exige um valor.").arg(name));
-        i += 1;
-        return args[i];
-    }
-    if (arg.startsWith(name + QLatin1Char('='))) return arg.mid(name.size() + 1);
-    return std::nullopt;
+    return QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("valor"));
+}
+
+QCommandLineOption flagOption(const char* name) { return QCommandLineOption(QString::fromLatin1(name), QString()); }
+
+// The parser of one command: its options only; positional arguments counted by the caller.
+// QCommandLineParser's own refusals are English; they are said again in Portuguese.
+void parseCommand(QCommandLineParser& parser, const QString& command, const QStringList& args)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // The first entry stands for the program name.
+    if (parser.parse(QStringList{QStringLiteral("ate02700-server")} + args.mid(1))) return;
+    if (!parser.unknownOptionNames().isEmpty())
+        throw UsageError(QStringLiteral("Opção desconhecida para %1: \"--%2\".")
+                             .arg(command, parser.unknownOptionNames().front()));
+    static const QRegularExpression quoted(QStringLiteral("'([^']*)'"));
+    const QRegularExpressionMatch m = quoted.match(parser.errorText());
+    if (m.hasMatch()) throw UsageError(QStringLiteral("A opção %1 exige um valor.").arg(m.captured(1)));
+    throw UsageError(QStringLiteral("Linha de comando inválida para %1: %2").arg(command, parser.errorText()));
+}
+
+void expectPositionals(const QCommandLineParser& parser, const QString& command, qsizetype count, const QString& what)
+{
+    const QStringList extra = parser.positionalArguments();
+    if (extra.size() > count)
+        throw UsageError(QStringLiteral("Argumento inesperado para %1: \"%2\".").arg(command, extra[count]));
+    if (extra.size() < count) throw UsageError(QStringLiteral("O comando %1 exige %2.").arg(command, what));
 }
 
 qint64 parseInteger(const QString& text, const QString& option, qint64 min, qint64 max)
@@ -79,79 +99,130 @@ std::chrono::milliseconds parseSeconds(const QString& text, const QString& optio
     return std::chrono::milliseconds(std::max<qint64>(1, std::llround(seconds * 1000)));
 }
 
-DatabaseUrl requireDatabase(const std::optional<QString>& url, const QString& command)
+DatabaseUrl requireDatabase(const QCommandLineParser& parser, const QString& command)
 {
-    if (!url) throw UsageError(QStringLiteral("O comando %1 exige --db URL.").arg(command));
-    return DatabaseUrl::parse(*url);
+    if (!parser.isSet(QStringLiteral("db"))) throw UsageError(QStringLiteral("O comando %1 exige --db URL.").arg(command));
+    return DatabaseUrl::parse(parser.value(QStringLiteral("db")));
 }
 
-[[noreturn]] void unknownOption(const QString& arg, const QString& command)
+BranchScope branchesOf(const QString& text, const QString& option)
 {
-    throw UsageError(QStringLiteral("Opção desconhecida para %1: \"%2\".").arg(command, arg));
+    try {
+        return BranchScope::parse(text);
+    } catch (const ServerFailure& e) {
+        throw UsageError(QStringLiteral("%1: %2").arg(option, e.Message()));
+    }
 }
 
 InitCommand parseInit(const QStringList& args)
 {
-    std::optional<QString> db;
+    QCommandLineParser parser;
+    parser.addOptions({valueOption("db"), valueOption("seed")});
+    parseCommand(parser, QStringLiteral("init"), args);
+    expectPositionals(parser, QStringLiteral("init"), 0, QString());
     InitCommand command;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        if (auto v = optionValue(args, i, QStringLiteral("--db"))) {
-            db = *v;
-        } else if (auto s = optionValue(args, i, QStringLiteral("--seed"))) {
-            command.seed = SeedSpec::parse(*s);
-        } else {
-            unknownOption(args[i], QStringLiteral("init"));
-        }
-    }
-    command.database = requireDatabase(db, QStringLiteral("init"));
+    if (parser.isSet(QStringLiteral("seed"))) command.seed = SeedSpec::parse(parser.value(QStringLiteral("seed")));
+    command.database = requireDatabase(parser, QStringLiteral("init"));
     return command;
 }
 
 ServeCommand parseServe(const QStringList& args)
 {
-    std::optional<QString> db;
+    QCommandLineParser parser;
+    parser.addOptions({valueOption("db"), valueOption("listen"), valueOption("threads"), valueOption("idle-timeout"),
+                       valueOption("max-frame"), valueOption("frame-timeout"), valueOption("max-connections"),
+                       valueOption("max-connections-per-address"), valueOption("max-buffered"),
+                       valueOption("tls-cert"), valueOption("tls-key"), flagOption("trusted-network")});
+    parseCommand(parser, QStringLiteral("serve"), args);
+    expectPositionals(parser, QStringLiteral("serve"), 0, QString());
     ServeCommand command;
     ServeOptions& o = command.options;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        if (auto v = optionValue(args, i, QStringLiteral("--db"))) {
-            db = *v;
-        } else if (auto l = optionValue(args, i, QStringLiteral("--listen"))) {
-            parseListen(*l, o);
-        } else if (auto t = optionValue(args, i, QStringLiteral("--threads"))) {
-            o.threads = static_cast<int>(parseInteger(*t, QStringLiteral("--threads"), 1, kMaxThreads));
-        } else if (auto s = optionValue(args, i, QStringLiteral("--idle-timeout"))) {
-            o.idleTimeout = parseSeconds(*s, QStringLiteral("--idle-timeout"));
-        } else if (auto f = optionValue(args, i, QStringLiteral("--max-frame"))) {
-            o.maxFrameBytes = parseInteger(*f, QStringLiteral("--max-frame"), kMinFrameBytes, kMaxFrameBytes);
-        } else if (auto ft = optionValue(args, i, QStringLiteral("--frame-timeout"))) {
-            o.frameTimeout = parseSeconds(*ft, QStringLiteral("--frame-timeout"));
-        } else if (auto mc = optionValue(args, i, QStringLiteral("--max-connections"))) {
-            o.maxConnections = static_cast<int>(parseInteger(*mc, QStringLiteral("--max-connections"), 1, kMaxConnections));
-        } else if (auto ma = optionValue(args, i, QStringLiteral("--max-connections-per-address"))) {
-            o.maxConnectionsPerAddress =
-                static_cast<int>(parseInteger(*ma, QStringLiteral("--max-connections-per-address"), 1, kMaxConnections));
-        } else if (auto mb = optionValue(args, i, QStringLiteral("--max-buffered"))) {
-            o.maxBufferedBytes = parseInteger(*mb, QStringLiteral("--max-buffered"), kMinFrameBytes, kMaxBufferedBytes);
-        } else {
-            unknownOption(args[i], QStringLiteral("serve"));
-        }
-    }
-    o.database = requireDatabase(db, QStringLiteral("serve"));
+    const auto value = [&](const char* name) { return parser.value(QString::fromLatin1(name)); };
+    const auto isSet = [&](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
+    if (isSet("listen")) parseListen(value("listen"), o);
+    if (isSet("threads"))
+        o.threads = static_cast<int>(parseInteger(value("threads"), QStringLiteral("--threads"), 1, kMaxThreads));
+    if (isSet("idle-timeout")) o.idleTimeout = parseSeconds(value("idle-timeout"), QStringLiteral("--idle-timeout"));
+    if (isSet("max-frame"))
+        o.maxFrameBytes = parseInteger(value("max-frame"), QStringLiteral("--max-frame"), kMinFrameBytes, kMaxFrameBytes);
+    if (isSet("frame-timeout"))
+        o.frameTimeout = parseSeconds(value("frame-timeout"), QStringLiteral("--frame-timeout"));
+    if (isSet("max-connections"))
+        o.maxConnections = static_cast<int>(
+            parseInteger(value("max-connections"), QStringLiteral("--max-connections"), 1, kMaxConnections));
+    if (isSet("max-connections-per-address"))
+        o.maxConnectionsPerAddress = static_cast<int>(parseInteger(
+            value("max-connections-per-address"), QStringLiteral("--max-connections-per-address"), 1, kMaxConnections));
+    if (isSet("max-buffered"))
+        o.maxBufferedBytes =
+            parseInteger(value("max-buffered"), QStringLiteral("--max-buffered"), kMinFrameBytes, kMaxBufferedBytes);
+    if (isSet("tls-cert") != isSet("tls-key"))
+        throw UsageError(QStringLiteral("--tls-cert e --tls-key são dados juntos: o certificado do servidor e "
+                                        "sua chave privada."));
+    if (isSet("tls-cert")) o.tls = TlsFiles{value("tls-cert"), value("tls-key")};
+    o.trustedNetwork = isSet("trusted-network");
+    o.database = requireDatabase(parser, QStringLiteral("serve"));
     return command;
+}
+
+ClientCommand parseClient(const QStringList& args)
+{
+    const QString action = args.size() > 1 ? args[1] : QString();
+    QCommandLineParser parser;
+    parser.addOptions({valueOption("db"), valueOption("branches")});
+    const QString command = QStringLiteral("client %1").arg(action);
+    ClientCommand out;
+    if (action == QLatin1String("add")) {
+        out.action = ClientCommand::Action::Add;
+    } else if (action == QLatin1String("list")) {
+        out.action = ClientCommand::Action::List;
+    } else if (action == QLatin1String("revoke")) {
+        out.action = ClientCommand::Action::Revoke;
+    } else if (action == QLatin1String("branches")) {
+        out.action = ClientCommand::Action::Branches;
+    } else {
+        throw UsageError(action.isEmpty() ? QStringLiteral("Informe a ação de client: add, list, revoke ou branches.")
+                                          : QStringLiteral("Ação desconhecida de client: \"%1\" (use add, list, "
+                                                           "revoke ou branches).")
+                                                .arg(action));
+    }
+    parseCommand(parser, command, args.mid(1));
+    const bool takesBranchesOption = out.action == ClientCommand::Action::Add;
+    if (parser.isSet(QStringLiteral("branches")) && !takesBranchesOption)
+        throw UsageError(QStringLiteral("Opção desconhecida para %1: \"--branches\".").arg(command));
+    switch (out.action) {
+    case ClientCommand::Action::Add:
+        expectPositionals(parser, command, 1, QStringLiteral("o nome da estação"));
+        if (!parser.isSet(QStringLiteral("branches")))
+            throw UsageError(QStringLiteral("O comando client add exige --branches (filiais separadas por vírgula, "
+                                            "ou * para todas)."));
+        out.branches = branchesOf(parser.value(QStringLiteral("branches")), QStringLiteral("--branches"));
+        break;
+    case ClientCommand::Action::List: expectPositionals(parser, command, 0, QString()); break;
+    case ClientCommand::Action::Revoke: expectPositionals(parser, command, 1, QStringLiteral("o nome da estação")); break;
+    case ClientCommand::Action::Branches:
+        expectPositionals(parser, command, 2, QStringLiteral("o nome da estação e as filiais"));
+        out.branches = branchesOf(parser.positionalArguments()[1], QStringLiteral("filiais"));
+        break;
+    }
+    if (out.action != ClientCommand::Action::List) out.name = parser.positionalArguments().front();
+    out.database = requireDatabase(parser, command);
+    return out;
 }
 
 }  // namespace
 
 Command parseCommandLine(const QStringList& arguments)
 {
-    if (arguments.isEmpty()) throw UsageError(QStringLiteral("Informe um comando: init ou serve."));
+    if (arguments.isEmpty()) throw UsageError(QStringLiteral("Informe um comando: init, serve ou client."));
     const QString& command = arguments.front();
     if (command == QLatin1String("init")) return parseInit(arguments);
     if (command == QLatin1String("serve")) return parseServe(arguments);
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
-        command == QLatin1String("help"))
+    if (command == QLatin1String("client")) return parseClient(arguments);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help"))
         return HelpCommand{};
-    throw UsageError(QStringLiteral("Comando desconhecido: \"%1\" (use init ou serve).").arg(command));
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) return VersionCommand{};
+    throw UsageError(QStringLiteral("Comando desconhecido: \"%1\" (use init, serve ou client).").arg(command));
 }
 
 QString usageText()
@@ -168,6 +239,7 @@ QString usageText()
         "                        [--idle-timeout SEGUNDOS] [--max-frame BYTES]\n"
         "                        [--frame-timeout SEGUNDOS] [--max-connections N]\n"
         "                        [--max-connections-per-address N] [--max-buffered BYTES]\n"
+        "                        [--tls-cert ARQUIVO --tls-key ARQUIVO] [--trusted-network]\n"
         "      Atende o objeto ATE02700.rdmManuDelValor.\n"
         "      --listen        endereço de escuta (padrão 127.0.0.1:7027; porta 0 escolhe uma porta\n"
         "                      livre e a anuncia em \"listening on HOST:PORTA\"; * escuta em todas as\n"
@@ -181,6 +253,24 @@ QString usageText()
         "      --max-connections-per-address  conexões de um mesmo endereço (padrão 100)\n"
         "      --max-buffered  bytes retidos para mensagens em todas as conexões, além de uma\n"
         "                      pequena reserva por conexão (padrão 268435456)\n"
+        "      --tls-cert, --tls-key\n"
+        "                      certificado do servidor (PEM, com a cadeia) e sua chave privada: toda\n"
+        "                      conexão passa a ser cifrada (TLS)\n"
+        "      --trusted-network\n"
+        "                      permite escutar fora do loopback sem estações cadastradas (somente\n"
+        "                      numa rede em que todos os computadores são confiáveis)\n"
+        "\n"
+        "  ate02700-server client add NOME --branches FILIAIS --db URL\n"
+        "      Cadastra a estação de trabalho NOME para as filiais dadas (separadas por vírgula,\n"
+        "      ou * para todas) e mostra sua chave, uma única vez.\n"
+        "  ate02700-server client list --db URL\n"
+        "  ate02700-server client revoke NOME --db URL\n"
+        "  ate02700-server client branches NOME FILIAIS --db URL\n"
+        "      Lista as estações, revoga uma estação, troca as filiais de uma estação.\n"
+        "\n"
+        "  ate02700-server --help | --version\n"
+        "\n"
+        "As opções aceitam \"--opção valor\" e \"--opção=valor\".\n"
         "\n"
         "URL do banco:\n"
         "  sqlite:CAMINHO\n"

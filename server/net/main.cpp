@@ -5,6 +5,7 @@
 #include "server/net/app_server.h"
 #include "server/net/command_line.h"
 #include "server/net/signal_watcher.h"
+#include "server/workstations.h"
 
 #include <QCoreApplication>
 
@@ -25,6 +26,46 @@ int runInit(const server::net::InitCommand& command)
     server::initDatabase(command.database, command.seed);
     std::fprintf(stderr, "ate02700-server: banco pronto: %s\n",
                  command.database.display().toUtf8().constData());
+    return 0;
+}
+
+void printOut(const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+int runClient(const server::net::ClientCommand& command)
+{
+    using Action = server::net::ClientCommand::Action;
+    server::net::unblockTerminationSignals();
+    // The workstations' table comes with the schema; an older database gets it here.
+    server::initDatabase(command.database, std::nullopt);
+    const auto db = server::Database::open(command.database, QStringLiteral("ate02700-client-admin"));
+    server::Workstations workstations(*db);
+    switch (command.action) {
+    case Action::Add: {
+        const QString key = workstations.add(command.name, command.branches);
+        printOut(QStringLiteral("Estação de trabalho %1 cadastrada para as filiais %2.\n"
+                                "Chave (guarde-a agora: ela não será mostrada de novo):\n%3\n")
+                     .arg(command.name, command.branches.text(), key));
+        return 0;
+    }
+    case Action::List:
+        for (const server::Workstation& w : workstations.list())
+            printOut(QStringLiteral("%1\tfiliais %2\t%3\tcadastrada em %4\n")
+                         .arg(w.name, w.branches.text(), w.revoked ? QStringLiteral("revogada") : QStringLiteral("ativa"),
+                              w.created.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        return 0;
+    case Action::Revoke:
+        workstations.revoke(command.name);
+        printOut(QStringLiteral("Estação de trabalho %1 revogada.\n").arg(command.name));
+        return 0;
+    case Action::Branches:
+        workstations.setBranches(command.name, command.branches);
+        printOut(QStringLiteral("Estação de trabalho %1: filiais %2.\n").arg(command.name, command.branches.text()));
+        return 0;
+    }
     return 0;
 }
 
@@ -70,6 +111,11 @@ int main(int argc, char** argv)
             std::fputs(server::net::usageText().toUtf8().constData(), stdout);
             return 0;
         }
+        if (std::holds_alternative<server::net::VersionCommand>(command)) {
+            std::printf("ate02700-server %s\n", server::net::kServerVersion);
+            return 0;
+        }
+        if (const auto* client = std::get_if<server::net::ClientCommand>(&command)) return runClient(*client);
         if (const auto* init = std::get_if<server::net::InitCommand>(&command)) return runInit(*init);
         return runServe(app, std::get<server::net::ServeCommand>(command));
     } catch (const server::net::UsageError& e) {

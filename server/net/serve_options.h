@@ -8,12 +8,19 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 namespace server::net {
 
 // The one remote object this server answers for, and the protocol version it speaks.
 inline constexpr char16_t kServerObjectName[] = u"ATE02700.rdmManuDelValor";
 inline constexpr qint64 kProtocolVersion = 1;
+
+// The server's certificate (PEM, the chain after it) and its private key.
+struct TlsFiles {
+    QString certificate;
+    QString privateKey;
+};
 
 struct ServeOptions {
     DatabaseUrl database;
@@ -24,6 +31,11 @@ struct ServeOptions {
     // frame) is closed. Clients reconnect on their next call.
     std::chrono::milliseconds idleTimeout{30'000};
     qsizetype maxFrameBytes = 16 * 1024 * 1024;
+    // Every connection encrypted with this certificate; none: plain TCP.
+    std::optional<TlsFiles> tls;
+    // The administrator vouches for the network: listening beyond loopback is allowed
+    // without any workstation defined.
+    bool trustedNetwork = false;
     // One line per call and per refused connection; nullptr logs nothing.
     std::FILE* log = stderr;
     // A frame must arrive whole within this time of its first byte, and an answer the socket

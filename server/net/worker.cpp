@@ -34,7 +34,7 @@ int waitMs(Worker::Clock::time_point when)
 }  // namespace
 
 Worker::Worker(int index, const ServeOptions& options, const wire::Limits& limits, BufferBudget& budget, CallLog& log,
-               std::atomic<int>& suspect, std::function<void(quint64)> onFinished)
+               std::atomic<int>& suspect, std::function<void(quint64)> onFinished, ServerSecurity& security)
     : index_(index),
       options_(options),
       limits_(limits),
@@ -42,6 +42,7 @@ Worker::Worker(int index, const ServeOptions& options, const wire::Limits& limit
       log_(log),
       context_(options.database, index, suspect, options.maxFrameBytes),
       onFinished_(std::move(onFinished)),
+      security_(security),
       epoll_(::epoll_create1(EPOLL_CLOEXEC)),
       wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {

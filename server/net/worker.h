@@ -16,6 +16,7 @@
 #include "server/net/buffer_budget.h"
 #include "server/net/call_log.h"
 #include "server/net/serve_options.h"
+#include "server/net/server_security.h"
 #include "server/net/worker_context.h"
 
 #include "framework/wire/codec.h"
@@ -39,7 +40,7 @@ public:
 
     // `onFinished` is told (on this worker's thread) of every connection that ended.
     Worker(int index, const ServeOptions& options, const wire::Limits& limits, BufferBudget& budget, CallLog& log,
-           std::atomic<int>& suspect, std::function<void(quint64)> onFinished);
+           std::atomic<int>& suspect, std::function<void(quint64)> onFinished, ServerSecurity& security);
     ~Worker();
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
@@ -70,6 +71,7 @@ public:
     const wire::Limits& limits() const { return limits_; }
     BufferBudget& budget() { return budget_; }
     CallLog& log() { return log_; }
+    ServerSecurity& security() { return security_; }
 
     // For the connections (on the worker's thread).
     // Which readiness of the connection's socket to wait for.
@@ -97,6 +99,7 @@ private:
     CallLog& log_;
     WorkerContext context_;
     std::function<void(quint64)> onFinished_;
+    ServerSecurity& security_;
 
     int epoll_ = -1;
     int wake_ = -1;  // eventfd: posted jobs are waiting

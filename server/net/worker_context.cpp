@@ -14,8 +14,11 @@ WorkerContext::~WorkerContext() { close(); }
 void WorkerContext::open()
 {
     if (db_) return;
-    // A fresh name per opening: Qt keeps a connection name registered until it is removed.
-    const QString name = QStringLiteral("ate02700-worker-%1-%2").arg(index_).arg(++generation_);
+    // A fresh name per opening, unique in the process (several servers may share one): Qt
+    // keeps a connection name registered until it is removed.
+    static std::atomic<int> openings{0};
+    generation_ = ++openings;
+    const QString name = QStringLiteral("ate02700-worker-%1-%2").arg(index_).arg(generation_);
     db_ = Database::open(url_, name);
     db_->setAnswerLimit(answerLimit_);
     methods_ = std::make_unique<Methods>(*db_);

@@ -25,6 +25,12 @@ public:
     // This worker's methods on its own connection, opened on first use. Throws when the
     // database cannot be opened.
     Methods& methods();
+    // The connection itself, opened on first use (throws when it cannot be opened).
+    Database& database()
+    {
+        open();
+        return *db_;
+    }
     // Closes the connection after this call; the next call opens a fresh one.
     void discardConnection() { discard_ = true; }
     // After a database failure: is the connection still alive? A dead one (the database
