@@ -146,6 +146,9 @@ int RunHost(const QStringList& arguments)
         auto window = std::make_unique<THostWindow>(loader, config);
         window->resize(1024, 720);
         window->show();
+        // A desktop without a window manager (Xvfb) gives the focus to nobody: ask for it, so
+        // the screens' first activation finds their focus where they put it.
+        window->activateWindow();
         QTimer::singleShot(0, window.get(), [&] {
             for (const QString& module : config.open)
                 window->OpenModule(module);
