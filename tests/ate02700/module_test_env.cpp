@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -37,6 +38,17 @@ void FlushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+}
+
+void TypeOver(QWidget& control, const QString& text)
+{
+    WidgetDriver::Focus(control);
+    if (auto* edit = qobject_cast<QLineEdit*>(&control)) {
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(edit, Qt::Key_Delete);
+    }
+    QTest::keyClicks(&control, text);
 }
 
 int CallCountSince(const testsupport::ServerProcess& server, const QString& method, const QString& logBefore)

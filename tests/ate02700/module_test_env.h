@@ -19,6 +19,7 @@
 #include <memory>
 
 class QMdiArea;
+class QWidget;
 class TfrmManuDelValor;
 
 namespace ate02700test {
@@ -29,6 +30,10 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10'000);
 void Settle(int ms = 300);
 // Runs the deferred deletions (forms freed by their close handling).
 void FlushDeletes();
+
+// Focuses the control with a click and types `text` over what it holds (an edit's text
+// selected and deleted first, as an operator does before typing anew).
+void TypeOver(QWidget& control, const QString& text);
 
 // Lines of the server's log that record a call of `method`.
 int CallCount(const testsupport::ServerProcess& server, const QString& method);

@@ -61,9 +61,7 @@ qint64 PostingEnv::OpenDelivery(TfrmManuDelValor& form, const QString& sgCia, QD
 {
     // The filter: the airline typed, the dates given, then the delivery list clicked, which
     // leaves the panel and loads the deliveries.
-    WidgetDriver::Focus(*form.medCompanhia);
-    QTest::keyClick(form.medCompanhia, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(form.medCompanhia, sgCia);
+    TypeOver(*form.medCompanhia, sgCia);
     form.depPlanoVooIni->SetDate(from);
     form.depPlanoVooFin->SetDate(to);
     form.pgcPadrao->SetActivePage(form.tshFolhaDados);

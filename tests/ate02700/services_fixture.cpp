@@ -85,17 +85,10 @@ TfrmManuDelValor& ServicesTest::OpenScreen()
 void ServicesTest::LoadDeliveries(const QString& airline, const QDate& from, const QDate& to)
 {
     TfrmManuDelValor& f = *form_;
-    WidgetDriver::Focus(*f.medCompanhia);
-    f.medCompanhia->selectAll();
-    QTest::keyClicks(f.medCompanhia, airline);
+    ate02700test::TypeOver(*f.medCompanhia, airline);
     Key(Qt::Key_Tab);
-    const auto typeDate = [this](TDateEditPlus& edit, const QDate& date) {
-        WidgetDriver::Focus(edit);
-        edit.selectAll();
-        QTest::keyClicks(&edit, date.toString(QStringLiteral("ddMMyyyy")));
-    };
-    typeDate(*f.depPlanoVooIni, from);
-    typeDate(*f.depPlanoVooFin, to);
+    ate02700test::TypeOver(*f.depPlanoVooIni, from.toString(QStringLiteral("ddMMyyyy")));
+    ate02700test::TypeOver(*f.depPlanoVooFin, to.toString(QStringLiteral("ddMMyyyy")));
     // Leaving the panel for the list loads it.
     ClickCell(*f.dbgPadrao, 0, 1);
     ASSERT_TRUE(ate02700test::WaitUntil([&f] { return f.cdsDelivery->Active(); }))

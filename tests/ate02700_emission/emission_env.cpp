@@ -91,12 +91,7 @@ void EmissionTest::LoadDeliveries(const QString& sgCia, int fromDay, int toDay)
 {
     TfrmManuDelValor& f = Form();
     const int loadsBefore = CallCount(Server(), QStringLiteral("GetDelivery"));
-    const auto type = [](QWidget* edit, const QString& text) {
-        WidgetDriver::Focus(*edit);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    };
+    const auto type = [](QWidget* edit, const QString& text) { ate02700test::TypeOver(*edit, text); };
     type(f.medCompanhia, sgCia);
     QTest::keyClick(f.medCompanhia, Qt::Key_Tab);
     type(f.depPlanoVooIni, QStringLiteral("%1").arg(fromDay, 2, 10, QLatin1Char('0')) + QStringLiteral("112026"));

@@ -77,17 +77,7 @@ TfrmManuDelValor& SelectionTest::OpenScreen()
     return *form_;
 }
 
-void SelectionTest::TypeInto(QWidget& control, const QString& text)
-{
-    WidgetDriver::Focus(control);
-    if (auto* edit = qobject_cast<QLineEdit*>(&control)) {
-        // Select all and clear, as an operator does before typing anew.
-        QTest::keyClick(edit, Qt::Key_End);
-        QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
-        QTest::keyClick(edit, Qt::Key_Delete);
-    }
-    QTest::keyClicks(&control, text);
-}
+void SelectionTest::TypeInto(QWidget& control, const QString& text) { TypeOver(control, text); }
 
 void SelectionTest::PressTab()
 {
