@@ -41,6 +41,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "bench/ratio_reporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -209,20 +211,7 @@ void bareClientAndEngine(benchmark::State& state)
     }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration) continue;
-            const std::string name = r.benchmark_name().substr(0, r.benchmark_name().find('/'));
-            wall[name] = r.GetAdjustedRealTime();
-            cpu[name] = r.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> wall, cpu;
-};
+using benchsupport::RatioReporter;
 
 }  // namespace
 
