@@ -29,6 +29,7 @@
 #include "framework/units/larkumo.h"
 #include "server/database.h"
 #include "server/net/app_server.h"
+#include "bench/in_process_server.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -39,6 +40,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include "bench/ratio_reporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,34 +57,7 @@ constexpr int kDeliveries = 50;
 const QString kBranch = QStringLiteral("0001");
 const QString kPlace = QStringLiteral("0001");
 
-// The application server on its own thread, as `serve` runs it.
-class InProcessServer {
-public:
-    explicit InProcessServer(const server::DatabaseUrl& url) : log_(std::fopen("/dev/null", "w"))
-    {
-        server::net::ServeOptions options;
-        options.database = url;
-        options.port = 0;
-        options.log = log_;
-        server_ = std::make_unique<server::net::AppServer>(options);
-        server_->moveToThread(&thread_);
-        thread_.start();
-        QMetaObject::invokeMethod(server_.get(), [this] { server_->start(); }, Qt::BlockingQueuedConnection);
-    }
-    ~InProcessServer()
-    {
-        QMetaObject::invokeMethod(server_.get(), [this] { server_.reset(); }, Qt::BlockingQueuedConnection);
-        thread_.quit();
-        thread_.wait();
-        std::fclose(log_);
-    }
-    quint16 port() const { return server_->port(); }
-
-private:
-    std::FILE* log_;
-    QThread thread_;
-    std::unique_ptr<server::net::AppServer> server_;
-};
+using benchsupport::InProcessServer;
 
 struct Setup {
     QTemporaryDir dir;
@@ -235,20 +211,7 @@ void bareClientAndEngine(benchmark::State& state)
     }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration) continue;
-            const std::string name = r.benchmark_name().substr(0, r.benchmark_name().find('/'));
-            wall[name] = r.GetAdjustedRealTime();
-            cpu[name] = r.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> wall, cpu;
-};
+using benchsupport::RatioReporter;
 
 }  // namespace
 

@@ -22,6 +22,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "bench/ratio_reporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -167,22 +169,7 @@ void baselineOneFile(benchmark::State& state)
     for (auto _ : state) writeBaselinePdfs(1, kDocuments);
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration) continue;
-            const std::string name = r.benchmark_name().substr(0, r.benchmark_name().find('/'));
-            wall[name] = r.GetAdjustedRealTime();
-            cpu[name] = r.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // Milliseconds per iteration. The machine is shared: ratios use CPU time, which other
-    // processes do not inflate; wall time adds the waits (disk flushes) an operator sees.
-    std::map<std::string, double> wall, cpu;
-};
+using benchsupport::RatioReporter;
 
 }  // namespace
 

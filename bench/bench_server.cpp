@@ -16,6 +16,7 @@
 #include "server/database.h"
 #include "server/methods.h"
 #include "server/net/app_server.h"
+#include "bench/in_process_server.h"
 #include "server/sql.h"
 
 #include <QCoreApplication>
@@ -267,34 +268,7 @@ private:
     QByteArray reply_;
 };
 
-// The application server on its own thread, as `serve` runs it.
-class InProcessServer {
-public:
-    explicit InProcessServer(const server::DatabaseUrl& url) : log_(std::fopen("/dev/null", "w"))
-    {
-        server::net::ServeOptions options;
-        options.database = url;
-        options.port = 0;
-        options.log = log_;  // the log lines are formatted and written, to nowhere
-        server_ = std::make_unique<server::net::AppServer>(options);
-        server_->moveToThread(&thread_);
-        thread_.start();
-        QMetaObject::invokeMethod(server_.get(), [this] { server_->start(); }, Qt::BlockingQueuedConnection);
-    }
-    ~InProcessServer()
-    {
-        QMetaObject::invokeMethod(server_.get(), [this] { server_.reset(); }, Qt::BlockingQueuedConnection);
-        thread_.quit();
-        thread_.wait();
-        std::fclose(log_);
-    }
-    quint16 port() const { return server_->port(); }
-
-private:
-    std::FILE* log_;
-    QThread thread_;
-    std::unique_ptr<server::net::AppServer> server_;
-};
+using benchsupport::InProcessServer;
 
 // What TNetConnection sent and got for a call, to replay the same bytes to the echo peer.
 struct Exchange {

@@ -31,6 +31,8 @@
 #include "framework/units/consiste.h"
 #include "framework/units/larkumo.h"
 
+#include "bench/gui_bench_env.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -166,11 +168,9 @@ private:
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsupport::UseOffscreenPlatform();
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsEmpty("ATE_BUILD_DIR"))
-        qputenv("ATE_BUILD_DIR", QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../..")).absolutePath().toUtf8());
+    benchsupport::DefaultBuildDir();
     const int rounds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 40;
 
     auto db = testsupport::TestDatabase::sqlite();

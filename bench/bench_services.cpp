@@ -31,6 +31,8 @@
 #include "framework/units/consiste.h"
 #include "framework/units/larkumo.h"
 
+#include "bench/gui_bench_env.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -87,11 +89,9 @@ void OfferServices(testsupport::DirectConnection& db, const QString& airline)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsupport::UseOffscreenPlatform();
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsEmpty("ATE_BUILD_DIR"))
-        qputenv("ATE_BUILD_DIR", QCoreApplication::applicationDirPath().toUtf8() + "/../..");
+    benchsupport::DefaultBuildDir();
 
     auto database = testsupport::TestDatabase::sqlite();
     testsupport::initDatabase(database->url(), QStringLiteral("scale:2400"));

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -39,17 +40,33 @@ void FlushDeletes()
     QCoreApplication::processEvents();
 }
 
-int CallCount(const testsupport::ServerProcess& server, const QString& method)
+void TypeOver(QWidget& control, const QString& text)
+{
+    WidgetDriver::Focus(control);
+    if (auto* edit = qobject_cast<QLineEdit*>(&control)) {
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(edit, Qt::Key_Delete);
+    }
+    QTest::keyClicks(&control, text);
+}
+
+int CallCountSince(const testsupport::ServerProcess& server, const QString& method, const QString& logBefore)
 {
     // "<date> <time> <peer> <method> <ms> ms <outcome>"
     const QRegularExpression call(QStringLiteral(R"(^\S+ \S+ \S+ %1 [0-9.]+ ms )")
                                       .arg(QRegularExpression::escape(method)));
     int count = 0;
-    for (const QString& line : server.log().split(QLatin1Char('\n'))) {
+    for (const QString& line : server.log().mid(logBefore.size()).split(QLatin1Char('\n'))) {
         if (call.match(line).hasMatch())
             ++count;
     }
     return count;
+}
+
+int CallCount(const testsupport::ServerProcess& server, const QString& method)
+{
+    return CallCountSince(server, method, {});
 }
 
 int ServerSideConnections(quint16 port)
@@ -100,6 +117,47 @@ Larkumo::THostSettings HostSettings(const testsupport::ServerProcess& server)
     return settings;
 }
 
+HostWindow::~HostWindow() { Close(); }
+
+bool HostWindow::Open(QSize size)
+{
+    Close();
+    window_ = std::make_unique<QMainWindow>();
+    mdi_ = new QMdiArea(window_.get());
+    window_->setCentralWidget(mdi_);
+    window_->resize(size);
+    Application().Attach(window_.get(), mdi_);
+    if (!WidgetDriver::ShowActive(*window_))
+        return false;
+    Initialize();
+    return true;
+}
+
+void HostWindow::Close()
+{
+    if (!window_)
+        return;
+    Application().DestroyForms();
+    FlushDeletes();
+    Finalize();
+    Application().Detach();
+    window_.reset();
+    mdi_ = nullptr;
+    Screen().SetCursor(TCursor::Default);
+}
+
+TfrmManuDelValor& OpenFirstActivation()
+{
+    IniProc();
+    TfrmManuDelValor* form = Cli_ate02700::frmManuDelValor;
+    EXPECT_NE(form, nullptr);
+    if (!form)
+        throw std::runtime_error("IniProc made no form");
+    EXPECT_TRUE(WaitUntil([form] { return form->cdsParamComis->Active(); }))
+        << "the first activation did not load the branch parameters";
+    return *form;
+}
+
 std::unique_ptr<testsupport::DemoServer> ModuleTest::demo_;
 
 void ModuleTest::SetUpTestSuite()
@@ -117,13 +175,7 @@ void ModuleTest::TearDownTestSuite()
 void ModuleTest::SetUp()
 {
     Larkumo::Configure(HostSettings(Server()));
-    mainWindow_ = std::make_unique<QMainWindow>();
-    mdiArea_ = new QMdiArea(mainWindow_.get());
-    mainWindow_->setCentralWidget(mdiArea_);
-    mainWindow_->resize(1000, 700);
-    Application().Attach(mainWindow_.get(), mdiArea_);
-    ASSERT_TRUE(WidgetDriver::ShowActive(*mainWindow_));
-    Initialize();
+    ASSERT_TRUE(host_.Open());
     // What earlier tests of the suite left: their connections gone, their calls counted.
     EXPECT_TRUE(WaitUntil([] { return ServerSideConnections(Server().port()) == 0; }));
     Settle(100);
@@ -135,27 +187,9 @@ int ModuleTest::ParamComisCalls() const
     return CallCount(Server(), QStringLiteral("GetParamComis")) - paramCallsBefore_;
 }
 
-void ModuleTest::TearDown()
-{
-    Application().DestroyForms();
-    FlushDeletes();
-    Finalize();
-    Application().Detach();
-    mainWindow_.reset();
-    Screen().SetCursor(TCursor::Default);
-}
+void ModuleTest::TearDown() { host_.Close(); }
 
-TfrmManuDelValor& ModuleTest::OpenScreen()
-{
-    IniProc();
-    TfrmManuDelValor* form = Cli_ate02700::frmManuDelValor;
-    EXPECT_NE(form, nullptr);
-    if (!form)
-        throw std::runtime_error("IniProc made no form");
-    EXPECT_TRUE(WaitUntil([form] { return form->cdsParamComis->Active(); }))
-        << "the first activation did not load the branch parameters";
-    return *form;
-}
+TfrmManuDelValor& ModuleTest::OpenScreen() { return OpenFirstActivation(); }
 
 void ModuleTest::CloseScreen(TfrmManuDelValor& form)
 {
@@ -170,10 +204,10 @@ void ModuleTest::SwitchAwayAndBack(TfrmManuDelValor& form)
     auto* other = Application().CreateForm<TfrmPadrao>();
     other->SetCaption(QStringLiteral("Outra tela"));
     other->Show();
-    EXPECT_TRUE(WaitUntil([this, other] { return mdiArea_->activeSubWindow() == other->MdiWindow(); }));
+    EXPECT_TRUE(WaitUntil([this, other] { return MdiArea().activeSubWindow() == other->MdiWindow(); }));
     Settle(100);
-    mdiArea_->setActiveSubWindow(form.MdiWindow());
-    EXPECT_TRUE(WaitUntil([this, &form] { return mdiArea_->activeSubWindow() == form.MdiWindow(); }));
+    MdiArea().setActiveSubWindow(form.MdiWindow());
+    EXPECT_TRUE(WaitUntil([this, &form] { return MdiArea().activeSubWindow() == form.MdiWindow(); }));
     Settle(300);
 }
 

@@ -39,37 +39,21 @@ void PostingEnv::SetUp()
     Larkumo::THostSettings settings = HostSettings(Server());
     settings.serviceCodeMask = QStringLiteral("99.99.9999;1; ");
     Larkumo::Configure(settings);
-    mainWindow_ = std::make_unique<QMainWindow>();
-    mdiArea_ = new QMdiArea(mainWindow_.get());
-    mainWindow_->setCentralWidget(mdiArea_);
-    mainWindow_->resize(1100, 700);
-    Application().Attach(mainWindow_.get(), mdiArea_);
-    ASSERT_TRUE(WidgetDriver::ShowActive(*mainWindow_));
-    Initialize();
+    ASSERT_TRUE(host_.Open({1100, 700}));
 }
 
 void PostingEnv::TearDown()
 {
-    if (!mainWindow_)
-        return;
-    Application().DestroyForms();
-    FlushDeletes();
-    Finalize();
-    Application().Detach();
-    mainWindow_.reset();
+    host_.Close();
     Direct().reset();
     dtmDBGeral().Close();
 }
 
 TfrmManuDelValor& PostingEnv::OpenScreen()
 {
-    IniProc();
-    TfrmManuDelValor* form = Cli_ate02700::frmManuDelValor;
-    if (!form)
-        throw std::runtime_error("IniProc made no form");
-    EXPECT_TRUE(WaitUntil([form] { return form->cdsParamComis->Active(); }));
-    form->MdiWindow()->resize(1050, 560);
-    return *form;
+    TfrmManuDelValor& form = OpenFirstActivation();
+    form.MdiWindow()->resize(1050, 560);
+    return form;
 }
 
 qint64 PostingEnv::OpenDelivery(TfrmManuDelValor& form, const QString& sgCia, QDate from, QDate to,
@@ -77,9 +61,7 @@ qint64 PostingEnv::OpenDelivery(TfrmManuDelValor& form, const QString& sgCia, QD
 {
     // The filter: the airline typed, the dates given, then the delivery list clicked, which
     // leaves the panel and loads the deliveries.
-    WidgetDriver::Focus(*form.medCompanhia);
-    QTest::keyClick(form.medCompanhia, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(form.medCompanhia, sgCia);
+    TypeOver(*form.medCompanhia, sgCia);
     form.depPlanoVooIni->SetDate(from);
     form.depPlanoVooFin->SetDate(to);
     form.pgcPadrao->SetActivePage(form.tshFolhaDados);
@@ -114,8 +96,8 @@ qint64 PostingEnv::OpenDelivery(TfrmManuDelValor& form, const QString& sgCia, QD
 
 void PostingEnv::Activate(TfrmManuDelValor& form)
 {
-    mdiArea_->setActiveSubWindow(form.MdiWindow());
-    EXPECT_TRUE(WaitUntil([&] { return mdiArea_->activeSubWindow() == form.MdiWindow(); }));
+    host_.Mdi().setActiveSubWindow(form.MdiWindow());
+    EXPECT_TRUE(WaitUntil([&] { return host_.Mdi().activeSubWindow() == form.MdiWindow(); }));
     WidgetDriver::Focus(*form.dbgServicoDel);
 }
 

@@ -17,8 +17,6 @@
 
 #include <memory>
 
-class QMainWindow;
-class QMdiArea;
 
 namespace ate02700test {
 
@@ -62,8 +60,7 @@ protected:
     ScopedDialogs dialogs_;
 
 private:
-    std::unique_ptr<QMainWindow> mainWindow_;
-    QMdiArea* mdiArea_ = nullptr;
+    HostWindow host_;
 };
 
 // The suite on one engine; one demo database and server for all its tests.

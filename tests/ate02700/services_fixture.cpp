@@ -64,36 +64,20 @@ void ServicesTest::SetUp()
     Larkumo::THostSettings settings = ate02700test::HostSettings(demo.server());
     settings.serviceCodeMask = QStringLiteral("99.99.9999;1; ");  // the demo catalogue's codes
     Larkumo::Configure(settings);
-    mainWindow_ = std::make_unique<QMainWindow>();
-    mdiArea_ = new QMdiArea(mainWindow_.get());
-    mainWindow_->setCentralWidget(mdiArea_);
-    mainWindow_->resize(1100, 720);
-    Application().Attach(mainWindow_.get(), mdiArea_);
-    ASSERT_TRUE(WidgetDriver::ShowActive(*mainWindow_));
-    Initialize();
+    ASSERT_TRUE(host_.Open({1100, 720}));
     ate02700test::Settle(50);
     logAtStart_ = Server().log();
 }
 
 void ServicesTest::TearDown()
 {
-    if (!mainWindow_)
-        return;
-    Application().DestroyForms();
-    ate02700test::FlushDeletes();
-    Finalize();
-    Application().Detach();
-    mainWindow_.reset();
+    host_.Close();
     direct_.reset();
 }
 
 TfrmManuDelValor& ServicesTest::OpenScreen()
 {
-    IniProc();
-    form_ = Cli_ate02700::frmManuDelValor;
-    if (!form_)
-        throw std::runtime_error("IniProc made no form");
-    EXPECT_TRUE(ate02700test::WaitUntil([this] { return form_->cdsParamComis->Active(); }));
+    form_ = &ate02700test::OpenFirstActivation();
     form_->MdiWindow()->resize(1060, 640);
     return *form_;
 }
@@ -101,17 +85,10 @@ TfrmManuDelValor& ServicesTest::OpenScreen()
 void ServicesTest::LoadDeliveries(const QString& airline, const QDate& from, const QDate& to)
 {
     TfrmManuDelValor& f = *form_;
-    WidgetDriver::Focus(*f.medCompanhia);
-    f.medCompanhia->selectAll();
-    QTest::keyClicks(f.medCompanhia, airline);
+    ate02700test::TypeOver(*f.medCompanhia, airline);
     Key(Qt::Key_Tab);
-    const auto typeDate = [this](TDateEditPlus& edit, const QDate& date) {
-        WidgetDriver::Focus(edit);
-        edit.selectAll();
-        QTest::keyClicks(&edit, date.toString(QStringLiteral("ddMMyyyy")));
-    };
-    typeDate(*f.depPlanoVooIni, from);
-    typeDate(*f.depPlanoVooFin, to);
+    ate02700test::TypeOver(*f.depPlanoVooIni, from.toString(QStringLiteral("ddMMyyyy")));
+    ate02700test::TypeOver(*f.depPlanoVooFin, to.toString(QStringLiteral("ddMMyyyy")));
     // Leaving the panel for the list loads it.
     ClickCell(*f.dbgPadrao, 0, 1);
     ASSERT_TRUE(ate02700test::WaitUntil([&f] { return f.cdsDelivery->Active(); }))
@@ -132,14 +109,7 @@ std::vector<qint64> ServicesTest::DeliveriesOf(const QString& cdCia, const QDate
 
 int ServicesTest::Calls(const QString& method) const
 {
-    // "<date> <time> <peer> <method> <ms> ms <outcome>"
-    const QRegularExpression call(
-        QStringLiteral(R"(^\S+ \S+ \S+ %1 [0-9.]+ ms )").arg(QRegularExpression::escape(method)));
-    const QString log = Server().log().mid(logAtStart_.size());
-    int count = 0;
-    for (const QString& line : log.split(QLatin1Char('\n')))
-        count += call.match(line).hasMatch() ? 1 : 0;
-    return count;
+    return ate02700test::CallCountSince(Server(), method, logAtStart_);
 }
 
 int ServicesTest::SettledCalls(const QString& method, int expected) const

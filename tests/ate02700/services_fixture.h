@@ -21,8 +21,6 @@
 #include <memory>
 #include <vector>
 
-class QMainWindow;
-class QMdiArea;
 class TDBGrid;
 class TfrmManuDelValor;
 
@@ -80,8 +78,7 @@ protected:
     ScopedDialogs dialogs_;
 
 private:
-    std::unique_ptr<QMainWindow> mainWindow_;
-    QMdiArea* mdiArea_ = nullptr;
+    ate02700test::HostWindow host_;
     std::unique_ptr<testsupport::DirectConnection> direct_;
     QString logAtStart_;
 };

@@ -59,13 +59,7 @@ void EmissionTest::SetUp()
     UseShippedReport();
 
     Larkumo::Configure(ate02700test::HostSettings(Server()));
-    mainWindow_ = std::make_unique<QMainWindow>();
-    mdiArea_ = new QMdiArea(mainWindow_.get());
-    mainWindow_->setCentralWidget(mdiArea_);
-    mainWindow_->resize(1000, 700);
-    Application().Attach(mainWindow_.get(), mdiArea_);
-    ASSERT_TRUE(WidgetDriver::ShowActive(*mainWindow_));
-    Initialize();
+    ASSERT_TRUE(host_.Open());
     for (const char* method : {"GetDelivery", "GeraNovoFatur", "SetCancelDel", "GetLocalEmissDel"})
         callsBefore_[QString::fromLatin1(method)] = CallCount(Server(), QString::fromLatin1(method));
 }
@@ -73,12 +67,7 @@ void EmissionTest::SetUp()
 void EmissionTest::TearDown()
 {
     if (!demo_) return;
-    Application().DestroyForms();
-    FlushDeletes();
-    Finalize();
-    Application().Detach();
-    mainWindow_.reset();
-    Screen().SetCursor(TCursor::Default);
+    host_.Close();
     dtmDBGeral().Close();
 }
 
@@ -94,11 +83,7 @@ int EmissionTest::Calls(const QString& method, int expected) const
 
 TfrmManuDelValor& EmissionTest::OpenScreen()
 {
-    IniProc();
-    form_ = Cli_ate02700::frmManuDelValor;
-    if (!form_) throw std::runtime_error("IniProc made no form");
-    TfrmManuDelValor* form = form_;
-    EXPECT_TRUE(WaitUntil([form] { return form->cdsParamComis->Active(); }));
+    form_ = &ate02700test::OpenFirstActivation();
     return *form_;
 }
 
@@ -106,12 +91,7 @@ void EmissionTest::LoadDeliveries(const QString& sgCia, int fromDay, int toDay)
 {
     TfrmManuDelValor& f = Form();
     const int loadsBefore = CallCount(Server(), QStringLiteral("GetDelivery"));
-    const auto type = [](QWidget* edit, const QString& text) {
-        WidgetDriver::Focus(*edit);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    };
+    const auto type = [](QWidget* edit, const QString& text) { ate02700test::TypeOver(*edit, text); };
     type(f.medCompanhia, sgCia);
     QTest::keyClick(f.medCompanhia, Qt::Key_Tab);
     type(f.depPlanoVooIni, QStringLiteral("%1").arg(fromDay, 2, 10, QLatin1Char('0')) + QStringLiteral("112026"));

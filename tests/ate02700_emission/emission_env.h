@@ -20,7 +20,6 @@
 #include <memory>
 #include <optional>
 
-class QMdiArea;
 class QWidget;
 class TfrmManuDelValor;
 class TfrmRelManuDelValor;
@@ -98,8 +97,7 @@ protected:
 private:
     static std::map<TestDatabase::Engine, std::unique_ptr<testsupport::DemoServer>> demos_;
     testsupport::DemoServer* demo_ = nullptr;
-    std::unique_ptr<QMainWindow> mainWindow_;
-    QMdiArea* mdiArea_ = nullptr;
+    ate02700test::HostWindow host_;
     TfrmManuDelValor* form_ = nullptr;
     std::unique_ptr<testsupport::TempDir> out_;
     std::unique_ptr<testsupport::TempDir> reports_;

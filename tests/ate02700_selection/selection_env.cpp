@@ -57,63 +57,27 @@ void SelectionTest::SetUp()
         openUrl = demo->database().url();
     }
     Larkumo::Configure(HostSettings(Server()));
-    mainWindow_ = std::make_unique<QMainWindow>();
-    mdiArea_ = new QMdiArea(mainWindow_.get());
-    mainWindow_->setCentralWidget(mdiArea_);
-    mainWindow_->resize(1000, 700);
-    Application().Attach(mainWindow_.get(), mdiArea_);
-    ASSERT_TRUE(WidgetDriver::ShowActive(*mainWindow_));
-    Initialize();
+    ASSERT_TRUE(host_.Open());
     EXPECT_TRUE(WaitUntil([this] { return ServerSideConnections(Server().port()) == 0; }));
     Settle(50);
     logBefore_ = Server().log();
 }
 
-void SelectionTest::TearDown()
-{
-    if (!mainWindow_)
-        return;
-    Application().DestroyForms();
-    FlushDeletes();
-    Finalize();
-    Application().Detach();
-    mainWindow_.reset();
-    Screen().SetCursor(TCursor::Default);
-}
+void SelectionTest::TearDown() { host_.Close(); }
 
 int SelectionTest::Calls(const QString& method) const
 {
-    const QRegularExpression call(QStringLiteral(R"(^\S+ \S+ \S+ %1 [0-9.]+ ms )")
-                                      .arg(QRegularExpression::escape(method)));
-    int count = 0;
-    const QString log = Server().log().mid(logBefore_.size());
-    for (const QString& line : log.split(QLatin1Char('\n')))
-        count += call.match(line).hasMatch() ? 1 : 0;
-    return count;
+    return CallCountSince(Server(), method, logBefore_);
 }
 
 TfrmManuDelValor& SelectionTest::OpenScreen()
 {
-    IniProc();
-    form_ = Cli_ate02700::frmManuDelValor;
-    if (!form_)
-        throw std::runtime_error("IniProc made no form");
-    EXPECT_TRUE(WaitUntil([this] { return form_->cdsParamComis->Active(); }));
+    form_ = &OpenFirstActivation();
     Settle(50);
     return *form_;
 }
 
-void SelectionTest::TypeInto(QWidget& control, const QString& text)
-{
-    WidgetDriver::Focus(control);
-    if (auto* edit = qobject_cast<QLineEdit*>(&control)) {
-        // Select all and clear, as an operator does before typing anew.
-        QTest::keyClick(edit, Qt::Key_End);
-        QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
-        QTest::keyClick(edit, Qt::Key_Delete);
-    }
-    QTest::keyClicks(&control, text);
-}
+void SelectionTest::TypeInto(QWidget& control, const QString& text) { TypeOver(control, text); }
 
 void SelectionTest::PressTab()
 {

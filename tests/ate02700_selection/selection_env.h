@@ -10,14 +10,12 @@
 #include "tests/support/server_fixture.h"
 
 #include <QImage>
-#include <QMainWindow>
 #include <QString>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-class QMdiArea;
 class QWidget;
 class TfrmManuDelValor;
 
@@ -67,8 +65,7 @@ protected:
     ScopedDialogs dialogs_;
 
 private:
-    std::unique_ptr<QMainWindow> mainWindow_;
-    QMdiArea* mdiArea_ = nullptr;
+    HostWindow host_;
     QString logBefore_;
 };
 

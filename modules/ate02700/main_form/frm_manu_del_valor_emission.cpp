@@ -1,6 +1,7 @@
 // The main form's cancellation of invoice numbers and the opening of the emission dialog.
 
 #include "modules/ate02700/main_form/frm_manu_del_valor.h"
+#include "modules/ate02700/main_form/list_progress.h"
 
 #include "modules/ate02700/emission/cli_ate02701.h"
 
@@ -18,12 +19,6 @@
 
 #include <exception>
 
-namespace {
-
-constexpr int kListAnimation = 6;
-
-}  // namespace
-
 void TfrmManuDelValor::BindEmissionCommands()
 {
     btnCancelDel->OnClick = [this](QObject& sender) { btnCancelDelClick(sender); };
@@ -35,7 +30,7 @@ void TfrmManuDelValor::btnCancelDelClick(QObject& /*sender*/)
                                      TMsgDlgButtons(mbYes | mbNo), 0) != TModalResult::Yes)
         return;
 
-    Showavi::ActiveShowAvi(Application().MainForm(), kListAnimation);
+    Showavi::ActiveShowAvi(Application().MainForm(), ate02700::TListProgress::kAnimation);
     TClientDataSet& deliveries = *cdsDelivery;
     const QString current = fldDelivery.NRDELIVERY->AsString();
     deliveries.DisableControls();
@@ -97,15 +92,9 @@ void TfrmManuDelValor::sbtImprimirClick(QObject& /*sender*/)
 
 void TfrmManuDelValor::ReloadDeliveriesAfterEmission()
 {
-    Showavi::ActiveShowAvi(Application().MainForm(), kListAnimation);
-    try {
-        cdsDelivery->SetData(Consiste::CheckResultServ(
-            Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(), depPlanoVooIni->GetDateTime(),
-                              depPlanoVooFin->GetDateTime()),
-            true, 0));
-    } catch (...) {
-        Showavi::DeactiveShowAvi();
-        throw;
-    }
-    Showavi::DeactiveShowAvi();
+    const ate02700::TListProgress progress;
+    cdsDelivery->SetData(Consiste::CheckResultServ(
+        Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(), depPlanoVooIni->GetDateTime(),
+                          depPlanoVooFin->GetDateTime()),
+        true, 0));
 }

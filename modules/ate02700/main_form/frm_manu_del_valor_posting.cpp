@@ -5,6 +5,7 @@
 
 #include "modules/ate02700/main_form/cli_ate02700.h"
 #include "modules/ate02700/main_form/frm_manu_del_valor.h"
+#include "modules/ate02700/main_form/list_progress.h"
 #include "modules/ate02700/model/null_field_list.h"
 
 #include "framework/core/exceptions.h"
@@ -281,8 +282,7 @@ void TfrmManuDelValor::sbtCancelarClick(QObject& /*sender*/)
 void TfrmManuDelValor::sbtVerificarClick(QObject& /*sender*/)
 {
     Cli_ate02700::astCdCia = {QStringLiteral("0"), QString(), QString()};
-    Showavi::ActiveShowAvi(Application().MainForm(), 6);
-    const auto hide = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
+    const ate02700::TListProgress progress;
     if (pgcPadrao->ActivePage() == tshFolhaDados) {
         cdsDelivery->SetData(Consiste::CheckResultServ(
             Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(), depPlanoVooIni->GetDateTime(),

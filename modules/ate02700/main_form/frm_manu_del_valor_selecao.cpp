@@ -3,6 +3,7 @@
 
 #include "modules/ate02700/main_form/cli_ate02700.h"
 #include "modules/ate02700/main_form/frm_manu_del_valor.h"
+#include "modules/ate02700/main_form/list_progress.h"
 
 #include "framework/core/exceptions.h"
 #include "framework/data/clientdataset.h"
@@ -27,7 +28,6 @@
 #include "framework/units/larkumo.h"
 #include "framework/units/messages.h"
 #include "framework/units/procurar.h"
-#include "framework/units/showavi.h"
 
 namespace {
 
@@ -36,14 +36,6 @@ const QString kMarked = QStringLiteral("S");
 const QString kUnmarked = QStringLiteral("N");
 const QColor kBlockedInvoiced{128, 0, 0};  // maroon
 const QColor kOpenInvoiced{0, 128, 0};     // green
-
-// Hides the progress animation on every way out of the scope that showed it.
-struct ProgressShown {
-    ProgressShown() { Showavi::ActiveShowAvi(Application().MainForm(), 6); }
-    ~ProgressShown() { Showavi::DeactiveShowAvi(); }
-    ProgressShown(const ProgressShown&) = delete;
-    ProgressShown& operator=(const ProgressShown&) = delete;
-};
 
 // A pass over the list: the hourglass and the dataset's controls suspended while it runs,
 // both given back (and the list on its first row) whatever happens.
@@ -232,7 +224,7 @@ void TfrmManuDelValor::panFiltroExit(QObject& /*sender*/)
     if (depPlanoVooFin->GetDate() < depPlanoVooIni->GetDate())
         refuseDate(depPlanoVooIni, "dtini>dtfin");
 
-    const ProgressShown progress;
+    const ate02700::TListProgress progress;
     cdsDelivery->SetData(Consiste::CheckResultServ(
         Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(), depPlanoVooIni->GetDateTime(),
                           depPlanoVooFin->GetDateTime()),

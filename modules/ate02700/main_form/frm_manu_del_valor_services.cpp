@@ -3,6 +3,7 @@
 // edit state of the list and the situation colours of its rows.
 
 #include "modules/ate02700/main_form/frm_manu_del_valor.h"
+#include "modules/ate02700/main_form/list_progress.h"
 
 #include "framework/data/clientdataset.h"
 #include "framework/data/datasource.h"
@@ -21,7 +22,6 @@
 #include "framework/ui/tspeedbutton.h"
 #include "framework/units/consiste.h"
 #include "framework/units/larkumo.h"
-#include "framework/units/showavi.h"
 
 #include <QPalette>
 
@@ -74,15 +74,9 @@ void TfrmManuDelValor::LoadServices()
             cdsServicoDel->EmptyDataSet();
         return;
     }
-    Showavi::ActiveShowAvi(Application().MainForm(), 6);
-    try {
-        wire::Value answer = Rdm().GetServicoDel(medCdFilial->Text(), fldDelivery.NRDELIVERY->AsString());
-        cdsServicoDel->SetData(Consiste::CheckResultServ(std::move(answer), true, 0));
-    } catch (...) {
-        Showavi::DeactiveShowAvi();
-        throw;
-    }
-    Showavi::DeactiveShowAvi();
+    const ate02700::TListProgress progress;
+    wire::Value answer = Rdm().GetServicoDel(medCdFilial->Text(), fldDelivery.NRDELIVERY->AsString());
+    cdsServicoDel->SetData(Consiste::CheckResultServ(std::move(answer), true, 0));
 }
 
 void TfrmManuDelValor::cdsDeliveryAfterScroll(TClientDataSet& /*dataSet*/)

@@ -1,0 +1,47 @@
+#pragma once
+// The application server on its own thread, as `serve` runs it, its log lines formatted and
+// written to nowhere; for the benchmarks that measure calls over a real loopback connection.
+
+#include "server/database.h"
+#include "server/net/app_server.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+#include <cstdio>
+#include <memory>
+
+namespace benchsupport {
+
+class InProcessServer {
+public:
+    explicit InProcessServer(const server::DatabaseUrl& url) : log_(std::fopen("/dev/null", "w"))
+    {
+        server::net::ServeOptions options;
+        options.database = url;
+        options.port = 0;
+        options.log = log_;
+        server_ = std::make_unique<server::net::AppServer>(options);
+        server_->moveToThread(&thread_);
+        thread_.start();
+        QMetaObject::invokeMethod(server_.get(), [this] { server_->start(); }, Qt::BlockingQueuedConnection);
+    }
+    ~InProcessServer()
+    {
+        QMetaObject::invokeMethod(server_.get(), [this] { server_.reset(); }, Qt::BlockingQueuedConnection);
+        thread_.quit();
+        thread_.wait();
+        std::fclose(log_);
+    }
+    InProcessServer(const InProcessServer&) = delete;
+    InProcessServer& operator=(const InProcessServer&) = delete;
+
+    quint16 port() const { return server_->port(); }
+
+private:
+    std::FILE* log_;
+    QThread thread_;
+    std::unique_ptr<server::net::AppServer> server_;
+};
+
+}  // namespace benchsupport
