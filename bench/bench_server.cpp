@@ -419,12 +419,16 @@ int main(int argc, char** argv)
         "D.DTHRPLAVOOPV, D.VRTOTDESC, D.VRTXAERO, D.IDSITDEL, D.NUMERO, D.VRPETXAERO, D.IDTIPNACDEL, "
         "D.VRTOTDELIV, D.CDLOCAFATCIA, D.CDLOCALDELIV, D.VRBACATX, D.NRMAXSERVDEL "
         "FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
-        "WHERE D.CDFILIAL = :F AND D.CDCIA = :C AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
+        "WHERE D.CDFILIAL = :F AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
+        "AND (D.CDCIA = :C OR D.CDCIA IN (SELECT P.CDCIAPARC FROM CIAPARCEIRA P "
+        "WHERE P.CDFILIAL = :PF AND P.CDCIA = :PC)) "
         "ORDER BY D.NRDELIVERY"));
     std::vector<DeliveryRow> plain;
     const auto listSqlOnce = [&] {
         direct.bindValue(QStringLiteral(":F"), kBranch);
         direct.bindValue(QStringLiteral(":C"), kAirline);
+        direct.bindValue(QStringLiteral(":PF"), kBranch);
+        direct.bindValue(QStringLiteral(":PC"), kAirline);
         direct.bindValue(QStringLiteral(":D1"), server::timestampText(QDateTime(from.date(), QTime(0, 0), Qt::UTC)));
         direct.bindValue(QStringLiteral(":D2"), server::timestampText(QDateTime(to.date().addDays(1), QTime(0, 0), Qt::UTC)));
         direct.exec();
