@@ -32,16 +32,16 @@ struct Column {
 
 // The delivery record, in field order.
 constexpr Column kDelivery[] = {
-    {"IDMARCADO", FieldType::String, 1},     {"CDFILIAL", FieldType::String, 4},
-    {"CDCIA", FieldType::String, 4},         {"NMCIA", FieldType::String, 50},
-    {"NRDELIVERY", FieldType::Float, 0},     {"NRVOO", FieldType::String, 5},
-    {"CDTRECHO", FieldType::String, 4},      {"NRDELIVERYFA", FieldType::String, 40},
+    {"IDMARCADO", FieldType::String, 1},      {"CDFILIAL", FieldType::String, 4},
+    {"CDCIA", FieldType::String, 4},          {"NMCIA", FieldType::String, 50},
+    {"NRDELIVERY", FieldType::Float, 0},      {"NRVOO", FieldType::String, 5},
+    {"CDTRECHO", FieldType::String, 4},       {"NRDELIVERYFA", FieldType::String, 40},
     {"DTHRPLAVOOPV", FieldType::DateTime, 0}, {"VRTOTDESC", FieldType::Float, 0},
-    {"VRTXAERO", FieldType::Float, 0},       {"IDSITDEL", FieldType::String, 1},
-    {"NUMERO", FieldType::String, 40},       {"VRPETXAERO", FieldType::Float, 0},
-    {"IDTIPNACDEL", FieldType::String, 1},   {"VRTOTDELIV", FieldType::Float, 0},
-    {"CDLOCAFATCIA", FieldType::String, 20}, {"CDLOCALDELIV", FieldType::String, 20},
-    {"VRBACATX", FieldType::Float, 0},       {"NRMAXSERVDEL", FieldType::Float, 0},
+    {"VRTXAERO", FieldType::Float, 0},        {"IDSITDEL", FieldType::String, 1},
+    {"NUMERO", FieldType::String, 40},        {"VRPETXAERO", FieldType::Float, 0},
+    {"IDTIPNACDEL", FieldType::String, 1},    {"VRTOTDELIV", FieldType::Float, 0},
+    {"CDLOCAFATCIA", FieldType::String, 20},  {"CDLOCALDELIV", FieldType::String, 20},
+    {"VRBACATX", FieldType::Float, 0},        {"NRMAXSERVDEL", FieldType::Float, 0},
 };
 
 void declareDelivery(TClientDataSet& ds)
@@ -62,8 +62,10 @@ void declareDelivery(TClientDataSet& ds)
 // Deliveries of a few airlines over a year, arriving in no particular order.
 wire::DataPacket deliveries(int rows)
 {
-    static const char* const airlines[][2] = {{"0003", "TAM LINHAS AEREAS S/A"}, {"0010", "GOL LINHAS AEREAS INTELIGENTES"},
-                                              {"0021", "AZUL LINHAS AEREAS BRASILEIRAS"}, {"0105", "AMERICAN AIRLINES INC"},
+    static const char* const airlines[][2] = {{"0003", "TAM LINHAS AEREAS S/A"},
+                                              {"0010", "GOL LINHAS AEREAS INTELIGENTES"},
+                                              {"0021", "AZUL LINHAS AEREAS BRASILEIRAS"},
+                                              {"0105", "AMERICAN AIRLINES INC"},
                                               {"0220", "LUFTHANSA"}};
     wire::DataPacket p;
     for (const Column& c : kDelivery) p.fields.push_back({QString::fromLatin1(c.name), c.type, c.size});
@@ -87,7 +89,8 @@ wire::DataPacket deliveries(int rows)
         r.emplace_back(static_cast<double>(nr));
         r.emplace_back(QString::number(3000 + nr % 900));
         r.emplace_back(QString::number(1 + nr % 4).rightJustified(4, QLatin1Char('0')));
-        r.emplace_back(invoiced ? wire::Value(QString::number(nr / 4).rightJustified(7, QLatin1Char('0'))) : wire::Value());
+        r.emplace_back(invoiced ? wire::Value(QString::number(nr / 4).rightJustified(7, QLatin1Char('0')))
+                                : wire::Value());
         r.emplace_back(wire::makeDateTime(2024, 1 + nr % 12, 1 + nr % 28, nr % 24, (nr * 7) % 60));
         r.emplace_back(services * 0.05);
         r.emplace_back(tax);
@@ -179,8 +182,10 @@ int main(int argc, char** argv)
     for (int n : sizes) {
         const QByteArray& bytes = encoded[n];
         const std::string suffix = "/" + std::to_string(n);
-        benchmark::RegisterBenchmark(("baseline_qcbor_walk" + suffix).c_str(), qtGeneric, bytes)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("decode_load_walk" + suffix).c_str(), loadIntoDataset, bytes)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("baseline_qcbor_walk" + suffix).c_str(), qtGeneric, bytes)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("decode_load_walk" + suffix).c_str(), loadIntoDataset, bytes)
+            ->Unit(benchmark::kMillisecond);
     }
 
     benchmark::Initialize(&argc, argv);

@@ -19,6 +19,7 @@
 #include "modules/ate02700/package/pkg_ate02700.h"
 
 #include "framework/data/clientdataset.h"
+#include "framework/db/adoibquery.h"
 #include "framework/db/dtmdbgeral.h"
 #include "framework/net/netconnection.h"
 #include "framework/ui/application_host.h"
@@ -27,7 +28,6 @@
 #include "framework/ui/tmaskedit.h"
 #include "framework/units/larkumo.h"
 #include "framework/units/showavi.h"
-#include "framework/db/adoibquery.h"
 
 #include <QApplication>
 #include <QDir>
@@ -55,8 +55,7 @@ const QString kServerObject = QStringLiteral("ATE02700.rdmManuDelValor");
 
 void Check(bool ok, const QString& what)
 {
-    if (!ok)
-        throw std::runtime_error(what.toStdString());
+    if (!ok) throw std::runtime_error(what.toStdString());
 }
 
 QString ServerExecutable() { return QCoreApplication::applicationDirPath() + QStringLiteral("/../ate02700-server"); }
@@ -88,8 +87,7 @@ void AddDeliveries(const QString& file)
                 .arg(when),
             QStringLiteral("COMMIT"),
         };
-        for (const QString& sql : statements)
-            Check(q.exec(sql), q.lastError().text());
+        for (const QString& sql : statements) Check(q.exec(sql), q.lastError().text());
     }
     db.close();
 }
@@ -99,9 +97,8 @@ public:
     explicit Server(const QString& url)
     {
         process_.setStandardErrorFile(QProcess::nullDevice());
-        process_.start(ServerExecutable(),
-                       {QStringLiteral("serve"), QStringLiteral("--db"), url, QStringLiteral("--listen"),
-                        QStringLiteral("127.0.0.1:0")});
+        process_.start(ServerExecutable(), {QStringLiteral("serve"), QStringLiteral("--db"), url,
+                                            QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
         Check(process_.waitForStarted(10'000), QStringLiteral("the server did not start"));
         static const QRegularExpression announced(QStringLiteral("^listening on (\\S+):(\\d+)\\s*$"));
         QElapsedTimer waited;
@@ -179,10 +176,10 @@ public:
 
             // Baseline: the same call through a bare connection, and the load.
             p.baseline.push_back(TimeOnce([this, &to] {
-                wire::Array args{QStringLiteral("0001"), QStringLiteral("0004"),
-                                 wire::Value(QDateTime(QDate(2027, 1, 1), QTime(0, 0), Qt::UTC)),
-                                 wire::Value(QDateTime(QDate::fromString(to, QStringLiteral("dd/MM/yyyy")), QTime(0, 0),
-                                                       Qt::UTC))};
+                wire::Array args{
+                    QStringLiteral("0001"), QStringLiteral("0004"),
+                    wire::Value(QDateTime(QDate(2027, 1, 1), QTime(0, 0), Qt::UTC)),
+                    wire::Value(QDateTime(QDate::fromString(to, QStringLiteral("dd/MM/yyyy")), QTime(0, 0), Qt::UTC))};
                 bare_.SetData(net_.Call(QStringLiteral("GetDelivery"), args).packet());
             }));
             Check(bare_.RecordCount() == expectedRows, QStringLiteral("the bare client loaded other rows"));
@@ -210,9 +207,10 @@ public:
                 form_.qryCompanhia->Open();
             }));
         }
-        std::printf("  of which: progress %.2f ms, grid paint %.2f ms, branch parameters %.2f ms, airline lookup "
-                    "%.2f ms\n",
-                    Median(avi), Median(paint), Median(params), Median(lookup));
+        std::printf(
+            "  of which: progress %.2f ms, grid paint %.2f ms, branch parameters %.2f ms, airline lookup "
+            "%.2f ms\n",
+            Median(avi), Median(paint), Median(params), Median(lookup));
     }
 
     void Mark(int reps)
@@ -227,7 +225,8 @@ public:
             QCoreApplication::processEvents();
             p.target.push_back(TimeOnce([&] { QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, markTitle); }));
             form_.cdsDelivery->Last();
-            Check(form_.fldDelivery.IDMARCADO->AsString() == QLatin1String("S"), QStringLiteral("the pass marked nothing"));
+            Check(form_.fldDelivery.IDMARCADO->AsString() == QLatin1String("S"),
+                  QStringLiteral("the pass marked nothing"));
 
             bare_.SetData(rows);
             p.baseline.push_back(TimeOnce([this] {
@@ -251,8 +250,8 @@ private:
     {
         const double t = Median(p.target);
         const double b = Median(p.baseline);
-        std::printf("%-34s target %9.2f ms   baseline %9.2f ms   ratio %5.2fx   (target %.1fx)\n",
-                    qPrintable(name), t, b, t / b, target);
+        std::printf("%-34s target %9.2f ms   baseline %9.2f ms   ratio %5.2fx   (target %.1fx)\n", qPrintable(name), t,
+                    b, t / b, target);
         std::fflush(stdout);
     }
 
@@ -302,8 +301,7 @@ int main(int argc, char** argv)
         Check(form != nullptr, QStringLiteral("no form"));
         QElapsedTimer waited;
         waited.start();
-        while (!form->cdsParamComis->Active() && waited.elapsed() < 10'000)
-            QTest::qWait(10);
+        while (!form->cdsParamComis->Active() && waited.elapsed() < 10'000) QTest::qWait(10);
         form->medCompanhia->SetText(QStringLiteral("VAS"));
         form->depPlanoVooIni->SetText(QStringLiteral("01/01/2027"));
 

@@ -15,6 +15,7 @@
 #include "modules/ate02700/main_form/frm_manu_del_valor.h"
 #include "modules/ate02700/package/pkg_ate02700.h"
 
+#include "bench/in_process_server.h"
 #include "framework/data/clientdataset.h"
 #include "framework/db/adoibquery.h"
 #include "framework/db/dtmdbgeral.h"
@@ -29,7 +30,6 @@
 #include "framework/units/larkumo.h"
 #include "server/database.h"
 #include "server/net/app_server.h"
-#include "bench/in_process_server.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -86,10 +86,12 @@ void clearOutput()
 void unnumber()
 {
     QString keys;
-    for (const qint64 key : setup().marked) keys += (keys.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(key);
+    for (const qint64 key : setup().marked)
+        keys += (keys.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(key);
     QSqlQuery q(QSqlDatabase::database(QStringLiteral("bench-reset")));
     if (!q.exec(QStringLiteral("UPDATE DELIVERY SET NRDELIVERYFA = NULL, CDLOCALDELIV = NULL, DTHRFATUR = NULL "
-                               "WHERE NRDELIVERY IN (%1)").arg(keys)))
+                               "WHERE NRDELIVERY IN (%1)")
+                    .arg(keys)))
         throw std::runtime_error(q.lastError().text().toStdString());
 }
 
@@ -135,7 +137,8 @@ void prepare()
     TfrmManuDelValor& f = *s.form;
     // The first activation (branch, parameters) runs from the event loop: let it finish first.
     QDeadlineTimer activation(30'000);
-    while (!f.cdsParamComis->Active() && !activation.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (!f.cdsParamComis->Active() && !activation.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     if (!f.cdsParamComis->Active()) throw std::runtime_error("the screen's first activation did not finish");
     f.medCdFilial->SetText(kBranch);
     f.qryCompanhia->ParamByName(u"P_CDFILIAL").SetAsString(kBranch);
@@ -143,8 +146,8 @@ void prepare()
     f.qryCompanhia->ParamByName(u"P_TSGCIA").SetAsString(QString());
     f.qryCompanhia->Open();
     const QDateTime from(QDate(2026, 1, 1), QTime(0, 0)), to(QDate(2026, 10, 31), QTime(0, 0));
-    f.cdsDelivery->SetData(Consiste::CheckResultServ(
-        f.Rdm().GetDelivery(kBranch, f.fldCompanhia.CDCIA->AsString(), from, to), true, 0));
+    f.cdsDelivery->SetData(
+        Consiste::CheckResultServ(f.Rdm().GetDelivery(kBranch, f.fldCompanhia.CDCIA->AsString(), from, to), true, 0));
     for (f.cdsDelivery->First(); !f.cdsDelivery->Eof() && int(s.marked.size()) < kDeliveries; f.cdsDelivery->Next()) {
         if (!f.fldDelivery.NRDELIVERYFA->IsNull() || f.fldDelivery.IDSITDEL->AsString() == QLatin1String("2")) continue;
         f.cdsDelivery->Edit();
@@ -248,9 +251,10 @@ int main(int argc, char** argv)
     const double targetWall = reporter.wall["emission_dialog_50_marked_deliveries"];
     const double baseWall = reporter.wall["baseline_numbering_call_and_50_report_runs"];
     if (target > 0 && base > 0)
-        std::printf("\nEmission of %d marked deliveries: %.1f ms CPU (%.1f ms wall) from the dialog, %.1f ms CPU "
-                    "(%.1f ms wall) bare; %.2fx CPU, %.2fx wall (target 1.3x)\n",
-                    kDeliveries, target, targetWall, base, baseWall, target / base, targetWall / baseWall);
+        std::printf(
+            "\nEmission of %d marked deliveries: %.1f ms CPU (%.1f ms wall) from the dialog, %.1f ms CPU "
+            "(%.1f ms wall) bare; %.2fx CPU, %.2fx wall (target 1.3x)\n",
+            kDeliveries, target, targetWall, base, baseWall, target / base, targetWall / baseWall);
     std::fflush(stdout);
     Application().DestroyForms();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

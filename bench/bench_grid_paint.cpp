@@ -67,8 +67,7 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kColumns; }
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if (role != Qt::DisplayRole)
-            return {};
+        if (role != Qt::DisplayRole) return {};
         const int r = index.row();
         const int c = index.column();
         return IsText(c) ? TextOf(r, c) : locale_.toString(NumberOf(r, c), 'f', 2);
@@ -100,8 +99,7 @@ GridSetup& Grid(int rows)
         slot = std::make_unique<GridSetup>();
         for (const auto& f : Fields()) {
             TFieldDef def{.Name = f.name, .DataType = f.type, .Size = f.size};
-            if (!IsText(static_cast<int>(slot->dataSet.FieldCount())))
-                def.DisplayFormat = QStringLiteral("#,##0.00");
+            if (!IsText(static_cast<int>(slot->dataSet.FieldCount()))) def.DisplayFormat = QStringLiteral("#,##0.00");
             slot->dataSet.AddField(def);
         }
         slot->dataSet.Open();
@@ -136,10 +134,7 @@ PlainSetup& Plain(int rows)
     return *slot;
 }
 
-void Render(QWidget& viewport, QImage& image)
-{
-    viewport.render(&image);
-}
+void Render(QWidget& viewport, QImage& image) { viewport.render(&image); }
 
 // The form's service cell: info background, situation colour, text, focus rectangle.
 void OwnerDraw(TDBGrid& grid, const QRect& rect, int, TColumn& column, TGridDrawState state)
@@ -147,8 +142,7 @@ void OwnerDraw(TDBGrid& grid, const QRect& rect, int, TColumn& column, TGridDraw
     TCanvas& canvas = grid.Canvas();
     canvas.Brush().SetColor(QColor(255, 255, 225));
     canvas.FillRect(rect);
-    if (grid.DataSet()->Fields(0).AsString().endsWith(QLatin1Char('3')))
-        canvas.Font().SetColor(Qt::red);
+    if (grid.DataSet()->Fields(0).AsString().endsWith(QLatin1Char('3'))) canvas.Font().SetColor(Qt::red);
     if (state.Selected) {
         canvas.Brush().SetColor(grid.palette().color(QPalette::Highlight));
         canvas.FillRect(rect);
@@ -156,16 +150,14 @@ void OwnerDraw(TDBGrid& grid, const QRect& rect, int, TColumn& column, TGridDraw
     }
     const TField* field = column.Field();
     canvas.TextRect(rect, rect.left() + 2, rect.top() + 2, field ? field->DisplayText() : QString());
-    if (state.Focused)
-        canvas.DrawFocusRect(rect);
+    if (state.Focused) canvas.DrawFocusRect(rect);
 }
 
 void BaselinePaint(benchmark::State& state, int rows)
 {
     PlainSetup& s = Plain(rows);
     QImage image(s.view->viewport()->size(), QImage::Format_RGB32);
-    for (auto _ : state)
-        Render(*s.view->viewport(), image);
+    for (auto _ : state) Render(*s.view->viewport(), image);
 }
 
 void GridPaint(benchmark::State& state, int rows, bool ownerDraw)
@@ -173,8 +165,7 @@ void GridPaint(benchmark::State& state, int rows, bool ownerDraw)
     GridSetup& s = Grid(rows);
     s.grid->OnDrawColumnCell = ownerDraw ? OwnerDraw : decltype(s.grid->OnDrawColumnCell)();
     QImage image(s.grid->viewport()->size(), QImage::Format_RGB32);
-    for (auto _ : state)
-        Render(*s.grid->viewport(), image);
+    for (auto _ : state) Render(*s.grid->viewport(), image);
 }
 
 void BaselinePage(benchmark::State& state, int rows)
@@ -209,8 +200,7 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration)
-                times[r.benchmark_name()] = r.GetAdjustedCPUTime();
+            if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;
@@ -220,16 +210,19 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int sizes[] = {1'000, 10'000, 100'000};
     for (int n : sizes) {
         const std::string suffix = "/" + std::to_string(n);
-        benchmark::RegisterBenchmark(("baseline_paint" + suffix).c_str(), BaselinePaint, n)->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("grid_paint" + suffix).c_str(), GridPaint, n, false)->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("grid_owner_draw" + suffix).c_str(), GridPaint, n, true)->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("baseline_page" + suffix).c_str(), BaselinePage, n)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("baseline_paint" + suffix).c_str(), BaselinePaint, n)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("grid_paint" + suffix).c_str(), GridPaint, n, false)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("grid_owner_draw" + suffix).c_str(), GridPaint, n, true)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("baseline_page" + suffix).c_str(), BaselinePage, n)
+            ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("grid_page" + suffix).c_str(), GridPage, n)->Unit(benchmark::kMicrosecond);
     }
     benchmark::Initialize(&argc, argv);
@@ -246,8 +239,7 @@ int main(int argc, char** argv)
         const std::string suffix = "/" + std::to_string(n);
         const double base = time("baseline_paint" + suffix);
         const double basePage = time("baseline_page" + suffix);
-        if (base <= 0 || basePage <= 0)
-            continue;
+        if (base <= 0 || basePage <= 0) continue;
         std::printf("  %7d rows: default drawing %.2fx, owner drawing %.2fx, page move + repaint %.2fx\n", n,
                     time("grid_paint" + suffix) / base, time("grid_owner_draw" + suffix) / base,
                     time("grid_page" + suffix) / basePage);

@@ -57,17 +57,19 @@ void prepare(const QString& seed)
     server::initDatabase(server::DatabaseUrl::parse(s.url), server::SeedSpec::parse(seed));
     dtmDBGeral().Open(s.url);
     QSqlQuery q(dtmDBGeral().Database());
-    q.exec(QStringLiteral("SELECT D.NRDELIVERY FROM DELIVERY D WHERE D.CDFILIAL = '0001' AND EXISTS "
-                          "(SELECT 1 FROM SERVDEL S WHERE S.NRDELIVERY = D.NRDELIVERY) ORDER BY D.NRDELIVERY"));
+    q.exec(
+        QStringLiteral("SELECT D.NRDELIVERY FROM DELIVERY D WHERE D.CDFILIAL = '0001' AND EXISTS "
+                       "(SELECT 1 FROM SERVDEL S WHERE S.NRDELIVERY = D.NRDELIVERY) ORDER BY D.NRDELIVERY"));
     std::vector<qint64> all;
     while (q.next()) all.push_back(q.value(0).toLongLong());
     const std::size_t step = std::max<std::size_t>(1, all.size() / kDocuments);
     for (std::size_t i = 0; i < all.size() && s.deliveries.size() < std::size_t(kDocuments); i += step)
         s.deliveries.push_back(all[i]);
-    q.exec(QStringLiteral("SELECT D.NRDELIVERY FROM DELIVERY D WHERE D.CDFILIAL = '0001' "
-                          "AND D.DTHRPLAVOOPV < '2026-12-01' AND D.NRDELIVERYFA IS NOT NULL "
-                          "ORDER BY (SELECT COUNT(*) FROM SERVDEL S WHERE S.NRDELIVERY = D.NRDELIVERY) DESC, "
-                          "D.NRDELIVERY LIMIT 1"));
+    q.exec(
+        QStringLiteral("SELECT D.NRDELIVERY FROM DELIVERY D WHERE D.CDFILIAL = '0001' "
+                       "AND D.DTHRPLAVOOPV < '2026-12-01' AND D.NRDELIVERYFA IS NOT NULL "
+                       "ORDER BY (SELECT COUNT(*) FROM SERVDEL S WHERE S.NRDELIVERY = D.NRDELIVERY) DESC, "
+                       "D.NRDELIVERY LIMIT 1"));
     if (q.next()) s.sample = q.value(0).toLongLong();
     s.entry = FindReportDefinition(QStringLiteral(ATE_REPORTS_DIR), QStringLiteral("ATE027"), QString());
 }
@@ -94,7 +96,8 @@ void ate027EachDelivery(benchmark::State& state)
     TReportDesignerDialog runner;
     int pages = 0;
     for (auto _ : state) {
-        for (qint64 nr : setup().deliveries) pages += runReport(runner, QStringLiteral("_%1_").arg(nr), out.path()).pages;
+        for (qint64 nr : setup().deliveries)
+            pages += runReport(runner, QStringLiteral("_%1_").arg(nr), out.path()).pages;
         state.PauseTiming();
         clear(out.path());
         state.ResumeTiming();
@@ -123,10 +126,15 @@ void ate027OneFile(benchmark::State& state)
 void writeBaselinePdfs(int files, int pages)
 {
     // Texts of the lengths a page shows: codes, descriptions, quantities, money.
-    static const std::vector<QString> texts = {
-        QStringLiteral("01.01.0001"), QStringLiteral("Refeição quente - econômica"), QStringLiteral("UN"),
-        QStringLiteral("IDA"),        QStringLiteral("64"),                          QStringLiteral("1,941.83"),
-        QStringLiteral("Lanche frio"), QStringLiteral("30.06"), QStringLiteral("Tot. de Serviços (R$):")};
+    static const std::vector<QString> texts = {QStringLiteral("01.01.0001"),
+                                               QStringLiteral("Refeição quente - econômica"),
+                                               QStringLiteral("UN"),
+                                               QStringLiteral("IDA"),
+                                               QStringLiteral("64"),
+                                               QStringLiteral("1,941.83"),
+                                               QStringLiteral("Lanche frio"),
+                                               QStringLiteral("30.06"),
+                                               QStringLiteral("Tot. de Serviços (R$):")};
     for (int file = 0; file < files; ++file) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
@@ -196,14 +204,18 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    benchmark::RegisterBenchmark("baseline_qpdfwriter_100_files", baselineOneFileEach)->Unit(benchmark::kMillisecond)->Iterations(3);
+    benchmark::RegisterBenchmark("baseline_qpdfwriter_100_files", baselineOneFileEach)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
     benchmark::RegisterBenchmark("baseline_qpdfwriter_100_pages_one_file", baselineOneFile)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(3);
     benchmark::RegisterBenchmark("ate027_100_documents_one_file_each", ate027EachDelivery)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(3);
-    benchmark::RegisterBenchmark("ate027_100_documents_in_one_file", ate027OneFile)->Unit(benchmark::kMillisecond)->Iterations(3);
+    benchmark::RegisterBenchmark("ate027_100_documents_in_one_file", ate027OneFile)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -32,9 +32,9 @@ namespace {
 struct Side {
     std::unique_ptr<server::Database> db;
     qint64 deliveries = 0;
-    qint64 sample = 0;                // a demo delivery of the first branch, not numbered
+    qint64 sample = 0;  // a demo delivery of the first branch, not numbered
     QString airline;
-    std::vector<qint64> toNumber;     // deliveries not numbered, in key order
+    std::vector<qint64> toNumber;  // deliveries not numbered, in key order
     std::map<QString, std::vector<double>> ms;
     std::map<QString, qint64> rows;
 };
@@ -53,8 +53,9 @@ void prepare(Side& s, const QString& url, const QString& name)
     s.db = server::Database::open(server::DatabaseUrl::parse(url), name);
     s.deliveries = scalar(*s.db, QStringLiteral("SELECT COUNT(*) FROM DELIVERY"));
     // The demo's first delivery at branch 0001 that has no number and is not closed.
-    server::Sql q(*s.db, QStringLiteral("SELECT NRDELIVERY, CDCIA FROM DELIVERY WHERE CDFILIAL = '0001' AND "
-                                        "NRDELIVERYFA IS NULL AND IDSITDEL = '1' AND NRVOO < '70000' ORDER BY NRDELIVERY"));
+    server::Sql q(*s.db,
+                  QStringLiteral("SELECT NRDELIVERY, CDCIA FROM DELIVERY WHERE CDFILIAL = '0001' AND "
+                                 "NRDELIVERYFA IS NULL AND IDSITDEL = '1' AND NRVOO < '70000' ORDER BY NRDELIVERY"));
     q.exec();
     if (!q.next()) throw std::runtime_error("no demo delivery to work on");
     s.sample = q.value(0).toLongLong();
@@ -93,7 +94,13 @@ void round(Side& s, int i)
         const auto quantity = static_cast<std::size_t>(services.fieldIndex(u"QTSERFATSP"));
         posted[quantity] = old[quantity].toDouble() + (i % 2 == 0 ? 1 : -1);
         wire::Array args{wire::ChangeSet{services.fields, {{wire::ChangeKind::Update, old, posted}}},
-                         QStringLiteral("0001"), s.sample, QString(), s.airline, nov(1), nov(30), QString()};
+                         QStringLiteral("0001"),
+                         s.sample,
+                         QString(),
+                         s.airline,
+                         nov(1),
+                         nov(30),
+                         QString()};
         const wire::Value answer = m.call(QStringLiteral("SetServicoDel"), args);
         if (!answer.array().at(0).packet().rows.empty()) throw std::runtime_error("save refused");
     }));
@@ -101,7 +108,8 @@ void round(Side& s, int i)
         wire::DataPacket marked;
         marked.fields = server::layout::delivery();
         wire::Row row(marked.fields.size());
-        row[static_cast<std::size_t>(marked.fieldIndex(u"NRDELIVERY"))] = static_cast<double>(s.toNumber.at(static_cast<std::size_t>(i)));
+        row[static_cast<std::size_t>(marked.fieldIndex(u"NRDELIVERY"))] =
+            static_cast<double>(s.toNumber.at(static_cast<std::size_t>(i)));
         row[static_cast<std::size_t>(marked.fieldIndex(u"IDMARCADO"))] = QStringLiteral("S");
         marked.rows.push_back(row);
         wire::Array args{marked, QStringLiteral("0001")};
@@ -115,15 +123,20 @@ void explain(Side& s)
 {
     const QString n = QString::number(s.sample);
     const QStringList reads = {
-        QStringLiteral("SELECT D.NRDELIVERY FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA WHERE D.CDFILIAL = '0001' "
-                       "AND D.CDCIA = '%1' AND D.DTHRPLAVOOPV >= '2026-11-01 00:00:00.000' AND D.DTHRPLAVOOPV < "
-                       "'2026-12-01 00:00:00.000' ORDER BY D.NRDELIVERY").arg(s.airline),
-        QStringLiteral("SELECT SD.NRITEMPLANSP FROM SERVDEL SD JOIN DELIVERY D ON D.NRDELIVERY = SD.NRDELIVERY JOIN SERVICO S "
-                       "ON S.CDSERVICO = SD.CDSERVICO LEFT JOIN CLASSE CL ON CL.CDCLASSE = S.CDCLASSE WHERE SD.NRDELIVERY = "
-                       "%1 AND D.CDFILIAL = '0001' ORDER BY SD.NRITEMPLANSP").arg(n),
+        QStringLiteral(
+            "SELECT D.NRDELIVERY FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA WHERE D.CDFILIAL = '0001' "
+            "AND D.CDCIA = '%1' AND D.DTHRPLAVOOPV >= '2026-11-01 00:00:00.000' AND D.DTHRPLAVOOPV < "
+            "'2026-12-01 00:00:00.000' ORDER BY D.NRDELIVERY")
+            .arg(s.airline),
+        QStringLiteral(
+            "SELECT SD.NRITEMPLANSP FROM SERVDEL SD JOIN DELIVERY D ON D.NRDELIVERY = SD.NRDELIVERY JOIN SERVICO S "
+            "ON S.CDSERVICO = SD.CDSERVICO LEFT JOIN CLASSE CL ON CL.CDCLASSE = S.CDCLASSE WHERE SD.NRDELIVERY = "
+            "%1 AND D.CDFILIAL = '0001' ORDER BY SD.NRITEMPLANSP")
+            .arg(n),
         QStringLiteral("SELECT CDFILIAL, NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = %1 FOR UPDATE").arg(n),
         QStringLiteral("SELECT COALESCE(MAX(NRITEMPLANSP), 0) + 1 FROM SERVDEL WHERE NRDELIVERY = %1").arg(n),
-        QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE CDFILIAL = '0001' AND NRDELIVERYFA = '1500' AND IDOPERACAO = 'E'"),
+        QStringLiteral(
+            "SELECT COUNT(*) FROM REGNUMFAT WHERE CDFILIAL = '0001' AND NRDELIVERYFA = '1500' AND IDOPERACAO = 'E'"),
     };
     for (const QString& read : reads) {
         std::printf("\n%s\n", read.toUtf8().constData());
@@ -151,9 +164,12 @@ int main(int argc, char** argv)
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--explain")) plans = true;
         if (i + 1 >= args.size()) break;
-        if (args[i] == QLatin1String("--small")) smallUrl = args[++i];
-        else if (args[i] == QLatin1String("--large")) largeUrl = args[++i];
-        else if (args[i] == QLatin1String("--rounds")) rounds = args[++i].toInt();
+        if (args[i] == QLatin1String("--small"))
+            smallUrl = args[++i];
+        else if (args[i] == QLatin1String("--large"))
+            largeUrl = args[++i];
+        else if (args[i] == QLatin1String("--rounds"))
+            rounds = args[++i].toInt();
     }
     if (smallUrl.isEmpty() || largeUrl.isEmpty() || rounds <= 0) {
         std::fprintf(stderr, "usage: bench_scale --small URL --large URL [--rounds N] [--explain]\n");
@@ -179,7 +195,8 @@ int main(int argc, char** argv)
         }
         if (plans) {
             const QString size = QStringLiteral(
-                "SELECT SUM(pg_total_relation_size(c.oid)) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                "SELECT SUM(pg_total_relation_size(c.oid)) FROM pg_class c JOIN pg_namespace n ON n.oid = "
+                "c.relnamespace "
                 "WHERE n.nspname = current_schema() AND c.relkind = 'r'");
             std::printf("disk (tables, indexes, TOAST): small %.1f MB, large %.1f MB\n",
                         static_cast<double>(scalar(*small.db, size)) / 1048576.0,
@@ -196,8 +213,9 @@ int main(int argc, char** argv)
         const double perRowSmall = median(small.ms["GetDelivery"]) / std::max<qint64>(1, small.rows["GetDelivery"]);
         const double perRowLarge = median(large.ms["GetDelivery"]) / std::max<qint64>(1, large.rows["GetDelivery"]);
         std::printf("GetDelivery rows: small %lld, large %lld; per row %.4f / %.4f ms, ratio %.2f\n",
-                    static_cast<long long>(small.rows["GetDelivery"]), static_cast<long long>(large.rows["GetDelivery"]),
-                    perRowSmall, perRowLarge, perRowSmall > 0 ? perRowLarge / perRowSmall : 0.0);
+                    static_cast<long long>(small.rows["GetDelivery"]),
+                    static_cast<long long>(large.rows["GetDelivery"]), perRowSmall, perRowLarge,
+                    perRowSmall > 0 ? perRowLarge / perRowSmall : 0.0);
         if (plans && large.db->engine() == server::DatabaseUrl::Engine::PostgreSQL) explain(large);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_scale: %s\n", e.what());

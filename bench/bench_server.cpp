@@ -11,12 +11,12 @@
 //
 //   build/bin/bench/bench_server [seconds-per-case] [small,list,save,many]
 
+#include "bench/in_process_server.h"
 #include "framework/net/netconnection.h"
 #include "framework/wire/codec.h"
 #include "server/database.h"
 #include "server/methods.h"
 #include "server/net/app_server.h"
-#include "bench/in_process_server.h"
 #include "server/sql.h"
 
 #include <QCoreApplication>
@@ -89,7 +89,8 @@ public:
     {
         std::sort(samples_.begin(), samples_.end());
         const auto pct = [&](double p) {
-            return samples_[std::min(samples_.size() - 1, static_cast<size_t>(p * static_cast<double>(samples_.size())))];
+            return samples_[std::min(samples_.size() - 1,
+                                     static_cast<size_t>(p * static_cast<double>(samples_.size())))];
         };
         const double calls = static_cast<double>(samples_.size());
         Stats s{name_, calls / elapsed_, pct(0.50), pct(0.99), cpu_ * 1e6 / calls};
@@ -278,7 +279,8 @@ struct Exchange {
 
 Exchange exchangeOf(const QString& method, const wire::Array& args, const wire::Value& result, const wire::Array& after)
 {
-    return {wire::encodeFrame(wire::CallRequest{1, method, args}), wire::encodeFrame(wire::CallReply{1, result, after})};
+    return {wire::encodeFrame(wire::CallRequest{1, method, args}),
+            wire::encodeFrame(wire::CallReply{1, result, after})};
 }
 
 struct DeliveryRow {
@@ -309,7 +311,8 @@ int main(int argc, char** argv)
     };
 
     QTemporaryDir dir;
-    const server::DatabaseUrl url = server::DatabaseUrl::parse(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db")));
+    const server::DatabaseUrl url =
+        server::DatabaseUrl::parse(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db")));
     std::printf("preparing the database (demo data plus 10,000 deliveries)...\n");
     std::fflush(stdout);
     server::initDatabase(url, server::SeedSpec::parse(QStringLiteral("demo")));
@@ -320,7 +323,8 @@ int main(int argc, char** argv)
     QDateTime from, to;
     {
         QSqlQuery q(db->sql());
-        q.prepare(QStringLiteral("SELECT DTHRPLAVOOPV FROM DELIVERY WHERE CDFILIAL = :F AND CDCIA = :C ORDER BY DTHRPLAVOOPV"));
+        q.prepare(QStringLiteral(
+            "SELECT DTHRPLAVOOPV FROM DELIVERY WHERE CDFILIAL = :F AND CDCIA = :C ORDER BY DTHRPLAVOOPV"));
         q.bindValue(QStringLiteral(":F"), kBranch);
         q.bindValue(QStringLiteral(":C"), kAirline);
         q.exec();
@@ -364,14 +368,14 @@ int main(int argc, char** argv)
     // Each alone as well: on a virtual machine a round trip this short is mostly the wake-up
     // of a halted virtual CPU, whose cost depends on what ran just before; taken in turns the
     // ping-pong finds the CPUs warm from the server's turn and gets faster than it does alone.
-    const Stats smallCallAlone = measureIf("small", QStringLiteral("  GetParamComis through the server, alone"), smallOnce);
+    const Stats smallCallAlone =
+        measureIf("small", QStringLiteral("  GetParamComis through the server, alone"), smallOnce);
     const Stats smallRawAlone = measureIf("small", QStringLiteral("  raw ping-pong, same bytes, alone"), smallRawOnce);
     measureIf("small", QStringLiteral("  protocol alone (an unknown method)"), [&] {
         wire::Array a = smallArgs;
         try {
             net.Call(QStringLiteral("Nada"), a);
-        } catch (const EServerError&) {
-        }
+        } catch (const EServerError&) {}
     });
     measureIf("small", QStringLiteral("  the method alone, in this thread"), [&] {
         wire::Array a = smallArgs;
@@ -399,7 +403,8 @@ int main(int argc, char** argv)
     const wire::Value list = net.Call(QStringLiteral("GetDelivery"), args);
     const Exchange listExchange = exchangeOf(QStringLiteral("GetDelivery"), listArgs, list, args);
     const size_t rows = list.packet().rows.size();
-    std::printf("\nGetDelivery answers %zu rows, %lld bytes\n", rows, static_cast<long long>(listExchange.answer.size()));
+    std::printf("\nGetDelivery answers %zu rows, %lld bytes\n", rows,
+                static_cast<long long>(listExchange.answer.size()));
     const auto listMethodOnce = [&] {
         wire::Array a = listArgs;
         methods.call(QStringLiteral("GetDelivery"), a);
@@ -407,22 +412,22 @@ int main(int argc, char** argv)
     measureIf("list", QStringLiteral("  encoding the answer"), [&] {
         wire::encodeFrame(wire::CallReply{1, list, listArgs});
     });
-    measureIf("list", QStringLiteral("  decoding the answer"), [&] {
-        wire::decodeMessage(QByteArrayView(listExchange.answer).sliced(4));
-    });
+    measureIf("list", QStringLiteral("  decoding the answer"),
+              [&] { wire::decodeMessage(QByteArrayView(listExchange.answer).sliced(4)); });
     echo.setAnswer(listExchange.answer);
-    const Stats listRaw = measureIf("list", QStringLiteral("  raw ping-pong, same bytes"), [&] { raw.roundTrip(listExchange.request); });
+    const Stats listRaw =
+        measureIf("list", QStringLiteral("  raw ping-pong, same bytes"), [&] { raw.roundTrip(listExchange.request); });
     QSqlQuery direct(db->sql());
     direct.setForwardOnly(true);
-    direct.prepare(QStringLiteral(
-        "SELECT 'N', D.CDFILIAL, D.CDCIA, C.NMCIA, D.NRDELIVERY, D.NRVOO, D.CDTRECHO, D.NRDELIVERYFA, "
-        "D.DTHRPLAVOOPV, D.VRTOTDESC, D.VRTXAERO, D.IDSITDEL, D.NUMERO, D.VRPETXAERO, D.IDTIPNACDEL, "
-        "D.VRTOTDELIV, D.CDLOCAFATCIA, D.CDLOCALDELIV, D.VRBACATX, D.NRMAXSERVDEL "
-        "FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
-        "WHERE D.CDFILIAL = :F AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
-        "AND (D.CDCIA = :C OR D.CDCIA IN (SELECT P.CDCIAPARC FROM CIAPARCEIRA P "
-        "WHERE P.CDFILIAL = :PF AND P.CDCIA = :PC)) "
-        "ORDER BY D.NRDELIVERY"));
+    direct.prepare(
+        QStringLiteral("SELECT 'N', D.CDFILIAL, D.CDCIA, C.NMCIA, D.NRDELIVERY, D.NRVOO, D.CDTRECHO, D.NRDELIVERYFA, "
+                       "D.DTHRPLAVOOPV, D.VRTOTDESC, D.VRTXAERO, D.IDSITDEL, D.NUMERO, D.VRPETXAERO, D.IDTIPNACDEL, "
+                       "D.VRTOTDELIV, D.CDLOCAFATCIA, D.CDLOCALDELIV, D.VRBACATX, D.NRMAXSERVDEL "
+                       "FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
+                       "WHERE D.CDFILIAL = :F AND D.DTHRPLAVOOPV >= :D1 AND D.DTHRPLAVOOPV < :D2 "
+                       "AND (D.CDCIA = :C OR D.CDCIA IN (SELECT P.CDCIAPARC FROM CIAPARCEIRA P "
+                       "WHERE P.CDFILIAL = :PF AND P.CDCIA = :PC)) "
+                       "ORDER BY D.NRDELIVERY"));
     std::vector<DeliveryRow> plain;
     const auto listSqlOnce = [&] {
         direct.bindValue(QStringLiteral(":F"), kBranch);
@@ -430,7 +435,8 @@ int main(int argc, char** argv)
         direct.bindValue(QStringLiteral(":PF"), kBranch);
         direct.bindValue(QStringLiteral(":PC"), kAirline);
         direct.bindValue(QStringLiteral(":D1"), server::timestampText(QDateTime(from.date(), QTime(0, 0), Qt::UTC)));
-        direct.bindValue(QStringLiteral(":D2"), server::timestampText(QDateTime(to.date().addDays(1), QTime(0, 0), Qt::UTC)));
+        direct.bindValue(QStringLiteral(":D2"),
+                         server::timestampText(QDateTime(to.date().addDays(1), QTime(0, 0), Qt::UTC)));
         direct.exec();
         plain.clear();
         while (direct.next()) {
@@ -465,11 +471,11 @@ int main(int argc, char** argv)
     };
     Stats listCall, listSql;
     if (wanted("list")) {
-        const auto s = measureInTurns(
-            {{QStringLiteral("GetDelivery through the server"), listOnce},
-             {QStringLiteral("  the same SQL directly, into plain values (in turns)"), listSqlOnce},
-             {QStringLiteral("  the method alone, in this thread (in turns)"), listMethodOnce}},
-            seconds);
+        const auto s =
+            measureInTurns({{QStringLiteral("GetDelivery through the server"), listOnce},
+                            {QStringLiteral("  the same SQL directly, into plain values (in turns)"), listSqlOnce},
+                            {QStringLiteral("  the method alone, in this thread (in turns)"), listMethodOnce}},
+                           seconds);
         listCall = s[0];
         listSql = s[1];
         // The baseline read exactly the rows the server answered with.
@@ -518,7 +524,8 @@ int main(int argc, char** argv)
         save(a);
     });
     echo.setAnswer(saveExchange.answer);
-    const Stats saveRaw = measureIf("save", QStringLiteral("  raw ping-pong, same bytes"), [&] { raw.roundTrip(saveExchange.request); });
+    const Stats saveRaw =
+        measureIf("save", QStringLiteral("  raw ping-pong, same bytes"), [&] { raw.roundTrip(saveExchange.request); });
 
     // Eight clients at once on the small call.
     std::printf("\n");

@@ -157,8 +157,9 @@ void baselineBareUpdate(benchmark::State& state)
     int flip = 0;
     for (auto _ : state) {
         server::WriteTransaction tx(*gDb);
-        server::Sql q(*gDb, QStringLiteral("UPDATE SERVDEL SET QTSERFATSP = :Q WHERE NRDELIVERY = :N AND NRITEMPLANSP = "
-                                           "(SELECT MIN(NRITEMPLANSP) FROM SERVDEL WHERE NRDELIVERY = :N2)"));
+        server::Sql q(*gDb,
+                      QStringLiteral("UPDATE SERVDEL SET QTSERFATSP = :Q WHERE NRDELIVERY = :N AND NRITEMPLANSP = "
+                                     "(SELECT MIN(NRITEMPLANSP) FROM SERVDEL WHERE NRDELIVERY = :N2)"));
         q.bind(QStringLiteral(":Q"), 10.0 + (flip++ % 2)).bind(QStringLiteral(":N"), t.delivery);
         q.bind(QStringLiteral(":N2"), t.delivery);
         q.exec();
@@ -178,8 +179,14 @@ void saveOneLine(benchmark::State& state)
         wire::Row posted = loaded.rows.at(0);
         posted[static_cast<std::size_t>(loaded.fieldIndex(u"QTSERFATSP"))] = 20.0 + (flip++ % 2);
         wire::ChangeSet changes{loaded.fields, {{wire::ChangeKind::Update, loaded.rows.at(0), posted}}};
-        wire::Array args{changes,          QStringLiteral("0001"), t.delivery, QStringLiteral("SAO PAULO - SP"),
-                         QStringLiteral("0001"), t.day,           t.day,       QString()};
+        wire::Array args{changes,
+                         QStringLiteral("0001"),
+                         t.delivery,
+                         QStringLiteral("SAO PAULO - SP"),
+                         QStringLiteral("0001"),
+                         t.day,
+                         t.day,
+                         QString()};
         state.ResumeTiming();
         const wire::Value answer = methods.call(QStringLiteral("SetServicoDel"), args);
         if (!answer.array().at(0).packet().rows.empty()) throw std::runtime_error("save refused");
@@ -203,7 +210,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const server::DatabaseUrl url = server::DatabaseUrl::parse(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db")));
+    const server::DatabaseUrl url =
+        server::DatabaseUrl::parse(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db")));
     server::initDatabase(url, server::SeedSpec::parse(QStringLiteral("demo")));
     const std::unique_ptr<server::Database> db = server::Database::open(url, QStringLiteral("bench"));
     gDb = db.get();

@@ -114,7 +114,9 @@ Latency stretch(quint16 port, double seconds)
     total.start();
     while (total.nsecsElapsed() < static_cast<qint64>(seconds * 1e9)) samples.push_back(freshCall(port));
     std::sort(samples.begin(), samples.end());
-    const auto pct = [&](double p) { return samples[std::min(samples.size() - 1, static_cast<size_t>(p * samples.size()))]; };
+    const auto pct = [&](double p) {
+        return samples[std::min(samples.size() - 1, static_cast<size_t>(p * samples.size()))];
+    };
     return {pct(0.5), pct(0.9), pct(0.99), samples.size()};
 }
 
@@ -133,8 +135,8 @@ double cpuSeconds(qint64 pid)
     if (!file.open(QIODevice::ReadOnly)) return 0;
     const QByteArray text = file.readAll();
     const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return static_cast<double>(fields.value(11).toLongLong() + fields.value(12).toLongLong()) /
-           static_cast<double>(::sysconf(_SC_CLK_TCK));
+    return static_cast<double>(fields.value(11).toLongLong() + fields.value(12).toLongLong())
+           / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 void print(const char* name, const Latency& l)
@@ -159,8 +161,9 @@ int main(int argc, char** argv)
 
     QTemporaryDir dir;
     const QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("load.db"));
-    if (QProcess::execute(serverExecutable(), {QStringLiteral("init"), QStringLiteral("--db"), url, QStringLiteral("--seed"),
-                                               QStringLiteral("demo")}) != 0)
+    if (QProcess::execute(serverExecutable(), {QStringLiteral("init"), QStringLiteral("--db"), url,
+                                               QStringLiteral("--seed"), QStringLiteral("demo")})
+        != 0)
         throw std::runtime_error("init failed");
     QProcess server;
     server.setStandardErrorFile(dir.filePath(QStringLiteral("server.log")));
@@ -186,8 +189,8 @@ int main(int argc, char** argv)
     }
     // Four calls of 1 MB each whose arguments come back; the client's receive buffer is
     // small, so the answers stay with the server.
-    const QByteArray bigCall =
-        wire::encodeFrame(wire::CallRequest{2, QStringLiteral("GetParamComis"), {wire::Value(QString(1024 * 1024, QLatin1Char('q')))}});
+    const QByteArray bigCall = wire::encodeFrame(
+        wire::CallRequest{2, QStringLiteral("GetParamComis"), {wire::Value(QString(1024 * 1024, QLatin1Char('q')))}});
     for (int i = 0; i < kNonReaders; ++i) {
         const int fd = openClient(port);
         const int small = 8 * 1024;
@@ -237,8 +240,8 @@ int main(int argc, char** argv)
     const double baseline = std::max(before.p50, after.p50);
     std::printf("\nloaded / unloaded p50: %.2f (held to 2.00); p90: %.2f\n", loaded.p50 / baseline,
                 loaded.p90 / std::max(before.p90, after.p90));
-    std::printf("server memory: %.1f MB unloaded, %.1f MB loaded, peak %.1f MB\n", rssUnloaded / 1024.0, rssLoaded / 1024.0,
-                statusKb(pid, "VmHWM:") / 1024.0);
+    std::printf("server memory: %.1f MB unloaded, %.1f MB loaded, peak %.1f MB\n", rssUnloaded / 1024.0,
+                rssLoaded / 1024.0, statusKb(pid, "VmHWM:") / 1024.0);
     server.terminate();
     server.waitForFinished(30'000);
     return 0;

@@ -39,7 +39,8 @@ double processCpuSeconds()
 }
 
 // Cases in turns of 50 ms, each about `seconds` in all; p50 latency and CPU time per run.
-std::vector<Stats> measureInTurns(const std::vector<std::pair<const char*, std::function<void()>>>& cases, double seconds)
+std::vector<Stats> measureInTurns(const std::vector<std::pair<const char*, std::function<void()>>>& cases,
+                                  double seconds)
 {
     for (int i = 0; i < 20; ++i)
         for (const auto& c : cases) c.second();
@@ -83,11 +84,13 @@ public:
         server_ = std::make_unique<server::net::AppServer>(std::move(options));
         server_->moveToThread(&thread_);
         thread_.start();
-        QMetaObject::invokeMethod(server_.get(), [this] { server_->start(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            server_.get(), [this] { server_->start(); }, Qt::BlockingQueuedConnection);
     }
     ~InProcessServer()
     {
-        QMetaObject::invokeMethod(server_.get(), [this] { server_.reset(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            server_.get(), [this] { server_.reset(); }, Qt::BlockingQueuedConnection);
         thread_.quit();
         thread_.wait();
         std::fclose(log_);
@@ -119,13 +122,15 @@ int main(int argc, char** argv)
     QProcess certs;
     certs.start(QStringLiteral(ATE_SOURCE_DIR "/tools/make-test-certs.sh"), {dir.path()});
     if (!certs.waitForFinished(60'000) || certs.exitCode() != 0) throw std::runtime_error("make-test-certs.sh failed");
-    const server::DatabaseUrl url = server::DatabaseUrl::parse(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db")));
+    const server::DatabaseUrl url =
+        server::DatabaseUrl::parse(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db")));
     server::initDatabase(url, server::SeedSpec::parse(QStringLiteral("demo")));
 
     server::net::ServeOptions plainOptions;
     plainOptions.database = url;
     server::net::ServeOptions tlsOptions = plainOptions;
-    tlsOptions.tls = server::net::TlsFiles{dir.filePath(QStringLiteral("server.pem")), dir.filePath(QStringLiteral("server.key"))};
+    tlsOptions.tls =
+        server::net::TlsFiles{dir.filePath(QStringLiteral("server.pem")), dir.filePath(QStringLiteral("server.key"))};
     InProcessServer plainServer(plainOptions);
     InProcessServer tlsServer(tlsOptions);
     const QString ca = dir.filePath(QStringLiteral("ca.pem"));

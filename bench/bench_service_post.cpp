@@ -60,8 +60,7 @@ int Calls(const testsupport::ServerProcess& server, const char* method)
 {
     const QRegularExpression call(QStringLiteral(R"(^\S+ \S+ \S+ %1 [0-9.]+ ms )").arg(QLatin1String(method)));
     int n = 0;
-    for (const QString& line : server.log().split(QLatin1Char('\n')))
-        n += call.match(line).hasMatch() ? 1 : 0;
+    for (const QString& line : server.log().split(QLatin1Char('\n'))) n += call.match(line).hasMatch() ? 1 : 0;
     return n;
 }
 
@@ -69,8 +68,7 @@ void WaitFor(const std::function<bool()>& done)
 {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < 20'000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!done() && t.elapsed() < 20'000) QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 // The form on branch 0001, airline CAB, the whole year, as the operator sets it: the airline
@@ -102,10 +100,10 @@ public:
         deliveries_.SetIndexName(QStringLiteral("cdsDeliveryIndex1"));
         service_ = ate02700::DeclareServicoDelFields(services_);
         TRdmManuDelValor rdm(net_);
-        deliveries_.SetData(Consiste::CheckResultServ(
-            rdm.GetDelivery(QStringLiteral("0001"), QStringLiteral("0001"), kFrom.startOfDay(Qt::UTC),
-                            kTo.startOfDay(Qt::UTC)),
-            true, 0));
+        deliveries_.SetData(
+            Consiste::CheckResultServ(rdm.GetDelivery(QStringLiteral("0001"), QStringLiteral("0001"),
+                                                      kFrom.startOfDay(Qt::UTC), kTo.startOfDay(Qt::UTC)),
+                                      true, 0));
         deliveries_.SetRecNo(row);
         services_.SetData(Consiste::CheckResultServ(
             rdm.GetServicoDel(QStringLiteral("0001"), delivery_.NRDELIVERY->AsString()), true, 0));
@@ -143,8 +141,8 @@ public:
         LoadServices(rdm);
         services_.SetData(std::move(packets[2]));
         services_.MergeChangeLog();
-        if (deliveries_.Locate(QStringLiteral("NRDELIVERY"), wire::Value(static_cast<double>(key))) &&
-            deliveries_.RecNo() != 1)
+        if (deliveries_.Locate(QStringLiteral("NRDELIVERY"), wire::Value(static_cast<double>(key)))
+            && deliveries_.RecNo() != 1)
             LoadServices(rdm);
         services_.Locate(QStringLiteral("CDARVSERV"), wire::Value(code));
     }
@@ -178,8 +176,11 @@ int main(int argc, char** argv)
     testsupport::ServerProcess server(db->url());
     ScopedDialogs dialogs;
 
-    Larkumo::Configure({.serverHost = server.host(), .serverPort = server.port(), .defaultBranch = QStringLiteral("0001"),
-                        .operatorCode = QStringLiteral("BENCH"), .serviceCodeMask = QStringLiteral("99.99.9999;0;_")});
+    Larkumo::Configure({.serverHost = server.host(),
+                        .serverPort = server.port(),
+                        .defaultBranch = QStringLiteral("0001"),
+                        .operatorCode = QStringLiteral("BENCH"),
+                        .serviceCodeMask = QStringLiteral("99.99.9999;0;_")});
     QMainWindow window;
     auto* mdi = new QMdiArea(&window);
     window.setCentralWidget(mdi);
@@ -228,10 +229,10 @@ int main(int argc, char** argv)
     std::printf("form post to grid ready: median %.2f ms\n", mt);
     std::printf("bare client, same calls: median %.2f ms\n", mb);
     std::printf("ratio: %.2f\n", mb > 0 ? mt / mb : 0.0);
-    std::printf("round trips per form post: CalculaPreco %.2f, SetServicoDel %.2f, GetServicoDel %.2f, "
-                "GetDelivery %.2f\n",
-                double(pricing) / formPosts, double(saves) / formPosts, double(reloads) / formPosts,
-                double(lists) / formPosts);
+    std::printf(
+        "round trips per form post: CalculaPreco %.2f, SetServicoDel %.2f, GetServicoDel %.2f, "
+        "GetDelivery %.2f\n",
+        double(pricing) / formPosts, double(saves) / formPosts, double(reloads) / formPosts, double(lists) / formPosts);
     if (!dialogs->Errors().isEmpty())
         std::printf("errors shown: %s\n", qPrintable(dialogs->Errors().join(QLatin1Char('|'))));
     Application().DestroyForms();

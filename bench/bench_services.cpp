@@ -25,8 +25,8 @@
 #include "framework/ui/application_host.h"
 #include "framework/ui/grid/tdbgrid.h"
 #include "framework/ui/tdateeditplus.h"
-#include "framework/ui/tmaskedit.h"
 #include "framework/ui/tdbnavigator.h"
+#include "framework/ui/tmaskedit.h"
 #include "framework/ui/tpagecontrol.h"
 #include "framework/units/consiste.h"
 #include "framework/units/larkumo.h"
@@ -73,14 +73,16 @@ void OfferServices(testsupport::DirectConnection& db, const QString& airline)
     db.exec(QStringLiteral("BEGIN"));
     for (int i = 0; i < kOffered; ++i) {
         const QString code = QStringLiteral("B%1").arg(i, 4, 10, QLatin1Char('0'));
-        db.exec(QStringLiteral("INSERT INTO SERVICO (CDSERVICO, CDARVSERV, DSSERVICO, SGUNIDADE, IDTIPMANUAL, CDCLASSE, "
-                               "IDCICLO) VALUES ('%1', '90.%2.%3', 'Serviço de medição %4', 'UN', '1', '0003', 'IDA')")
-                    .arg(code)
-                    .arg(i / 100, 2, 10, QLatin1Char('0'))
-                    .arg(i % 100, 4, 10, QLatin1Char('0'))
-                    .arg(i));
-        db.exec(QStringLiteral("INSERT INTO SERVCIA (CDFILIAL, CDCIA, CDSERVICO, IDATIVO) VALUES ('0001', '%1', '%2', 'S')")
-                    .arg(airline, code));
+        db.exec(
+            QStringLiteral("INSERT INTO SERVICO (CDSERVICO, CDARVSERV, DSSERVICO, SGUNIDADE, IDTIPMANUAL, CDCLASSE, "
+                           "IDCICLO) VALUES ('%1', '90.%2.%3', 'Serviço de medição %4', 'UN', '1', '0003', 'IDA')")
+                .arg(code)
+                .arg(i / 100, 2, 10, QLatin1Char('0'))
+                .arg(i % 100, 4, 10, QLatin1Char('0'))
+                .arg(i));
+        db.exec(
+            QStringLiteral("INSERT INTO SERVCIA (CDFILIAL, CDCIA, CDSERVICO, IDATIVO) VALUES ('0001', '%1', '%2', 'S')")
+                .arg(airline, code));
     }
     db.exec(QStringLiteral("COMMIT"));
 }
@@ -123,8 +125,7 @@ int main(int argc, char** argv)
     Initialize();
     IniProc();
     TfrmManuDelValor& form = *Cli_ate02700::frmManuDelValor;
-    while (!form.cdsParamComis->Active())
-        QTest::qWait(10);
+    while (!form.cdsParamComis->Active()) QTest::qWait(10);
 
     // The year's deliveries of the airline, loaded by leaving the filter panel.
     WidgetDriver::Focus(*form.medCompanhia);
@@ -134,8 +135,7 @@ int main(int argc, char** argv)
     WidgetDriver::Focus(*form.depPlanoVooFin);
     QTest::keyClicks(form.depPlanoVooFin, QStringLiteral("31122026"));
     WidgetDriver::Focus(*form.dbgPadrao);
-    while (!form.cdsDelivery->Active())
-        QTest::qWait(10);
+    while (!form.cdsDelivery->Active()) QTest::qWait(10);
     QTest::mouseClick(&form.pgcPadrao->Tabs(), Qt::LeftButton, {}, form.pgcPadrao->Tabs().tabRect(1).center());
     WidgetDriver::Focus(*form.dbgServicoDel);
     Pump();
@@ -201,10 +201,11 @@ int main(int argc, char** argv)
     }
     std::printf("one repaint of the service grid (%d rows shown): %.3f ms\n", form.cdsServicoDel->RecordCount(),
                 gridNs / 1e6 / 50);
-    std::printf("move on the services tab: %.3f ms (events and painting after the move %.3f ms), bare "
-                "GetServicoDel + load: %.3f ms; ratio of the sums %.2f, median ratio of the pairs %.2f\n",
-                formNs / 1e6 / moves, paintNs / 1e6 / moves, bareNs / 1e6 / moves, double(formNs) / double(bareNs),
-                Median(ratios));
+    std::printf(
+        "move on the services tab: %.3f ms (events and painting after the move %.3f ms), bare "
+        "GetServicoDel + load: %.3f ms; ratio of the sums %.2f, median ratio of the pairs %.2f\n",
+        formNs / 1e6 / moves, paintNs / 1e6 / moves, bareNs / 1e6 / moves, double(formNs) / double(bareNs),
+        Median(ratios));
 
     // 2. The search over the offered services of a national delivery, from a new row.
     form.cdsDelivery->First();
@@ -215,8 +216,7 @@ int main(int argc, char** argv)
     std::vector<double> searchRatios;
     int listed = 0;
     for (int i = 0; i < kSearches; ++i) {
-        if (form.cdsServicoDel->State() != TDataSetState::Insert)
-            QTest::keyClick(form.dbgServicoDel, Qt::Key_Insert);
+        if (form.cdsServicoDel->State() != TDataSetState::Insert) QTest::keyClick(form.dbgServicoDel, Qt::Key_Insert);
         dialogs->CancelPick();
         clock.start();
         QTest::mouseClick(form.dbgServicoDel->EditButton(), Qt::LeftButton);
@@ -233,10 +233,11 @@ int main(int argc, char** argv)
         bareSearchNs += bareOne;
         searchRatios.push_back(double(formOne) / double(bareOne));
     }
-    std::printf("search list of %d services: %.3f ms, bare GetPesqServico + load: %.3f ms; ratio of the sums %.2f, "
-                "median ratio of the pairs %.2f\n",
-                listed, searchNs / 1e6 / kSearches, bareSearchNs / 1e6 / kSearches,
-                double(searchNs) / double(bareSearchNs), Median(searchRatios));
+    std::printf(
+        "search list of %d services: %.3f ms, bare GetPesqServico + load: %.3f ms; ratio of the sums %.2f, "
+        "median ratio of the pairs %.2f\n",
+        listed, searchNs / 1e6 / kSearches, bareSearchNs / 1e6 / kSearches, double(searchNs) / double(bareSearchNs),
+        Median(searchRatios));
     if (!dialogs->Errors().isEmpty())
         std::printf("errors shown: %s\n", qPrintable(dialogs->Errors().join(QLatin1Char('|'))));
 

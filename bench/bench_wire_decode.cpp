@@ -27,26 +27,17 @@ constexpr int kRows = 100'000;
 wire::DataPacket deliveries(int rows)
 {
     wire::DataPacket p;
-    p.fields = {{QStringLiteral("CDFILIAL"), FieldType::String, 4},
-                {QStringLiteral("NRDELIVERY"), FieldType::Integer, 0},
-                {QStringLiteral("SGCIA"), FieldType::String, 5},
-                {QStringLiteral("NRVOO"), FieldType::String, 6},
-                {QStringLiteral("NRTRECHO"), FieldType::String, 2},
-                {QStringLiteral("DTHRPLANVOO"), FieldType::DateTime, 0},
-                {QStringLiteral("DTHRSAIDA"), FieldType::DateTime, 0},
-                {QStringLiteral("DTHRCHEGADA"), FieldType::DateTime, 0},
-                {QStringLiteral("NMCIA"), FieldType::String, 40},
-                {QStringLiteral("IDMARCADO"), FieldType::String, 1},
-                {QStringLiteral("NRFATURA"), FieldType::String, 10},
-                {QStringLiteral("VRTOTSERVR"), FieldType::Float, 0},
-                {QStringLiteral("VRTOTSERVD"), FieldType::Float, 0},
-                {QStringLiteral("VRTOTDEL"), FieldType::Float, 0},
-                {QStringLiteral("VRCOTACAO"), FieldType::Float, 0},
-                {QStringLiteral("QTPAX"), FieldType::Integer, 0},
-                {QStringLiteral("CDAGRDECO"), FieldType::String, 3},
-                {QStringLiteral("IDSITDEL"), FieldType::String, 1},
-                {QStringLiteral("DSOBSERV"), FieldType::String, 60},
-                {QStringLiteral("DTHRFATUR"), FieldType::DateTime, 0}};
+    p.fields = {
+        {QStringLiteral("CDFILIAL"), FieldType::String, 4},    {QStringLiteral("NRDELIVERY"), FieldType::Integer, 0},
+        {QStringLiteral("SGCIA"), FieldType::String, 5},       {QStringLiteral("NRVOO"), FieldType::String, 6},
+        {QStringLiteral("NRTRECHO"), FieldType::String, 2},    {QStringLiteral("DTHRPLANVOO"), FieldType::DateTime, 0},
+        {QStringLiteral("DTHRSAIDA"), FieldType::DateTime, 0}, {QStringLiteral("DTHRCHEGADA"), FieldType::DateTime, 0},
+        {QStringLiteral("NMCIA"), FieldType::String, 40},      {QStringLiteral("IDMARCADO"), FieldType::String, 1},
+        {QStringLiteral("NRFATURA"), FieldType::String, 10},   {QStringLiteral("VRTOTSERVR"), FieldType::Float, 0},
+        {QStringLiteral("VRTOTSERVD"), FieldType::Float, 0},   {QStringLiteral("VRTOTDEL"), FieldType::Float, 0},
+        {QStringLiteral("VRCOTACAO"), FieldType::Float, 0},    {QStringLiteral("QTPAX"), FieldType::Integer, 0},
+        {QStringLiteral("CDAGRDECO"), FieldType::String, 3},   {QStringLiteral("IDSITDEL"), FieldType::String, 1},
+        {QStringLiteral("DSOBSERV"), FieldType::String, 60},   {QStringLiteral("DTHRFATUR"), FieldType::DateTime, 0}};
     p.rows.reserve(rows);
     for (int i = 0; i < rows; ++i) {
         const QDateTime plan = wire::makeDateTime(2024, 1 + i % 12, 1 + i % 28, i % 24, i % 60, 0, 0);
@@ -156,11 +147,16 @@ wire::Value readCell(QCborStreamReader& r, wire::FieldType type)
     }
     case wire::FieldType::Float: {
         double d = 0;
-        if (r.isInteger()) d = static_cast<double>(r.toInteger());
-        else if (r.isDouble()) d = r.toDouble();
-        else if (r.isFloat()) d = r.toFloat();
-        else if (r.isFloat16()) d = r.toFloat16();
-        else refuse(r, "expected a number");
+        if (r.isInteger())
+            d = static_cast<double>(r.toInteger());
+        else if (r.isDouble())
+            d = r.toDouble();
+        else if (r.isFloat())
+            d = r.toFloat();
+        else if (r.isFloat16())
+            d = r.toFloat16();
+        else
+            refuse(r, "expected a number");
         if (!std::isfinite(d)) refuse(r, "not a finite number");
         r.next();
         return wire::Value(d);
@@ -240,7 +236,9 @@ struct BadInput {
 
 std::vector<BadInput> badInputs()
 {
-    const QByteArray head = QByteArray::fromHex("a2666669656c6473828361416673747269" "6e670183614e67696e746567657200");
+    const QByteArray head = QByteArray::fromHex(
+        "a2666669656c6473828361416673747269"
+        "6e670183614e67696e746567657200");
     const QByteArray rowsKey = QByteArray::fromHex("64726f7773");
     const QByteArray good = head + rowsKey + QByteArray::fromHex("8182617801");
     return {
@@ -346,8 +344,8 @@ public:
         const auto a = times_.find(ours);
         const auto b = times_.find(baseline);
         if (a == times_.end() || b == times_.end() || b->second.first <= 0 || b->second.second <= 0) return;
-        std::printf("%s: %.2fx the wall time, %.2fx the CPU time of %s\n", label,
-                    a->second.first / b->second.first, a->second.second / b->second.second, baseline.c_str());
+        std::printf("%s: %.2fx the wall time, %.2fx the CPU time of %s\n", label, a->second.first / b->second.first,
+                    a->second.second / b->second.second, baseline.c_str());
     }
 
 private:

@@ -10,8 +10,7 @@ namespace benchsupport {
 // The offscreen platform unless the caller chose one; before the application object exists.
 inline void UseOffscreenPlatform()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 // The build folder (where the test support finds the server) two levels above the benchmark,

@@ -24,11 +24,13 @@ public:
         server_ = std::make_unique<server::net::AppServer>(options);
         server_->moveToThread(&thread_);
         thread_.start();
-        QMetaObject::invokeMethod(server_.get(), [this] { server_->start(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            server_.get(), [this] { server_->start(); }, Qt::BlockingQueuedConnection);
     }
     ~InProcessServer()
     {
-        QMetaObject::invokeMethod(server_.get(), [this] { server_.reset(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            server_.get(), [this] { server_.reset(); }, Qt::BlockingQueuedConnection);
         thread_.quit();
         thread_.wait();
         std::fclose(log_);

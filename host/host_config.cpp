@@ -19,19 +19,15 @@ const QString kSection = QStringLiteral("host");
 
 // Where a value came from, for messages and relative paths.
 struct Origin {
-    QString what;      // "--db" or "ate-host.ini, linha 3"
-    QString baseDir;   // folder relative paths are taken from
+    QString what;     // "--db" or "ate-host.ini, linha 3"
+    QString baseDir;  // folder relative paths are taken from
 };
 
-[[noreturn]] void Refuse(const QString& text)
-{
-    throw EHostConfig(text);
-}
+[[noreturn]] void Refuse(const QString& text) { throw EHostConfig(text); }
 
 QString NonEmpty(const QString& value, const Origin& origin)
 {
-    if (value.trimmed().isEmpty())
-        Refuse(QStringLiteral("%1: o valor não pode ser vazio.").arg(origin.what));
+    if (value.trimmed().isEmpty()) Refuse(QStringLiteral("%1: o valor não pode ser vazio.").arg(origin.what));
     return value.trimmed();
 }
 
@@ -44,8 +40,7 @@ QString Folder(const QString& value, const Origin& origin)
 QString File(const QString& value, const Origin& origin)
 {
     const QString path = Folder(value, origin);
-    if (!QFileInfo(path).isFile())
-        Refuse(QStringLiteral("%1: arquivo não encontrado: %2").arg(origin.what, path));
+    if (!QFileInfo(path).isFile()) Refuse(QStringLiteral("%1: arquivo não encontrado: %2").arg(origin.what, path));
     return path;
 }
 
@@ -54,12 +49,12 @@ void SetServer(THostConfig& config, const QString& value, const Origin& origin)
     const QString text = NonEmpty(value, origin);
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
     QString host = colon > 0 ? text.left(colon) : QString();
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
-        host = host.mid(1, host.size() - 2);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) host = host.mid(1, host.size() - 2);
     bool number = false;
     const int port = colon > 0 ? text.mid(colon + 1).toInt(&number) : 0;
     if (host.isEmpty() || !number || port < 1 || port > 65535)
-        Refuse(QStringLiteral("%1: servidor inválido '%2' (use HOST:PORTA, porta de 1 a 65535).").arg(origin.what, text));
+        Refuse(
+            QStringLiteral("%1: servidor inválido '%2' (use HOST:PORTA, porta de 1 a 65535).").arg(origin.what, text));
     config.serverHost = host;
     config.serverPort = port;
 }
@@ -70,8 +65,8 @@ bool Flag(const QString& value, const Origin& origin)
     if (v == QLatin1String("sim") || v == QLatin1String("true") || v == QLatin1String("1") || v == QLatin1String("yes")
         || v == QLatin1String("s"))
         return true;
-    if (v == QStringLiteral("não") || v == QLatin1String("nao") || v == QLatin1String("false") || v == QLatin1String("0")
-        || v == QLatin1String("no") || v == QLatin1String("n"))
+    if (v == QStringLiteral("não") || v == QLatin1String("nao") || v == QLatin1String("false")
+        || v == QLatin1String("0") || v == QLatin1String("no") || v == QLatin1String("n"))
         return false;
     Refuse(QStringLiteral("%1: use sim ou não, e não '%2'.").arg(origin.what, value));
 }
@@ -85,8 +80,7 @@ QString DatabaseUrl(const QString& value, const Origin& origin)
         const QString path = url.mid(prefix.size());
         if (path.isEmpty())
             Refuse(QStringLiteral("%1: informe o arquivo do banco SQLite (sqlite:ARQUIVO).").arg(origin.what));
-        if (QFileInfo(path).isRelative())
-            return prefix + QDir::cleanPath(QDir(origin.baseDir).absoluteFilePath(path));
+        if (QFileInfo(path).isRelative()) return prefix + QDir::cleanPath(QDir(origin.baseDir).absoluteFilePath(path));
     }
     return url;
 }
@@ -96,11 +90,9 @@ QStringList Modules(const QString& value, const Origin& origin)
     QStringList modules;
     for (const QString& part : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString name = part.trimmed();
-        if (!name.isEmpty())
-            modules << name.toUpper();
+        if (!name.isEmpty()) modules << name.toUpper();
     }
-    if (modules.isEmpty())
-        Refuse(QStringLiteral("%1: informe o módulo a abrir.").arg(origin.what));
+    if (modules.isEmpty()) Refuse(QStringLiteral("%1: informe o módulo a abrir.").arg(origin.what));
     return modules;
 }
 
@@ -112,17 +104,26 @@ const std::vector<std::pair<QString, Setter>>& SharedSettings()
     static const std::vector<std::pair<QString, Setter>> settings = {
         {QStringLiteral("server"), SetServer},
         {QStringLiteral("db"), [](THostConfig& c, const QString& v, const Origin& o) { c.dbUrl = DatabaseUrl(v, o); }},
-        {QStringLiteral("branch"), [](THostConfig& c, const QString& v, const Origin& o) { c.branch = NonEmpty(v, o); }},
-        {QStringLiteral("branch-fixed"), [](THostConfig& c, const QString& v, const Origin& o) { c.branchFixed = Flag(v, o); }},
-        {QStringLiteral("operator"), [](THostConfig& c, const QString& v, const Origin& o) { c.operatorCode = NonEmpty(v, o); }},
-        {QStringLiteral("service-mask"), [](THostConfig& c, const QString& v, const Origin& o) { c.serviceMask = NonEmpty(v, o); }},
-        {QStringLiteral("reports"), [](THostConfig& c, const QString& v, const Origin& o) { c.reportsDir = Folder(v, o); }},
+        {QStringLiteral("branch"),
+         [](THostConfig& c, const QString& v, const Origin& o) { c.branch = NonEmpty(v, o); }},
+        {QStringLiteral("branch-fixed"),
+         [](THostConfig& c, const QString& v, const Origin& o) { c.branchFixed = Flag(v, o); }},
+        {QStringLiteral("operator"),
+         [](THostConfig& c, const QString& v, const Origin& o) { c.operatorCode = NonEmpty(v, o); }},
+        {QStringLiteral("service-mask"),
+         [](THostConfig& c, const QString& v, const Origin& o) { c.serviceMask = NonEmpty(v, o); }},
+        {QStringLiteral("reports"),
+         [](THostConfig& c, const QString& v, const Origin& o) { c.reportsDir = Folder(v, o); }},
         {QStringLiteral("out"), [](THostConfig& c, const QString& v, const Origin& o) { c.outDir = Folder(v, o); }},
-        {QStringLiteral("printer"), [](THostConfig& c, const QString& v, const Origin& o) { c.printer = NonEmpty(v, o); }},
-        {QStringLiteral("modules"), [](THostConfig& c, const QString& v, const Origin& o) { c.modulesDir = Folder(v, o); }},
+        {QStringLiteral("printer"),
+         [](THostConfig& c, const QString& v, const Origin& o) { c.printer = NonEmpty(v, o); }},
+        {QStringLiteral("modules"),
+         [](THostConfig& c, const QString& v, const Origin& o) { c.modulesDir = Folder(v, o); }},
         {QStringLiteral("open"), [](THostConfig& c, const QString& v, const Origin& o) { c.open = Modules(v, o); }},
-        {QStringLiteral("client"), [](THostConfig& c, const QString& v, const Origin& o) { c.client = NonEmpty(v, o); }},
-        {QStringLiteral("client-key"), [](THostConfig& c, const QString& v, const Origin& o) { c.clientKey = NonEmpty(v, o); }},
+        {QStringLiteral("client"),
+         [](THostConfig& c, const QString& v, const Origin& o) { c.client = NonEmpty(v, o); }},
+        {QStringLiteral("client-key"),
+         [](THostConfig& c, const QString& v, const Origin& o) { c.clientKey = NonEmpty(v, o); }},
         {QStringLiteral("tls-ca"), [](THostConfig& c, const QString& v, const Origin& o) { c.tlsCaFile = File(v, o); }},
     };
     return settings;
@@ -131,8 +132,7 @@ const std::vector<std::pair<QString, Setter>>& SharedSettings()
 const Setter* FindSetting(const QString& key)
 {
     for (const auto& [name, setter] : SharedSettings()) {
-        if (name == key)
-            return &setter;
+        if (name == key) return &setter;
     }
     return nullptr;
 }
@@ -144,7 +144,10 @@ void ApplyFile(THostConfig& config, const TIniFile& ini)
     for (const TIniFile::Entry& entry : ini.Entries()) {
         const Origin origin{QStringLiteral("%1, linha %2 (%3)").arg(file).arg(entry.line).arg(entry.key), dir};
         if (entry.section != kSection)
-            Refuse(QStringLiteral("%1, linha %2: seção desconhecida [%3]; use [host].").arg(file).arg(entry.line).arg(entry.section));
+            Refuse(QStringLiteral("%1, linha %2: seção desconhecida [%3]; use [host].")
+                       .arg(file)
+                       .arg(entry.line)
+                       .arg(entry.section));
         const Setter* setter = FindSetting(entry.key);
         if (!setter)
             Refuse(QStringLiteral("%1, linha %2: chave desconhecida '%3'.").arg(file).arg(entry.line).arg(entry.key));
@@ -155,9 +158,9 @@ void ApplyFile(THostConfig& config, const TIniFile& ini)
 // Options only the command line gives, besides the shared settings.
 const QStringList& CommandLineValueOptions()
 {
-    static const QStringList names = {QStringLiteral("config"),       QStringLiteral("screenshot"),
-                                      QStringLiteral("screenshot-delay"), QStringLiteral("print-report"),
-                                      QStringLiteral("title"),        QStringLiteral("param")};
+    static const QStringList names = {
+        QStringLiteral("config"),       QStringLiteral("screenshot"), QStringLiteral("screenshot-delay"),
+        QStringLiteral("print-report"), QStringLiteral("title"),      QStringLiteral("param")};
     return names;
 }
 
@@ -181,7 +184,8 @@ void ParseCommandLine(CommandLine& line, const QStringList& arguments)
     QCommandLineParser& parser = line.parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const auto& [name, setter] : SharedSettings())
-        if (name != QLatin1String("branch-fixed")) parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("valor")));
+        if (name != QLatin1String("branch-fixed"))
+            parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("valor")));
     for (const QString& name : CommandLineValueOptions())
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("valor")));
     parser.addOption(QCommandLineOption(QStringLiteral("branch-fixed")));
@@ -204,12 +208,12 @@ void ParseCommandLine(CommandLine& line, const QStringList& arguments)
 // The settings file holds the workstation's key: only its owner should be able to read it.
 void CheckKeyFilePermissions(THostConfig& config, const TIniFile& ini)
 {
-    if (!ini.Value(kSection, QStringLiteral("client-key")))
-        return;
+    if (!ini.Value(kSection, QStringLiteral("client-key"))) return;
     const QFileDevice::Permissions p = QFileInfo(ini.Source()).permissions();
     if (p & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther))
-        config.warnings << QStringLiteral("%1 guarda a chave da estação e pode ser lido por outros usuários; "
-                                          "deixe-o legível só pelo dono (chmod 600 %1).")
+        config.warnings << QStringLiteral(
+                               "%1 guarda a chave da estação e pode ser lido por outros usuários; "
+                               "deixe-o legível só pelo dono (chmod 600 %1).")
                                .arg(QDir::toNativeSeparators(ini.Source()));
 }
 
@@ -217,8 +221,7 @@ std::optional<QString> DefaultConfig(const THostPaths& paths)
 {
     for (const QString& dir : {paths.programDir, paths.workingDir}) {
         const QString path = QDir(dir).absoluteFilePath(kIniName);
-        if (QFileInfo(path).isFile())
-            return path;
+        if (QFileInfo(path).isFile()) return path;
     }
     return std::nullopt;
 }
@@ -244,8 +247,7 @@ THostConfig ReadHostConfig(const QStringList& arguments, const THostPaths& paths
         if (!QFileInfo(*configFile).isFile())
             Refuse(QStringLiteral("Arquivo de configuração não encontrado: %1").arg(*configFile));
     }
-    if (!configFile)
-        configFile = DefaultConfig(paths);
+    if (!configFile) configFile = DefaultConfig(paths);
     if (configFile) {
         config.configFile = *configFile;
         const TIniFile ini = TIniFile::Load(*configFile);
@@ -254,8 +256,7 @@ THostConfig ReadHostConfig(const QStringList& arguments, const THostPaths& paths
     }
 
     for (const auto& [name, setter] : SharedSettings()) {
-        if (name == QLatin1String("branch-fixed") || name == QLatin1String("open") || !parser.isSet(name))
-            continue;
+        if (name == QLatin1String("branch-fixed") || name == QLatin1String("open") || !parser.isSet(name)) continue;
         setter(config, parser.value(name), origin(name));
     }
     if (line.branchFixedValue)
@@ -269,8 +270,9 @@ THostConfig ReadHostConfig(const QStringList& arguments, const THostPaths& paths
             config.open << Modules(value, origin(QStringLiteral("open")));
     }
     if (parser.isSet(QStringLiteral("screenshot")))
-        config.screenshot = QDir::cleanPath(QDir(paths.workingDir).absoluteFilePath(
-            NonEmpty(parser.value(QStringLiteral("screenshot")), origin(QStringLiteral("screenshot")))));
+        config.screenshot = QDir::cleanPath(QDir(paths.workingDir)
+                                                .absoluteFilePath(NonEmpty(parser.value(QStringLiteral("screenshot")),
+                                                                           origin(QStringLiteral("screenshot")))));
     if (parser.isSet(QStringLiteral("screenshot-delay"))) {
         const QString value = parser.value(QStringLiteral("screenshot-delay"));
         bool number = false;
@@ -280,7 +282,8 @@ THostConfig ReadHostConfig(const QStringList& arguments, const THostPaths& paths
         config.screenshotDelayMs = ms;
     }
     if (parser.isSet(QStringLiteral("print-report")))
-        config.printReport = NonEmpty(parser.value(QStringLiteral("print-report")), origin(QStringLiteral("print-report")));
+        config.printReport =
+            NonEmpty(parser.value(QStringLiteral("print-report")), origin(QStringLiteral("print-report")));
     if (parser.isSet(QStringLiteral("title")))
         config.reportTitle = NonEmpty(parser.value(QStringLiteral("title")), origin(QStringLiteral("title")));
     for (const QString& value : parser.values(QStringLiteral("param"))) {

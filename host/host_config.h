@@ -68,9 +68,9 @@ struct THostConfig {
     QString printer;  // where printed documents go; empty: PDF files in outDir
     QString modulesDir;
     QStringList open;
-    QString client;     // the workstation's name, when the server requires credentials
+    QString client;  // the workstation's name, when the server requires credentials
     QString clientKey;
-    QString tlsCaFile;  // encrypted connection, the server verified against this authority
+    QString tlsCaFile;     // encrypted connection, the server verified against this authority
     QStringList warnings;  // shown on start, the host goes on
 
     QString screenshot;  // save a picture of the main window there and quit

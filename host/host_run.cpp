@@ -44,28 +44,22 @@ void Configure(const THostConfig& config)
     TNetConnection::SetDefaultSecurity({config.client, config.clientKey, config.tlsCaFile});
 
     TReportSettings reports = ReportSettings();
-    if (!config.reportsDir.isEmpty())
-        reports.reportsDir = config.reportsDir;
-    if (!config.outDir.isEmpty())
-        reports.outputDir = config.outDir;
-    if (!config.printer.isEmpty())
-        reports.printerName = config.printer;
+    if (!config.reportsDir.isEmpty()) reports.reportsDir = config.reportsDir;
+    if (!config.outDir.isEmpty()) reports.outputDir = config.outDir;
+    if (!config.printer.isEmpty()) reports.printerName = config.printer;
     ConfigureReports(reports);
 }
 
 int PrintReport(const THostConfig& config)
 {
-    QStringList arguments{QCoreApplication::applicationFilePath(), QStringLiteral("--print-report"), config.printReport};
-    if (!config.reportTitle.isEmpty())
-        arguments << QStringLiteral("--title") << config.reportTitle;
+    QStringList arguments{QCoreApplication::applicationFilePath(), QStringLiteral("--print-report"),
+                          config.printReport};
+    if (!config.reportTitle.isEmpty()) arguments << QStringLiteral("--title") << config.reportTitle;
     for (const auto& [name, value] : config.reportParams)
         arguments << QStringLiteral("--param") << QStringLiteral("%1=%2").arg(name, value);
-    if (!config.outDir.isEmpty())
-        arguments << QStringLiteral("--out") << config.outDir;
-    if (!config.dbUrl.isEmpty())
-        arguments << QStringLiteral("--db") << config.dbUrl;
-    if (!config.reportsDir.isEmpty())
-        arguments << QStringLiteral("--reports") << config.reportsDir;
+    if (!config.outDir.isEmpty()) arguments << QStringLiteral("--out") << config.outDir;
+    if (!config.dbUrl.isEmpty()) arguments << QStringLiteral("--db") << config.dbUrl;
+    if (!config.reportsDir.isEmpty()) arguments << QStringLiteral("--reports") << config.reportsDir;
     return RunPrintReportCommand(arguments);
 }
 
@@ -126,8 +120,7 @@ int RunHost(const QStringList& arguments)
     for (const QString& warning : config.warnings)
         PrintLine(stderr, QStringLiteral("ate-host: atenção: %1").arg(warning));
     Configure(config);
-    if (!config.printReport.isEmpty())
-        return PrintReport(config);
+    if (!config.printReport.isEmpty()) return PrintReport(config);
 
     // Without an operator nothing may wait for a click.
     TUnattendedDialogs* unattended = nullptr;
@@ -137,8 +130,7 @@ int RunHost(const QStringList& arguments)
         SetDialogs(std::move(dialogs));
     }
 
-    if (!config.dbUrl.isEmpty())
-        Guard::Run([&] { OpenDatabase(config.dbUrl); });
+    if (!config.dbUrl.isEmpty()) Guard::Run([&] { OpenDatabase(config.dbUrl); });
 
     TModuleLoader loader(config.modulesDir);
     int status = 0;
@@ -150,10 +142,8 @@ int RunHost(const QStringList& arguments)
         // the screens' first activation finds their focus where they put it.
         window->activateWindow();
         QTimer::singleShot(0, window.get(), [&] {
-            for (const QString& module : config.open)
-                window->OpenModule(module);
-            if (config.screenshot.isEmpty())
-                return;
+            for (const QString& module : config.open) window->OpenModule(module);
+            if (config.screenshot.isEmpty()) return;
             // Let the opened forms activate (their first activation talks to the server).
             QTimer::singleShot(config.screenshotDelayMs, window.get(), [&] {
                 const bool saved = SaveScreenshot(*window, config.screenshot);

@@ -43,9 +43,9 @@ THostWindow::THostWindow(TModuleLoader& loader, const THostConfig& config)
     QStringList status;
     status << QStringLiteral("Servidor %1:%2").arg(config.serverHost).arg(config.serverPort);
     if (!config.branch.isEmpty())
-        status << QStringLiteral("Filial %1%2").arg(config.branch, config.branchFixed ? QStringLiteral(" (fixa)") : QString());
-    if (!config.operatorCode.isEmpty())
-        status << QStringLiteral("Operador %1").arg(config.operatorCode);
+        status << QStringLiteral("Filial %1%2")
+                      .arg(config.branch, config.branchFixed ? QStringLiteral(" (fixa)") : QString());
+    if (!config.operatorCode.isEmpty()) status << QStringLiteral("Operador %1").arg(config.operatorCode);
     auto* settings = new QLabel(status.join(QStringLiteral("   |   ")), this);
     settings->setObjectName(QStringLiteral("lblConfiguracao"));
     statusBar()->addWidget(settings);
@@ -55,8 +55,7 @@ THostWindow::THostWindow(TModuleLoader& loader, const THostConfig& config)
 
 THostWindow::~THostWindow()
 {
-    if (Application().MainForm() == this)
-        Application().Detach();
+    if (Application().MainForm() == this) Application().Detach();
 }
 
 bool THostWindow::OpenModule(const QString& module)
@@ -99,17 +98,14 @@ void THostWindow::FillWindowMenu()
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
     bool any = false;
     for (QMdiSubWindow* window : windows) {
-        if (!window->isVisible())
-            continue;
-        if (!any)
-            windowMenu_->addSeparator();
+        if (!window->isVisible()) continue;
+        if (!any) windowMenu_->addSeparator();
         any = true;
         QAction* action = windowMenu_->addAction(window->windowTitle());
         action->setCheckable(true);
         action->setChecked(window == mdiArea_->currentSubWindow());
         connect(action, &QAction::triggered, mdiArea_, [this, w = QPointer<QMdiSubWindow>(window)] {
-            if (w)
-                mdiArea_->setActiveSubWindow(w);
+            if (w) mdiArea_->setActiveSubWindow(w);
         });
     }
     cascade->setEnabled(any);

@@ -18,19 +18,13 @@ const QRegularExpression& LibraryPattern()
     return pattern;
 }
 
-QString Normalised(const QString& module)
-{
-    return module.trimmed().toUpper();
-}
+QString Normalised(const QString& module) { return module.trimmed().toUpper(); }
 
 }  // namespace
 
 TModuleLoader::TModuleLoader(QString directory) : directory_(std::move(directory)) {}
 
-TModuleLoader::~TModuleLoader()
-{
-    UnloadAll();
-}
+TModuleLoader::~TModuleLoader() { UnloadAll(); }
 
 QString TModuleLoader::LibraryFileName(const QString& module)
 {
@@ -43,8 +37,7 @@ QStringList TModuleLoader::Installed() const
     const QStringList files = QDir(directory_).entryList(QDir::Files, QDir::Name);
     for (const QString& file : files) {
         const QRegularExpressionMatch match = LibraryPattern().match(file);
-        if (match.hasMatch())
-            modules << match.captured(1).toUpper();
+        if (match.hasMatch()) modules << match.captured(1).toUpper();
     }
     return modules;
 }
@@ -61,16 +54,12 @@ const TModuleLoader::Module* TModuleLoader::Find(const QString& module) const
     return const_cast<TModuleLoader*>(this)->Find(module);
 }
 
-bool TModuleLoader::IsLoaded(const QString& module) const
-{
-    return Find(module) != nullptr;
-}
+bool TModuleLoader::IsLoaded(const QString& module) const { return Find(module) != nullptr; }
 
 QStringList TModuleLoader::Loaded() const
 {
     QStringList names;
-    for (const Module& module : modules_)
-        names << module.name;
+    for (const Module& module : modules_) names << module.name;
     return names;
 }
 
@@ -82,15 +71,13 @@ QStringList TModuleLoader::Units(const QString& module) const
 
 void TModuleLoader::Load(const QString& module)
 {
-    if (!Find(module))
-        LoadModule(module);
+    if (!Find(module)) LoadModule(module);
 }
 
 TModuleLoader::Module& TModuleLoader::LoadModule(const QString& module)
 {
     const QString name = Normalised(module);
-    if (name.isEmpty())
-        throw Exception(QStringLiteral("Informe o nome do módulo."));
+    if (name.isEmpty()) throw Exception(QStringLiteral("Informe o nome do módulo."));
     const QString path = QDir(directory_).absoluteFilePath(LibraryFileName(name));
     if (!QFileInfo(path).isFile())
         throw Exception(QStringLiteral("Módulo %1 não encontrado: não há o arquivo %2.").arg(name, path));
@@ -99,7 +86,8 @@ TModuleLoader::Module& TModuleLoader::LoadModule(const QString& module)
     loaded.name = name;
     loaded.library = std::make_unique<QLibrary>(path);
     if (!loaded.library->load())
-        throw Exception(QStringLiteral("Não foi possível carregar o módulo %1: %2").arg(name, loaded.library->errorString()));
+        throw Exception(
+            QStringLiteral("Não foi possível carregar o módulo %1: %2").arg(name, loaded.library->errorString()));
 
     // From here a refused module is unloaded again before the failure goes on. The failure
     // is carried on as a text of the host's own: the exception object may live in the
@@ -110,7 +98,8 @@ TModuleLoader::Module& TModuleLoader::LoadModule(const QString& module)
         const auto entry = [&](const char* symbol) {
             QFunctionPointer function = loaded.library->resolve(symbol);
             if (!function)
-                throw Exception(QStringLiteral("O módulo %1 não exporta a entrada %2.").arg(name, QString::fromLatin1(symbol)));
+                throw Exception(
+                    QStringLiteral("O módulo %1 não exporta a entrada %2.").arg(name, QString::fromLatin1(symbol)));
             return function;
         };
         loaded.initialize = reinterpret_cast<TPackageProc>(entry(kPackageInitialize));
@@ -132,8 +121,7 @@ TModuleLoader::Module& TModuleLoader::LoadModule(const QString& module)
     }
     if (failed) {
         loaded.library->unload();
-        if (!failure)
-            Abort();
+        if (!failure) Abort();
         throw Exception(*failure);
     }
     modules_.push_back(std::move(loaded));

@@ -15,13 +15,10 @@ void Print(const char* kind, const QString& text)
 TModalResult TUnattendedDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons,
                                             int /*helpContext*/)
 {
-    if (type == TMsgDlgType::Error)
-        ++errors_;
+    if (type == TMsgDlgType::Error) ++errors_;
     Print(type == TMsgDlgType::Error ? "erro" : "mensagem", text);
-    if (buttons & mbNo)
-        return TModalResult::No;
-    if (buttons & mbCancel)
-        return TModalResult::Cancel;
+    if (buttons & mbNo) return TModalResult::No;
+    if (buttons & mbCancel) return TModalResult::Cancel;
     return TModalResult::OK;
 }
 

@@ -22,8 +22,8 @@ BatchInsert::~BatchInsert()
 
 QString BatchInsert::statement(int rows) const
 {
-    const QString one = QLatin1Char('(') + QStringList(columns_.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
-                        QLatin1Char(')');
+    const QString one =
+        QLatin1Char('(') + QStringList(columns_.size(), QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
     return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
         .arg(table_, columns_.join(QLatin1Char(',')), QStringList(rows, one).join(QLatin1Char(',')));
 }
@@ -82,7 +82,8 @@ void BatchInsert::sendSqlite(int rows)
     if (handle == nullptr) throw ServerFailure(QStringLiteral("Conexão SQLite indisponível para a carga."));
     if (sqliteStatement_ == nullptr) {
         const QByteArray sql = statement(1).toUtf8();
-        const int rc = sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()), &sqliteStatement_, nullptr);
+        const int rc =
+            sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()), &sqliteStatement_, nullptr);
         if (rc != SQLITE_OK) sqliteFailure(handle, rc, table_);
     }
     const int columns = static_cast<int>(columns_.size());
@@ -98,13 +99,9 @@ void BatchInsert::sendSqlite(int rows)
                 case QMetaType::LongLong:
                 case QMetaType::UInt:
                 case QMetaType::ULongLong:
-                case QMetaType::Bool:
-                    rc = sqlite3_bind_int64(sqliteStatement_, c + 1, v.toLongLong());
-                    break;
+                case QMetaType::Bool: rc = sqlite3_bind_int64(sqliteStatement_, c + 1, v.toLongLong()); break;
                 case QMetaType::Double:
-                case QMetaType::Float:
-                    rc = sqlite3_bind_double(sqliteStatement_, c + 1, v.toDouble());
-                    break;
+                case QMetaType::Float: rc = sqlite3_bind_double(sqliteStatement_, c + 1, v.toDouble()); break;
                 default: {
                     const QByteArray text = v.toString().toUtf8();
                     rc = sqlite3_bind_text(sqliteStatement_, c + 1, text.constData(), static_cast<int>(text.size()),

@@ -22,8 +22,10 @@ public:
     {
         if (index >= args.size()) return;
         const wire::Value& v = args[index];
-        if (v.kind() == wire::Value::Kind::Text) add(v.text());
-        else if (v.kind() == wire::Value::Kind::Null) add(QString());
+        if (v.kind() == wire::Value::Kind::Text)
+            add(v.text());
+        else if (v.kind() == wire::Value::Kind::Null)
+            add(QString());
     }
     void row(const wire::Row& row, int column)
     {
@@ -73,9 +75,9 @@ private:
 QStringList branchesNamedBy(Database& db, const QString& method, const wire::Array& args)
 {
     Names names;
-    if (method == QLatin1String("GetParamComis") || method == QLatin1String("GetDelivery") ||
-        method == QLatin1String("GetServicoDel") || method == QLatin1String("CalculaPreco") ||
-        method == QLatin1String("GetPesqServico") || method == QLatin1String("GetLocalEmissDel")) {
+    if (method == QLatin1String("GetParamComis") || method == QLatin1String("GetDelivery")
+        || method == QLatin1String("GetServicoDel") || method == QLatin1String("CalculaPreco")
+        || method == QLatin1String("GetPesqServico") || method == QLatin1String("GetLocalEmissDel")) {
         names.argument(args, 0);
     } else if (method == QLatin1String("SetServicoDel")) {
         names.argument(args, 1);
@@ -95,12 +97,12 @@ void authoriseBranches(Database& db, const BranchScope& scope, const QString& me
     if (scope.all) return;
     for (const QString& branch : branchesNamedBy(db, method, args)) {
         if (scope.allows(branch)) continue;
-        throw BranchRefused(branch.isEmpty()
-                                ? QStringLiteral("Esta estação de trabalho não está autorizada a operar sem filial "
-                                                 "informada (%1).")
-                                      .arg(method)
-                                : QStringLiteral("Esta estação de trabalho não está autorizada a operar na filial %1.")
-                                      .arg(branch));
+        throw BranchRefused(
+            branch.isEmpty()
+                ? QStringLiteral("Esta estação de trabalho não está autorizada a operar sem filial "
+                                 "informada (%1).")
+                      .arg(method)
+                : QStringLiteral("Esta estação de trabalho não está autorizada a operar na filial %1.").arg(branch));
     }
 }
 

@@ -35,13 +35,12 @@ QString codedErrorText(PricingFailure failure, const QString& argument)
     // The argument fills exactly its width; a "*" inside it would end it early.
     QString arg = argument.left(width);
     arg.replace(QLatin1Char('*'), QLatin1Char(' '));
-    return (airline ? QStringLiteral("#") : QStringLiteral("\u00BF")) + pricingFailureKey(failure) +
-           arg.leftJustified(width, QLatin1Char(' ')) + QLatin1Char('*');
+    return (airline ? QStringLiteral("#") : QStringLiteral("\u00BF")) + pricingFailureKey(failure)
+           + arg.leftJustified(width, QLatin1Char(' ')) + QLatin1Char('*');
 }
 
 PricingError::PricingError(PricingFailure failure, const QString& argument)
     : ServerFailure(codedErrorText(failure, argument)), failure_(failure)
-{
-}
+{}
 
 }  // namespace server

@@ -11,13 +11,13 @@
 namespace server {
 
 enum class PricingFailure {
-    MoreThanOneActiveTable,     // EVoo_valta
-    MoreThanOneInterval,        // Evoo_Inter
-    TwoPricesForDay,            // Eser_Preco
-    NoProportionalPrice,        // Eser_Prepr
-    NoPriceForDate,             // Eser_PreDa
-    NationalOnlyInDollars,      // Eser_IndFi
-    InternationalOnlyInLocal,   // Eser_CAdRe
+    MoreThanOneActiveTable,    // EVoo_valta
+    MoreThanOneInterval,       // Evoo_Inter
+    TwoPricesForDay,           // Eser_Preco
+    NoProportionalPrice,       // Eser_Prepr
+    NoPriceForDate,            // Eser_PreDa
+    NationalOnlyInDollars,     // Eser_IndFi
+    InternationalOnlyInLocal,  // Eser_CAdRe
 };
 
 QString pricingFailureKey(PricingFailure failure);

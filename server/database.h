@@ -60,7 +60,7 @@ struct DatabaseUrl {
 struct SeedSpec {
     enum class Kind { Demo, Scale };
     Kind kind = Kind::Demo;
-    int deliveries = 0;  // Scale: how many deliveries to add
+    int deliveries = 0;                          // Scale: how many deliveries to add
     static SeedSpec parse(const QString& text);  // "demo" or "scale:N"; ServerFailure otherwise
 };
 

@@ -18,7 +18,6 @@ struct DeliveryTotals {
     double total = 0;       // VRTOTDELIV
 };
 
-DeliveryTotals calculateDelivery(std::span<const double> lineTotals, double airportTaxPercent,
-                                 double discountPercent);
+DeliveryTotals calculateDelivery(std::span<const double> lineTotals, double airportTaxPercent, double discountPercent);
 
 }  // namespace server

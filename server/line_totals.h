@@ -22,17 +22,16 @@ struct LineQuantities {
 };
 
 struct LineValues {
-    double unitLocal = 0;      // VRPRURESESP (table price)
-    double unitDollar = 0;     // VRPRUDOLSESP (table price)
-    double standbyUnit = 0;    // VRPRUSBYSP
-    double standbyTotal = 0;   // QTSESBYPRSP
+    double unitLocal = 0;           // VRPRURESESP (table price)
+    double unitDollar = 0;          // VRPRUDOLSESP (table price)
+    double standbyUnit = 0;         // VRPRUSBYSP
+    double standbyTotal = 0;        // QTSESBYPRSP
     double standbyUsedPrice = 0;    // PRECOSBYUT
     double standbyUnusedPrice = 0;  // PRECOSBYNUT
-    double totalLocal = 0;     // VRTOTSERVR
-    double totalDollar = 0;    // VRTOTSERVD
+    double totalLocal = 0;          // VRTOTSERVR
+    double totalDollar = 0;         // VRTOTSERVD
 };
 
-LineValues calculateLine(const LineQuantities& quantities, const Prices& prices,
-                         std::optional<double> maintainedPrice);
+LineValues calculateLine(const LineQuantities& quantities, const Prices& prices, std::optional<double> maintainedPrice);
 
 }  // namespace server

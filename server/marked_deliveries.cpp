@@ -15,8 +15,8 @@ std::vector<qint64> markedDeliveries(const wire::DataPacket& packet, const QStri
     const int key = packet.fieldIndex(u"NRDELIVERY");
     const int mark = packet.fieldIndex(u"IDMARCADO");
     if (key < 0 || mark < 0)
-        throw ArgumentError(QStringLiteral("%1: o pacote de deliveries deve ter as colunas NRDELIVERY e IDMARCADO.")
-                                .arg(method));
+        throw ArgumentError(
+            QStringLiteral("%1: o pacote de deliveries deve ter as colunas NRDELIVERY e IDMARCADO.").arg(method));
     for (const wire::Row& row : packet.rows) {
         if (row.size() != packet.fields.size())
             throw ArgumentError(QStringLiteral("%1: linha do pacote de deliveries com %2 valores para %3 colunas.")
@@ -28,11 +28,13 @@ std::vector<qint64> markedDeliveries(const wire::DataPacket& packet, const QStri
         const wire::Value& k = row[static_cast<std::size_t>(key)];
         if (!k.isNumber() || !std::isfinite(k.toDouble()) || k.toDouble() != std::trunc(k.toDouble()))
             throw ArgumentError(QStringLiteral("%1: NRDELIVERY inválido no pacote de deliveries.").arg(method));
-        if (k.toDouble() < static_cast<double>(limits::kIntegerMin) || k.toDouble() > static_cast<double>(limits::kIntegerMax))
-            throw ArgumentError(QStringLiteral("%1: NRDELIVERY %2 do pacote de deliveries fora do intervalo de %3 a %4.")
-                                    .arg(method, QString::number(k.toDouble(), 'f', 0))
-                                    .arg(limits::kIntegerMin)
-                                    .arg(limits::kIntegerMax));
+        if (k.toDouble() < static_cast<double>(limits::kIntegerMin)
+            || k.toDouble() > static_cast<double>(limits::kIntegerMax))
+            throw ArgumentError(
+                QStringLiteral("%1: NRDELIVERY %2 do pacote de deliveries fora do intervalo de %3 a %4.")
+                    .arg(method, QString::number(k.toDouble(), 'f', 0))
+                    .arg(limits::kIntegerMin)
+                    .arg(limits::kIntegerMax));
         keys.push_back(static_cast<qint64>(k.toDouble()));
     }
     std::sort(keys.begin(), keys.end());

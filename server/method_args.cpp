@@ -29,10 +29,8 @@ QString kindName(wire::Value::Kind kind)
 MethodArgs::MethodArgs(const QString& method, wire::Array& args, int expected) : method_(method), args_(args)
 {
     if (static_cast<int>(args.size()) != expected)
-        throw ArgumentError(QStringLiteral("%1: esperados %2 argumentos, recebidos %3.")
-                                .arg(method)
-                                .arg(expected)
-                                .arg(args.size()));
+        throw ArgumentError(
+            QStringLiteral("%1: esperados %2 argumentos, recebidos %3.").arg(method).arg(expected).arg(args.size()));
 }
 
 const wire::Value& MethodArgs::at(int index) const { return args_[static_cast<std::size_t>(index)]; }
@@ -59,7 +57,8 @@ QString MethodArgs::text(int index, const char* what) const
     if (v.isNull()) return {};
     if (v.kind() != wire::Value::Kind::Text) fail(index, what, QStringLiteral("texto"));
     // PostgreSQL cannot hold it in a text; SQLite would keep it and cut the text short later.
-    if (limits::hasNul(v.text())) refuse(index, what, QStringLiteral("contém o caractere nulo (código 0), que não é aceito"));
+    if (limits::hasNul(v.text()))
+        refuse(index, what, QStringLiteral("contém o caractere nulo (código 0), que não é aceito"));
     return v.text();
 }
 
@@ -97,10 +96,11 @@ qint64 MethodArgs::key(int index, const char* what, bool asText) const
 {
     const qint64 value = asText ? integerText(index, what) : integer(index, what);
     if (!limits::fitsInteger(value))
-        refuse(index, what, QStringLiteral("deve estar entre %1 e %2; recebido %3")
-                                .arg(limits::kIntegerMin)
-                                .arg(limits::kIntegerMax)
-                                .arg(value));
+        refuse(index, what,
+               QStringLiteral("deve estar entre %1 e %2; recebido %3")
+                   .arg(limits::kIntegerMin)
+                   .arg(limits::kIntegerMax)
+                   .arg(value));
     return value;
 }
 

@@ -29,9 +29,11 @@ wire::Value calculaPreco(Database& db, wire::Array& args)
         throw ArgumentError(QStringLiteral("CalculaPreco: as quantidades não podem ser negativas."));
     // The same bound a saved line has.
     if (!limits::kQuantity.fits(roundQuantity(quantity)))
-        throw ArgumentError(QStringLiteral("CalculaPreco: ") + limits::outOfRangeText(QStringLiteral("QTSERFATSP"), limits::kQuantity, quantity));
+        throw ArgumentError(QStringLiteral("CalculaPreco: ")
+                            + limits::outOfRangeText(QStringLiteral("QTSERFATSP"), limits::kQuantity, quantity));
     if (!limits::kQuantity.fits(roundQuantity(standby)))
-        throw ArgumentError(QStringLiteral("CalculaPreco: ") + limits::outOfRangeText(QStringLiteral("QTSESBYPRSP"), limits::kQuantity, standby));
+        throw ArgumentError(QStringLiteral("CalculaPreco: ")
+                            + limits::outOfRangeText(QStringLiteral("QTSESBYPRSP"), limits::kQuantity, standby));
 
     const Prices p = Pricing(db).price(r);
     wire::DataPacket packet;

@@ -61,8 +61,8 @@ wire::Value geraNovoFatur(Database& db, wire::Array& args)
     numbering.lockPlace(branch, place);  // the place first, then the deliveries: one lock order
     std::vector<qint64> toNumber;
     {
-        Sql q(db, QStringLiteral("SELECT CDFILIAL, NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = :D") +
-                      QLatin1String(tx.forUpdate()));
+        Sql q(db, QStringLiteral("SELECT CDFILIAL, NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = :D")
+                      + QLatin1String(tx.forUpdate()));
         for (const qint64 delivery : marked) {
             q.bind(QStringLiteral(":D"), delivery);
             q.exec();

@@ -11,11 +11,13 @@ wire::Value getParamComis(Database& db, wire::Array& args)
 {
     const MethodArgs a(QStringLiteral("GetParamComis"), args, 1);
     const QString branch = branchCode(a.text(0, "filial"));
-    PacketQuery q(db, QStringLiteral("SELECT COALESCE(P.IDUTDELVALO, 'N'), "
-                             "COALESCE(P.IDALTERDELIV, (SELECT G.IDALTERDELIV FROM PARAMGERAL G WHERE G.CDPARAMGERAL = 1), 'S'), "
-                             "COALESCE(P.IDINTATEPCP, 'N') "
-                             "FROM FILIAL F LEFT JOIN PARAMCOMIS P ON P.CDFILIAL = F.CDFILIAL "
-                             "WHERE F.CDFILIAL = :F"));
+    PacketQuery q(
+        db, QStringLiteral(
+                "SELECT COALESCE(P.IDUTDELVALO, 'N'), "
+                "COALESCE(P.IDALTERDELIV, (SELECT G.IDALTERDELIV FROM PARAMGERAL G WHERE G.CDPARAMGERAL = 1), 'S'), "
+                "COALESCE(P.IDINTATEPCP, 'N') "
+                "FROM FILIAL F LEFT JOIN PARAMCOMIS P ON P.CDFILIAL = F.CDFILIAL "
+                "WHERE F.CDFILIAL = :F"));
     q.bind(QStringLiteral(":F"), branch);
     return q.packet(layout::branchParams());
 }

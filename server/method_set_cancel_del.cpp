@@ -26,8 +26,8 @@ wire::Value setCancelDel(Database& db, wire::Array& args)
         Numbering numbering(db, tx);
         const QDateTime now = wire::naive(QDateTime::currentDateTime());
         // Locked one by one in key order, as every writer does, so writers never deadlock.
-        Sql read(db, QStringLiteral("SELECT CDFILIAL, NRDELIVERYFA, CDLOCALDELIV FROM DELIVERY WHERE NRDELIVERY = :D") +
-                         QLatin1String(tx.forUpdate()));
+        Sql read(db, QStringLiteral("SELECT CDFILIAL, NRDELIVERYFA, CDLOCALDELIV FROM DELIVERY WHERE NRDELIVERY = :D")
+                         + QLatin1String(tx.forUpdate()));
         for (const qint64 delivery : marked) {
             read.bind(QStringLiteral(":D"), delivery);
             read.exec();

@@ -27,12 +27,11 @@ struct Refusal {
 // catalogue copies are the server's.
 const char* const kTextColumns[] = {"CDAGRDECO",   "CDAGRDEDE",  "CDCLASSE",  "CDCICLO",    "IDSITSERSP",
                                     "IDTIPSCBOSP", "IDSEREXTSP", "IDSTKDTSP", "CDUSRRESPSP"};
-const char* const kNumberColumns[] = {"VRALTXPORT",   "QTSESOLICSP",  "QTSERVFIXSP",     "QTATUAPRODSP",
-                                      "QTANTAPRODSP", "QTCORTSERVSP", "QTREALPROD",      "QTSERFATSP",
+const char* const kNumberColumns[] = {"VRALTXPORT",   "QTSESOLICSP",  "QTSERVFIXSP",    "QTATUAPRODSP",
+                                      "QTANTAPRODSP", "QTCORTSERVSP", "QTREALPROD",     "QTSERFATSP",
                                       "QTSESBYUTSP",  "QTSESBYNUTSP", "VRPRECMANUTSESP"};
-const char* const kQuantityColumns[] = {"QTSESOLICSP",  "QTSERVFIXSP",  "QTATUAPRODSP", "QTANTAPRODSP",
-                                        "QTCORTSERVSP", "QTREALPROD",   "QTSERFATSP",   "QTSESBYUTSP",
-                                        "QTSESBYNUTSP"};
+const char* const kQuantityColumns[] = {"QTSESOLICSP", "QTSERVFIXSP", "QTATUAPRODSP", "QTANTAPRODSP", "QTCORTSERVSP",
+                                        "QTREALPROD",  "QTSERFATSP",  "QTSESBYUTSP",  "QTSESBYNUTSP"};
 
 struct Delivery {
     qint64 key = 0;
@@ -81,15 +80,15 @@ class ServiceSave {
 public:
     ServiceSave(Database& db, const wire::ChangeSet& changes, const QString& branch, qint64 delivery)
         : db_(db), changes_(changes), branch_(branch), deliveryKey_(delivery)
-    {
-    }
+    {}
 
     // Applies the change set inside `tx`; Refusal or PricingError leave it to be rolled back.
     void apply(WriteTransaction& tx)
     {
         lockDelivery(tx);
         if (changes_.changes.empty()) return;
-        if (delivery_.invoiced) throw Refusal{QStringLiteral("Delivery já faturada: seus serviços não podem ser alterados.")};
+        if (delivery_.invoiced)
+            throw Refusal{QStringLiteral("Delivery já faturada: seus serviços não podem ser alterados.")};
         checkRowsBelongHere();
 
         const int before = lineCount();
@@ -111,8 +110,9 @@ public:
         if (after == 0)
             throw Refusal{QStringLiteral("Exclusão não permitida! A delivery deve possuir no mínimo um serviço.")};
         if (after > before && after > delivery_.maxServices)
-            throw Refusal{QStringLiteral("Operação bloqueada ! A quantidade de serviços da delivery não pode "
-                                         "exceder o número parametrizado.")};
+            throw Refusal{
+                QStringLiteral("Operação bloqueada ! A quantidade de serviços da delivery não pode "
+                               "exceder o número parametrizado.")};
         updateDeliveryTotals();
     }
 
@@ -120,8 +120,8 @@ private:
     void lockDelivery(WriteTransaction& tx)
     {
         Sql q(db_, QStringLiteral("SELECT CDFILIAL, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, IDTIPNACDEL, NRDELIVERYFA, "
-                                  "NRMAXSERVDEL, VRPETXAERO FROM DELIVERY WHERE NRDELIVERY = :N") +
-                       QLatin1String(tx.forUpdate()));
+                                  "NRMAXSERVDEL, VRPETXAERO FROM DELIVERY WHERE NRDELIVERY = :N")
+                       + QLatin1String(tx.forUpdate()));
         q.bind(QStringLiteral(":N"), deliveryKey_);
         q.exec();
         if (!q.next() || q.value(0).toString() != branch_)
@@ -182,8 +182,8 @@ private:
     {
         const PostedRow row(changes_, old);
         const auto item = keyOf(row.get("NRITEMPLANSP"));
-        const QString code = row.get("CDARVSERV").kind() == wire::Value::Kind::Text ? row.get("CDARVSERV").text()
-                                                                                     : QString();
+        const QString code =
+            row.get("CDARVSERV").kind() == wire::Value::Kind::Text ? row.get("CDARVSERV").text() : QString();
         const Refusal stale{QStringLiteral("O serviço %1 foi alterado ou excluído por outro usuário. "
                                            "Os dados foram atualizados; refaça a operação.")
                                 .arg(code.trimmed())};
@@ -240,7 +240,8 @@ private:
             if (limits::hasNul(v.text())) throw Refusal{limits::nulText(QStringLiteral("CDSERVICO"))};
             line.set(QStringLiteral("CDSERVICO"), wire::Value(v.text().trimmed()));
         }
-        if (line.text(QStringLiteral("CDSERVICO")).isEmpty()) throw Refusal{QStringLiteral("Serviço deve ser informado.")};
+        if (line.text(QStringLiteral("CDSERVICO")).isEmpty())
+            throw Refusal{QStringLiteral("Serviço deve ser informado.")};
 
         const auto& layout = serviceLineColumns();
         auto sizeOf = [&](const QString& name) {
@@ -332,7 +333,8 @@ private:
     {
         const QString group = line.text(QStringLiteral("CDAGRDEDE"));
         if (group.isEmpty()) return;
-        Sql q(db_, QStringLiteral("SELECT COUNT(*) FROM CLASSECIA WHERE CDFILIAL = :F AND CDCIA = :C AND CDCLASSE = :K"));
+        Sql q(db_,
+              QStringLiteral("SELECT COUNT(*) FROM CLASSECIA WHERE CDFILIAL = :F AND CDCIA = :C AND CDCLASSE = :K"));
         q.bind(QStringLiteral(":F"), delivery_.branch).bind(QStringLiteral(":C"), delivery_.airline);
         q.bind(QStringLiteral(":K"), group);
         q.exec();
@@ -348,7 +350,8 @@ private:
         q.bind(QStringLiteral(":I"), ownItem);
         q.exec();
         if (q.next())
-            throw Refusal{QStringLiteral("O serviço %1 já existe nesta delivery.").arg(q.value(0).toString().trimmed())};
+            throw Refusal{
+                QStringLiteral("O serviço %1 já existe nesta delivery.").arg(q.value(0).toString().trimmed())};
     }
 
     qint64 nextItem()

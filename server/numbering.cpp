@@ -16,8 +16,8 @@ void Numbering::lockPlace(const QString& branch, const QString& place)
             throw ServerFailure(QStringLiteral("Tipo de emissão não cadastrado."));
     }
     Sql q(db_, QStringLiteral("SELECT NRSEQFAIXA, NRPROXIMO, NRFINAL FROM FAIXANUMFAT "
-                              "WHERE CDFILIAL = :F AND CDLOCALDELIV = :L ORDER BY NRSEQFAIXA") +
-                   QLatin1String(tx_.forUpdate()));
+                              "WHERE CDFILIAL = :F AND CDLOCALDELIV = :L ORDER BY NRSEQFAIXA")
+                   + QLatin1String(tx_.forUpdate()));
     q.bind(QStringLiteral(":F"), branch).bind(QStringLiteral(":L"), place);
     q.exec();
     ranges_.clear();
@@ -75,8 +75,8 @@ void Numbering::cancel(const QString& branch, qint64 delivery, const QString& pl
     clear.bind(QStringLiteral(":D"), delivery).bind(QStringLiteral(":N"), number);
     clear.exec();
     if (clear.rowsAffected() != 1)
-        throw ServerFailure(QStringLiteral("O número de faturamento da delivery %1 mudou durante o cancelamento.")
-                                .arg(delivery));
+        throw ServerFailure(
+            QStringLiteral("O número de faturamento da delivery %1 mudou durante o cancelamento.").arg(delivery));
     record(branch, place, number, delivery, QLatin1Char('C'), when);
 }
 

@@ -45,8 +45,8 @@ private:
         qint64 last = 0;
     };
 
-    void record(const QString& branch, const QString& place, const QString& number, qint64 delivery,
-                QChar operation, const QDateTime& when);
+    void record(const QString& branch, const QString& place, const QString& number, qint64 delivery, QChar operation,
+                const QDateTime& when);
 
     Database& db_;
     WriteTransaction& tx_;

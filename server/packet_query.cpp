@@ -89,7 +89,8 @@ wire::Value cell(const wire::FieldDef& field, sqlite3_stmt* statement, int colum
         if (type == SQLITE_TEXT) return wire::Value(textOf(statement, column).toString());
         break;
     case wire::FieldType::Float:
-        if (type == SQLITE_FLOAT || type == SQLITE_INTEGER) return wire::Value(sqlite3_column_double(statement, column));
+        if (type == SQLITE_FLOAT || type == SQLITE_INTEGER)
+            return wire::Value(sqlite3_column_double(statement, column));
         break;
     case wire::FieldType::Integer:
         if (type == SQLITE_INTEGER) return wire::Value(qint64(sqlite3_column_int64(statement, column)));
@@ -132,8 +133,7 @@ PacketQuery::PacketQuery(Database& db, QString text)
       text_(std::move(text)),
       refusal_(QStringLiteral("A resposta passa do limite de %1 bytes por mensagem do servidor.")),
       limit_(db.answerLimit())
-{
-}
+{}
 
 PacketQuery& PacketQuery::refuseOver(QString text)
 {
@@ -157,8 +157,8 @@ PacketQuery& PacketQuery::bind(const QString& placeholder, const QVariant& value
 
 PacketQuery& PacketQuery::bindTimestamp(const QString& placeholder, const std::optional<QDateTime>& value)
 {
-    return bind(placeholder, value && value->isValid() ? QVariant(timestampText(*value))
-                                                       : QVariant(QMetaType(QMetaType::QString)));
+    return bind(placeholder,
+                value && value->isValid() ? QVariant(timestampText(*value)) : QVariant(QMetaType(QMetaType::QString)));
 }
 
 wire::DataPacket PacketQuery::viaSql(const std::vector<wire::FieldDef>& fields)

@@ -79,8 +79,7 @@ struct Pricing::Statements {
                                        "AND QTPAXINI <= :P1 AND QTPAXFIN >= :P2")),
           proportional(db, QStringLiteral("SELECT VRPRECO, VRPRECODOL FROM PRECOPROP "
                                           "WHERE CDTABPRECO = :T AND NRFAIXA = :N AND CDSERVICO = :S"))
-    {
-    }
+    {}
     Sql airline, rate, service, tables, items, passengers, intervals, proportional;
 };
 
@@ -175,8 +174,8 @@ Pricing::Item Pricing::tableItem(const Request& r, qint64 table)
     q.bindDate(QStringLiteral(":D1"), r.day).bindDate(QStringLiteral(":D2"), r.day);
     Item item;
     exactlyOne(q, PricingFailure::NoPriceForDate, PricingFailure::TwoPricesForDay, r, [&](const Sql& row) {
-        item = Item{table, number(row, 0), number(row, 1), number(row, 2), number(row, 3),
-                    row.value(4).toString() == QLatin1String("S")};
+        item = Item{table,          number(row, 0), number(row, 1),
+                    number(row, 2), number(row, 3), row.value(4).toString() == QLatin1String("S")};
     });
     return item;
 }
@@ -213,8 +212,8 @@ void Pricing::priceByPassengers(const Request& r, Item& item)
 Prices Pricing::converted(const Request& r, const Item& item)
 {
     std::optional<double> rate;
-    const bool needRate = given(item.local) != given(item.dollar) ||
-                          given(item.standbyLocal) != given(item.standbyDollar);
+    const bool needRate =
+        given(item.local) != given(item.dollar) || given(item.standbyLocal) != given(item.standbyDollar);
     if (needRate) rate = dollarRate(r.day);
 
     Prices prices;

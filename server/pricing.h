@@ -22,14 +22,14 @@ namespace server {
 
 struct PriceRequest {
     QString branch;
-    QString airline;      // CDCIA
-    QString flight;       // NRVOO
-    QString leg;          // CDTRECHO
-    QDateTime flightDate; // the flight plan of the leg (its passenger count)
-    QString classCode;    // accepted; the price tables are per service, whatever its class
-    QDateTime priceDate;  // the day whose price table, items and index apply
-    QString service;      // CDSERVICO
-    QString nationality;  // "2" international, "1" national; empty: the service's own
+    QString airline;       // CDCIA
+    QString flight;        // NRVOO
+    QString leg;           // CDTRECHO
+    QDateTime flightDate;  // the flight plan of the leg (its passenger count)
+    QString classCode;     // accepted; the price tables are per service, whatever its class
+    QDateTime priceDate;   // the day whose price table, items and index apply
+    QString service;       // CDSERVICO
+    QString nationality;   // "2" international, "1" national; empty: the service's own
 };
 
 struct Prices {

@@ -8,8 +8,8 @@
 
 namespace server::layout {
 
-const std::vector<wire::FieldDef>& delivery();     // 20 fields
-const std::vector<wire::FieldDef>& service();      // 46 fields
+const std::vector<wire::FieldDef>& delivery();       // 20 fields
+const std::vector<wire::FieldDef>& service();        // 46 fields
 const std::vector<wire::FieldDef>& serviceSearch();  // 11 fields
 const std::vector<wire::FieldDef>& branchParams();   // 3 fields
 const std::vector<wire::FieldDef>& prices();         // 3 fields

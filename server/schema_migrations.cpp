@@ -287,8 +287,7 @@ const QString kRegisterPostgres = QStringLiteral(R"(CREATE TABLE REGNUMFAT (
         UNIQUE (CDFILIAL, NRDELIVERYFA, IDOPERACAO),
         FOREIGN KEY (CDFILIAL, CDLOCALDELIV) REFERENCES LOCALEMISS (CDFILIAL, CDLOCALDELIV)
     ))");
-const QString kRegisterIndex =
-    QStringLiteral("CREATE INDEX IXREGNUMFAT_DELIVERY ON REGNUMFAT (NRDELIVERY)");
+const QString kRegisterIndex = QStringLiteral("CREATE INDEX IXREGNUMFAT_DELIVERY ON REGNUMFAT (NRDELIVERY)");
 
 // NVL as the client's lookup texts use it. The text overload resolves the untyped parameter
 // of a prepared statement against a VARCHAR column; the others cover numbers and dates.
@@ -311,8 +310,8 @@ const QString kPartnerTable = QStringLiteral(R"(CREATE TABLE CIAPARCEIRA (
         CHECK (CDCIAPARC <> CDCIA)
     ))");
 
-const QString kBranchAlterColumn = QStringLiteral(
-    "ALTER TABLE PARAMCOMIS ADD COLUMN IDALTERDELIV VARCHAR(1) CHECK (IDALTERDELIV IN ('S', 'N'))");
+const QString kBranchAlterColumn =
+    QStringLiteral("ALTER TABLE PARAMCOMIS ADD COLUMN IDALTERDELIV VARCHAR(1) CHECK (IDALTERDELIV IN ('S', 'N'))");
 
 // The key is kept as a salted hash (hex); DSFILIAIS is "*" or the branch codes, comma separated.
 const QStringList kWorkstationTables = {

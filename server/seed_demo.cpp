@@ -17,8 +17,8 @@ namespace {
 struct Branch {
     const char* code;
     const char* name;
-    const char* valued;     // IDUTDELVALO
-    const char* integrated; // IDINTATEPCP
+    const char* valued;      // IDUTDELVALO
+    const char* integrated;  // IDINTATEPCP
 };
 const Branch kBranches[] = {
     {"0001", "Guarulhos - SP", "S", "S"},
@@ -32,10 +32,8 @@ struct Airline {
     const char* shortCode;
 };
 const Airline kAirlines[] = {
-    {"0001", "Companhia Aérea Brasileira", "CAB"},
-    {"0002", "Transportes Aéreos Paulistas", "TRAPA"},
-    {"0003", "Linhas Aéreas do Atlântico", "LAA"},
-    {"0004", "Viação Aérea Serrana", "VAS"},
+    {"0001", "Companhia Aérea Brasileira", "CAB"},       {"0002", "Transportes Aéreos Paulistas", "TRAPA"},
+    {"0003", "Linhas Aéreas do Atlântico", "LAA"},       {"0004", "Viação Aérea Serrana", "VAS"},
     {"0005", "Aerovias Internacionais Cruzeiro", "AIC"},
 };
 
@@ -80,33 +78,43 @@ struct ServiceRow {
     const char* nationality;  // "1" national, "2" international
     const char* serviceClass;
     const char* cycle;
-    const char* priceKind;    // "2": once per flight
+    const char* priceKind;  // "2": once per flight
     double weight;
     double local, dollar, standbyLocal, standbyDollar;
     bool proportional;
 };
 const ServiceRow kServices[] = {
-    {"SV01", "01.01.0001", "Refeição quente - econômica", "UN", "1", "0003", "IDA", "1", 0.45, 28.90, 5.40, 17.30, 0, false},
+    {"SV01", "01.01.0001", "Refeição quente - econômica", "UN", "1", "0003", "IDA", "1", 0.45, 28.90, 5.40, 17.30, 0,
+     false},
     {"SV02", "01.01.0002", "Lanche frio", "UN", "1", "0003", "IDA", "1", 0.25, 14.50, 0, 8.70, 0, false},
     {"SV03", "01.02.0001", "Refeição executiva", "UN", "1", "0002", "IDA", "1", 0.60, 62.00, 0, 37.20, 0, false},
     {"SV04", "01.03.0001", "Kit tripulação", "KIT", "1", "0004", "IDA/VOLTA", "1", 1.20, 45.00, 0, 0, 0, false},
-    {"SV05", "02.01.0001", "Bebidas - carrinho completo", "CARRINHO", "1", "0003", "IDA", "2", 38.0, 420.00, 0, 0, 0, false},
+    {"SV05", "02.01.0001", "Bebidas - carrinho completo", "CARRINHO", "1", "0003", "IDA", "2", 38.0, 420.00, 0, 0, 0,
+     false},
     {"SV06", "02.02.0001", "Água mineral 500 ml", "UN", "1", "0003", "IDA", "1", 0.52, 2.10, 0, 0, 0, false},
     {"SV07", "03.01.0001", "Gelo em cubos (saco 5 kg)", "SC", "1", "0003", "IDA", "1", 5.00, 9.80, 0, 0, 0, false},
     {"SV08", "04.01.0001", "Montagem de trolley", "VOO", "1", "0003", "IDA", "2", 0, 310.00, 0, 0, 0, false},
     {"SV09", "04.02.0001", "Higienização de louça", "VOO", "1", "0003", "VOLTA", "2", 0, 185.00, 0, 0, 0, false},
-    {"SV10", "01.01.0003", "Refeição especial vegetariana", "UN", "1", "0003", "IDA", "1", 0.45, 31.50, 0, 18.90, 0, false},
+    {"SV10", "01.01.0003", "Refeição especial vegetariana", "UN", "1", "0003", "IDA", "1", 0.45, 31.50, 0, 18.90, 0,
+     false},
     {"SV11", "02.03.0001", "Vinho importado 750 ml", "GARRAFA", "1", "0002", "IDA", "1", 1.30, 0, 12.00, 0, 0, false},
     {"SV12", "01.04.0001", "Refeição kosher", "UN", "1", "0003", "IDA", "1", 0.45, 0, 0, 0, 0, false},
     {"SV13", "05.01.0001", "Serviço de bordo proporcional", "VOO", "1", "0003", "IDA", "2", 0, 0, 0, 0, 0, true},
-    {"SV21", "11.01.0001", "Refeição quente internacional", "UN", "2", "0003", "IDA", "1", 0.50, 0, 7.80, 0, 4.70, false},
-    {"SV22", "11.02.0001", "Refeição executiva internacional", "UN", "2", "0002", "IDA", "1", 0.70, 0, 19.50, 0, 11.70, false},
-    {"SV23", "11.03.0001", "Menu degustação primeira classe", "UN", "2", "0001", "IDA", "1", 0.90, 0, 48.00, 0, 28.80, false},
-    {"SV24", "11.04.0001", "Kit tripulação internacional", "KIT", "2", "0004", "IDA/VOLTA", "1", 1.40, 78.00, 14.50, 0, 0, false},
-    {"SV25", "12.01.0001", "Bebidas internacionais - carrinho", "CARRINHO", "2", "0003", "IDA", "2", 40.0, 0, 96.00, 0, 0, false},
+    {"SV21", "11.01.0001", "Refeição quente internacional", "UN", "2", "0003", "IDA", "1", 0.50, 0, 7.80, 0, 4.70,
+     false},
+    {"SV22", "11.02.0001", "Refeição executiva internacional", "UN", "2", "0002", "IDA", "1", 0.70, 0, 19.50, 0, 11.70,
+     false},
+    {"SV23", "11.03.0001", "Menu degustação primeira classe", "UN", "2", "0001", "IDA", "1", 0.90, 0, 48.00, 0, 28.80,
+     false},
+    {"SV24", "11.04.0001", "Kit tripulação internacional", "KIT", "2", "0004", "IDA/VOLTA", "1", 1.40, 78.00, 14.50, 0,
+     0, false},
+    {"SV25", "12.01.0001", "Bebidas internacionais - carrinho", "CARRINHO", "2", "0003", "IDA", "2", 40.0, 0, 96.00, 0,
+     0, false},
     {"SV26", "13.01.0001", "Gelo seco (kg)", "KG", "2", "0003", "IDA", "1", 1.00, 18.40, 0, 0, 0, false},
-    {"SV27", "14.01.0001", "Amenidades primeira classe", "KIT", "2", "0001", "IDA/VOLTA", "1", 0.35, 0, 22.00, 0, 0, false},
-    {"SV28", "15.01.0001", "Serviço de bordo proporcional internacional", "VOO", "2", "0003", "IDA", "2", 0, 0, 0, 0, 0, true},
+    {"SV27", "14.01.0001", "Amenidades primeira classe", "KIT", "2", "0001", "IDA/VOLTA", "1", 0.35, 0, 22.00, 0, 0,
+     false},
+    {"SV28", "15.01.0001", "Serviço de bordo proporcional internacional", "VOO", "2", "0003", "IDA", "2", 0, 0, 0, 0, 0,
+     true},
 };
 
 // Proportional prices per passenger interval: 0-150, 151-300, 301-999.
@@ -145,9 +153,9 @@ const Flight kFlights[] = {
 };
 
 // Days without a financial index in 2026 besides weekends (banking holidays).
-const char* const kHolidays2026[] = {"2026-01-01", "2026-02-16", "2026-02-17", "2026-04-03", "2026-04-21",
-                                     "2026-05-01", "2026-06-04", "2026-09-07", "2026-10-12", "2026-11-02",
-                                     "2026-11-20", "2026-12-25"};
+const char* const kHolidays2026[] = {"2026-01-01", "2026-02-16", "2026-02-17", "2026-04-03",
+                                     "2026-04-21", "2026-05-01", "2026-06-04", "2026-09-07",
+                                     "2026-10-12", "2026-11-02", "2026-11-20", "2026-12-25"};
 
 constexpr int kYear = 2026;
 constexpr int kMonth = 11;
@@ -221,18 +229,18 @@ void insertReference(Database& db)
     services.flush();
 
     // Each airline is offered the services of the classes it has at the branch.
-    BatchInsert offered(db, QStringLiteral("SERVCIA"),
-                        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("CDSERVICO"),
-                         QStringLiteral("IDATIVO")});
+    BatchInsert offered(
+        db, QStringLiteral("SERVCIA"),
+        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("CDSERVICO"), QStringLiteral("IDATIVO")});
     for (const Served& sv : kServed)
         for (const ServiceRow& service : kServices)
             if (s(sv.classes).split(QLatin1Char(',')).contains(s(service.serviceClass)))
                 offered.add({s(sv.branch), s(sv.airline), s(service.code), QStringLiteral("S")});
     offered.flush();
 
-    BatchInsert flights(db, QStringLiteral("VOO"),
-                        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
-                         QStringLiteral("IDTIPNACVOO")});
+    BatchInsert flights(
+        db, QStringLiteral("VOO"),
+        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"), QStringLiteral("IDTIPNACVOO")});
     BatchInsert legs(db, QStringLiteral("TRECHO"),
                      {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
                       QStringLiteral("CDTRECHO"), QStringLiteral("SGAEROORI"), QStringLiteral("SGAERODES")});
@@ -240,7 +248,8 @@ void insertReference(Database& db)
     flights.flush();
     for (const Flight& f : kFlights) {
         for (const Leg& leg : f.legs)
-            if (leg.code != nullptr) legs.add({s(f.branch), s(f.airline), s(f.number), s(leg.code), s(leg.from), s(leg.to)});
+            if (leg.code != nullptr)
+                legs.add({s(f.branch), s(f.airline), s(f.number), s(leg.code), s(leg.from), s(leg.to)});
     }
     legs.flush();
 
@@ -300,10 +309,10 @@ void insertPrices(Database& db)
         int item = 0;
         for (const ServiceRow& service : kServices) {
             if (QLatin1String(service.code) == QLatin1String("SV12")) continue;  // kosher: never priced
-            const bool cabSnackRevision = branch == QLatin1String("0001") && airline == QLatin1String("0001") &&
-                                          QLatin1String(service.code) == QLatin1String("SV02");
-            const bool zeroPriced = branch == QLatin1String("0001") && airline == QLatin1String("0002") &&
-                                    QLatin1String(service.code) == QLatin1String("SV10");
+            const bool cabSnackRevision = branch == QLatin1String("0001") && airline == QLatin1String("0001")
+                                          && QLatin1String(service.code) == QLatin1String("SV02");
+            const bool zeroPriced = branch == QLatin1String("0001") && airline == QLatin1String("0002")
+                                    && QLatin1String(service.code) == QLatin1String("SV10");
             const double local = zeroPriced ? 0.0 : round2(service.local * factor);
             const double dollar = zeroPriced ? 0.0 : round2(service.dollar * factor);
             items.add({table, ++item, s(service.code), QStringLiteral("2026-01-01"),
@@ -313,8 +322,7 @@ void insertPrices(Database& db)
                        service.proportional ? QStringLiteral("S") : QStringLiteral("N")});
             if (cabSnackRevision)  // the revision starts on the day the old price still holds
                 items.add({table, ++item, s(service.code), QStringLiteral("2026-11-16"), QStringLiteral("2026-12-31"),
-                           round2(local * 1.08), none, round2(service.standbyLocal * 1.08), none,
-                           QStringLiteral("N")});
+                           round2(local * 1.08), none, round2(service.standbyLocal * 1.08), none, QStringLiteral("N")});
         }
         // Passenger intervals; TRAPA at Guarulhos has two that overlap (140 to 150).
         const bool overlapping = branch == QLatin1String("0001") && airline == QLatin1String("0002");
@@ -426,8 +434,8 @@ void seedDemoNovember(Database& db)
             if (++invoiced % 3 == 0) d.situation = QStringLiteral("2");
         }
         // One closed delivery without a number (it cannot be marked either).
-        if (d.branch == QLatin1String("0001") && d.airline == QLatin1String("0001") && d.flight == QLatin1String("1010") &&
-            d.when.date().day() == 10)
+        if (d.branch == QLatin1String("0001") && d.airline == QLatin1String("0001") && d.flight == QLatin1String("1010")
+            && d.when.date().day() == 10)
             d.situation = QStringLiteral("2");
 
         // The services: 3 to 12 of those offered for the delivery's kind that can be priced
@@ -454,7 +462,7 @@ void seedDemoNovember(Database& db)
             line.classGroup = candidates[static_cast<std::size_t>(i)].second;
             const bool meal = line.classGroup != QLatin1String("0004");
             line.quantity = line.classGroup == QLatin1String("0004") ? rng.between(4, 12)
-                                                                       : rng.between(p.passengers / 3, p.passengers);
+                                                                     : rng.between(p.passengers / 3, p.passengers);
             line.standbyUsed = meal ? rng.between(0, 3) : 0;
             line.standbyUnused = meal ? rng.between(0, 2) : 0;
             line.situation = QString::number(rng.between(1, 4));
@@ -465,14 +473,16 @@ void seedDemoNovember(Database& db)
     }
     writer.finish();
 
-    exec(db, QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, NRPROXIMO) "
-                            "VALUES ('0001', '0002', 1, 5000, 5009, 5007)"));
+    exec(db,
+         QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, NRPROXIMO) "
+                        "VALUES ('0001', '0002', 1, 5000, 5009, 5007)"));
     Sql range(db, QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, "
                                  "NRPROXIMO) VALUES ('0001', '0001', 1, 1000, 1999, :P)"));
     range.bind(QStringLiteral(":P"), mainNumber);
     range.exec();
-    exec(db, QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, NRPROXIMO) "
-                            "VALUES ('0002', '0001', 1, 1, 99999, 1), ('0003', '0001', 1, 1, 99999, 1)"));
+    exec(db,
+         QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, NRPROXIMO) "
+                        "VALUES ('0002', '0001', 1, 1, 99999, 1), ('0003', '0001', 1, 1, 99999, 1)"));
 }
 
 void seedDemo(Database& db)

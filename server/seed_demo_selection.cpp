@@ -55,9 +55,9 @@ void insertPartnerAirline(Database& db)
                             "('0001', '0006', '0003', 'Classe Econômica'), ('0001', '0006', '0004', 'Tripulação')"));
     exec(db, QStringLiteral("INSERT INTO CIAPARCEIRA (CDFILIAL, CDCIA, CDCIAPARC) VALUES ('0001', '0001', '0006')"));
 
-    BatchInsert offered(db, QStringLiteral("SERVCIA"),
-                        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("CDSERVICO"),
-                         QStringLiteral("IDATIVO")});
+    BatchInsert offered(
+        db, QStringLiteral("SERVCIA"),
+        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("CDSERVICO"), QStringLiteral("IDATIVO")});
     for (const PartnerPrice& p : kPartnerPrices)
         offered.add({kBranch, kPartner, QString::fromLatin1(p.service), QStringLiteral("S")});
     offered.flush();
@@ -75,16 +75,16 @@ void insertPartnerAirline(Database& db)
                    QStringLiteral("2026-12-31"), p.local, p.standby, QStringLiteral("N")});
     items.flush();
 
-    BatchInsert flights(db, QStringLiteral("VOO"),
-                        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
-                         QStringLiteral("IDTIPNACVOO")});
+    BatchInsert flights(
+        db, QStringLiteral("VOO"),
+        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"), QStringLiteral("IDTIPNACVOO")});
     BatchInsert legs(db, QStringLiteral("TRECHO"),
                      {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
                       QStringLiteral("CDTRECHO"), QStringLiteral("SGAEROORI"), QStringLiteral("SGAERODES")});
     for (const PartnerFlight& f : kPartnerFlights) {
         flights.add({kBranch, kPartner, QString::fromLatin1(f.number), QStringLiteral("1")});
-        legs.add({kBranch, kPartner, QString::fromLatin1(f.number), QStringLiteral("0001"),
-                  QString::fromLatin1(f.from), QString::fromLatin1(f.to)});
+        legs.add({kBranch, kPartner, QString::fromLatin1(f.number), QStringLiteral("0001"), QString::fromLatin1(f.from),
+                  QString::fromLatin1(f.to)});
     }
     flights.flush();
     legs.flush();

@@ -31,9 +31,9 @@ void insertOfferedServices(Database& db)
                             "'IDA', '1'), "
                             "('SV31', '16.01.0001', 'Kit conforto internacional', 'KIT', 'S', 'N', 0.65, 'S', '2', "
                             "NULL, 'IDA', '1')"));
-    BatchInsert offered(db, QStringLiteral("SERVCIA"),
-                        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("CDSERVICO"),
-                         QStringLiteral("IDATIVO")});
+    BatchInsert offered(
+        db, QStringLiteral("SERVCIA"),
+        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("CDSERVICO"), QStringLiteral("IDATIVO")});
     for (const char* service : {"SV23", "SV27", "SV30", "SV31"})
         offered.add({kBranch, kAirline, QString::fromLatin1(service), QStringLiteral("S")});
     offered.flush();
@@ -46,9 +46,10 @@ void insertOfferedServices(Database& db)
     if (!table.next()) throw ServerFailure(QStringLiteral("Carga demo: LAA sem tabela de preço em Guarulhos."));
     const qint64 tableKey = table.value(0).toLongLong();
     const int lastItem = table.value(1).toInt();
-    Sql item(db, QStringLiteral("INSERT INTO ITEMTABPRECO (CDTABPRECO, NRITEMTAB, CDSERVICO, DTINIVIGEN, DTFIMVIGEN, "
-                                "VRPRECO, VRPRECODOL, IDPROPORC) VALUES (:T, :I, :S, '2026-01-01', '2026-12-31', :R, :D, "
-                                "'N')"));
+    Sql item(db,
+             QStringLiteral("INSERT INTO ITEMTABPRECO (CDTABPRECO, NRITEMTAB, CDSERVICO, DTINIVIGEN, DTFIMVIGEN, "
+                            "VRPRECO, VRPRECODOL, IDPROPORC) VALUES (:T, :I, :S, '2026-01-01', '2026-12-31', :R, :D, "
+                            "'N')"));
     const struct {
         const char* service;
         double local, dollar;
@@ -80,7 +81,8 @@ void seedDemoServiceEntry(Database& db)
     insertOfferedServices(db);
     // Galeão may not add services to its deliveries (it may still change them).
     exec(db, QStringLiteral("UPDATE PARAMCOMIS SET IDALTERDELIV = 'N' WHERE CDFILIAL = '0002'"));
-    exec(db, QStringLiteral("INSERT INTO VOO (CDFILIAL, CDCIA, NRVOO, IDTIPNACVOO) VALUES ('0001', '0003', '3390', '1')"));
+    exec(db,
+         QStringLiteral("INSERT INTO VOO (CDFILIAL, CDCIA, NRVOO, IDTIPNACVOO) VALUES ('0001', '0003', '3390', '1')"));
     exec(db, QStringLiteral("INSERT INTO TRECHO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, SGAEROORI, SGAERODES) VALUES "
                             "('0001', '0003', '3390', '0001', 'GRU', 'NAT')"));
 

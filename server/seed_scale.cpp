@@ -19,7 +19,7 @@ constexpr int kFirstFlight = 70000;  // scale flights: 70000 and up, after any d
 
 struct Pair {
     QString branch, airline, kind;
-    int firstFlight = 0;                                 // first new flight number
+    int firstFlight = 0;                                // first new flight number
     std::vector<std::pair<QString, QString>> services;  // offered, of the pair's kind: code, class
 };
 
@@ -41,7 +41,8 @@ std::vector<Pair> scalePairs(Database& db)
     }
     if (pairs.empty()) throw ServerFailure(QStringLiteral("Carga scale: nenhuma companhia atendida por filial."));
     for (Pair& p : pairs) {
-        Sql used(db, QStringLiteral("SELECT COUNT(*) FROM VOO WHERE CDFILIAL = :F AND CDCIA = :C AND NRVOO >= '70000'"));
+        Sql used(db,
+                 QStringLiteral("SELECT COUNT(*) FROM VOO WHERE CDFILIAL = :F AND CDCIA = :C AND NRVOO >= '70000'"));
         used.bind(QStringLiteral(":F"), p.branch).bind(QStringLiteral(":C"), p.airline);
         used.exec();
         p.firstFlight = kFirstFlight + (used.next() ? used.value(0).toInt() : 0);
@@ -67,9 +68,9 @@ qint64 lastDeliveryKey(Database& db)
 // destinations its airlines fly to.
 void addFlights(Database& db, const std::vector<Pair>& pairs, int flightsPerPair)
 {
-    BatchInsert flights(db, QStringLiteral("VOO"),
-                        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
-                         QStringLiteral("IDTIPNACVOO")});
+    BatchInsert flights(
+        db, QStringLiteral("VOO"),
+        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"), QStringLiteral("IDTIPNACVOO")});
     BatchInsert legs(db, QStringLiteral("TRECHO"),
                      {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
                       QStringLiteral("CDTRECHO"), QStringLiteral("SGAEROORI"), QStringLiteral("SGAERODES")});
@@ -88,8 +89,8 @@ void addFlights(Database& db, const std::vector<Pair>& pairs, int flightsPerPair
         for (int f = 0; f < flightsPerPair; ++f) {
             const QString number = QString::number(p.firstFlight + f);
             const QStringList& destinations = p.kind == QLatin1String("2") ? international : national;
-            legs.add({p.branch, p.airline, number, QStringLiteral("0001"), airports.value(p.branch, QStringLiteral("GRU")),
-                      destinations[f % destinations.size()]});
+            legs.add({p.branch, p.airline, number, QStringLiteral("0001"),
+                      airports.value(p.branch, QStringLiteral("GRU")), destinations[f % destinations.size()]});
         }
     legs.flush();
 }
@@ -124,8 +125,8 @@ std::vector<SeedLine> scaleLines(SeedWriter& writer, const SeedDelivery& d, cons
         SeedLine line;
         line.service = service;
         line.classGroup = serviceClass;
-        line.quantity = serviceClass == QLatin1String("0004") ? random.between(4, 12)
-                                                              : random.between(passengers / 3, passengers);
+        line.quantity =
+            serviceClass == QLatin1String("0004") ? random.between(4, 12) : random.between(passengers / 3, passengers);
         line.standbyUsed = random.between(0, 2);
         lines.push_back(line);
     }

@@ -37,14 +37,14 @@ SeedWriter::SeedWriter(Database& db)
       plans_(db, QStringLiteral("PLANOVOO"),
              {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"), QStringLiteral("CDTRECHO"),
               QStringLiteral("DTHRPLAVOOPV"), QStringLiteral("QTPAX")}),
-      deliveries_(db, QStringLiteral("DELIVERY"),
-                  {QStringLiteral("NRDELIVERY"), QStringLiteral("CDFILIAL"), QStringLiteral("NUMERO"),
-                   QStringLiteral("CDCIA"), QStringLiteral("NRVOO"), QStringLiteral("CDTRECHO"),
-                   QStringLiteral("DTHRPLAVOOPV"), QStringLiteral("IDSITDEL"), QStringLiteral("IDTIPNACDEL"),
-                   QStringLiteral("NRDELIVERYFA"), QStringLiteral("CDLOCALDELIV"), QStringLiteral("DTHRFATUR"),
-                   QStringLiteral("CDLOCAFATCIA"), QStringLiteral("VRPETXAERO"), QStringLiteral("VRBACATX"),
-                   QStringLiteral("VRTXAERO"), QStringLiteral("VRTOTDESC"), QStringLiteral("VRTOTDELIV"),
-                   QStringLiteral("NRMAXSERVDEL")}),
+      deliveries_(
+          db, QStringLiteral("DELIVERY"),
+          {QStringLiteral("NRDELIVERY"), QStringLiteral("CDFILIAL"), QStringLiteral("NUMERO"), QStringLiteral("CDCIA"),
+           QStringLiteral("NRVOO"), QStringLiteral("CDTRECHO"), QStringLiteral("DTHRPLAVOOPV"),
+           QStringLiteral("IDSITDEL"), QStringLiteral("IDTIPNACDEL"), QStringLiteral("NRDELIVERYFA"),
+           QStringLiteral("CDLOCALDELIV"), QStringLiteral("DTHRFATUR"), QStringLiteral("CDLOCAFATCIA"),
+           QStringLiteral("VRPETXAERO"), QStringLiteral("VRBACATX"), QStringLiteral("VRTXAERO"),
+           QStringLiteral("VRTOTDESC"), QStringLiteral("VRTOTDELIV"), QStringLiteral("NRMAXSERVDEL")}),
       lines_(db, QStringLiteral("SERVDEL"), lineInsertColumns()),
       register_(db, QStringLiteral("REGNUMFAT"),
                 {QStringLiteral("CDFILIAL"), QStringLiteral("CDLOCALDELIV"), QStringLiteral("NRDELIVERYFA"),
@@ -84,11 +84,11 @@ void SeedWriter::flushPlans() { plans_.flush(); }
 std::optional<Prices> SeedWriter::pricesFor(const SeedDelivery& delivery, const QString& service)
 {
     // Prices depend on the day only, except proportional ones (the leg's passengers).
-    QString key = delivery.branch + QLatin1Char('|') + delivery.airline + QLatin1Char('|') + service +
-                  QLatin1Char('|') + delivery.when.date().toString(Qt::ISODate);
+    QString key = delivery.branch + QLatin1Char('|') + delivery.airline + QLatin1Char('|') + service + QLatin1Char('|')
+                  + delivery.when.date().toString(Qt::ISODate);
     if (proportional_.contains(service))
-        key += QLatin1Char('|') + delivery.flight + QLatin1Char('|') + delivery.leg + QLatin1Char('|') +
-               timestampText(delivery.when);
+        key += QLatin1Char('|') + delivery.flight + QLatin1Char('|') + delivery.leg + QLatin1Char('|')
+               + timestampText(delivery.when);
     const auto it = memo_.constFind(key);
     if (it != memo_.constEnd()) return *it;
 
@@ -129,24 +129,44 @@ void SeedWriter::addDelivery(const SeedDelivery& d, const std::vector<SeedLine>&
         const Service& info = services_[line.service];
         const double quantity = roundQuantity(line.quantity);
         const double invoice = info.priceKind == QLatin1String("2") ? 1.0 : quantity;
-        const LineValues v = calculateLine({invoice, line.standbyUsed, line.standbyUnused}, *prices, line.maintainedPrice);
+        const LineValues v =
+            calculateLine({invoice, line.standbyUsed, line.standbyUnused}, *prices, line.maintainedPrice);
         totals.push_back(dollars ? v.totalDollar : v.totalLocal);
         ++item;
         const QDateTime chosen = d.when.addDays(-2);
         pendingLines_.push_back({
-            d.key, item, line.service, text(QStringLiteral("0003")), text(line.classGroup), text(info.serviceClass),
-            text(cycleCode(info.cycle)), text(line.situation), 0.0, QStringLiteral("1"),
-            invoice,                       // QTSESOLICSP: planned lines are requested quantities
-            0.0,                           // QTSERVFIXSP
-            quantity,                      // QTATUAPRODSP
-            invoice,                       // QTSERFATSP
-            line.standbyUsed, line.standbyUnused, v.standbyTotal,
-            quantity,                      // QTANTAPRODSP
-            0.0,                           // QTCORTSERVSP
-            quantity,                      // QTREALPROD
+            d.key,
+            item,
+            line.service,
+            text(QStringLiteral("0003")),
+            text(line.classGroup),
+            text(info.serviceClass),
+            text(cycleCode(info.cycle)),
+            text(line.situation),
+            0.0,
+            QStringLiteral("1"),
+            invoice,   // QTSESOLICSP: planned lines are requested quantities
+            0.0,       // QTSERVFIXSP
+            quantity,  // QTATUAPRODSP
+            invoice,   // QTSERFATSP
+            line.standbyUsed,
+            line.standbyUnused,
+            v.standbyTotal,
+            quantity,  // QTANTAPRODSP
+            0.0,       // QTCORTSERVSP
+            quantity,  // QTREALPROD
             info.weight ? QVariant(*info.weight) : QVariant(QMetaType(QMetaType::Double)),
-            info.nationality, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("PLANEJAMENTO"), stamp(chosen),
-            v.unitLocal, v.unitDollar, v.standbyUnit, v.standbyUsedPrice, v.standbyUnusedPrice, v.totalLocal,
+            info.nationality,
+            QStringLiteral("0"),
+            QStringLiteral("0"),
+            QStringLiteral("PLANEJAMENTO"),
+            stamp(chosen),
+            v.unitLocal,
+            v.unitDollar,
+            v.standbyUnit,
+            v.standbyUsedPrice,
+            v.standbyUnusedPrice,
+            v.totalLocal,
             v.totalDollar,
             line.maintainedPrice ? QVariant(*line.maintainedPrice) : QVariant(QMetaType(QMetaType::Double)),
             text(info.priceKind),
@@ -159,9 +179,9 @@ void SeedWriter::addDelivery(const SeedDelivery& d, const std::vector<SeedLine>&
     deliveries_.add({d.key, d.branch, d.number, d.airline, d.flight, d.leg, stamp(d.when), d.situation, d.kind,
                      text(d.invoice), text(invoiced ? d.place : QString()),
                      invoiced ? stamp(d.when.addDays(1)) : QVariant(QMetaType(QMetaType::QString)),
-                     text(billingPlaces_.value(d.branch + QLatin1Char('|') + d.airline)), d.airportTaxPercent, t.base, t.airportTax, t.discount, t.total, d.maxServices});
-    if (invoiced)
-        register_.add({d.branch, d.place, d.invoice, d.key, QStringLiteral("E"), stamp(d.when.addDays(1))});
+                     text(billingPlaces_.value(d.branch + QLatin1Char('|') + d.airline)), d.airportTaxPercent, t.base,
+                     t.airportTax, t.discount, t.total, d.maxServices});
+    if (invoiced) register_.add({d.branch, d.place, d.invoice, d.key, QStringLiteral("E"), stamp(d.when.addDays(1))});
     ++deliveryCount_;
     if (++deliveriesInBatch_ >= kDeliveriesPerBatch) sendPendingLines();
 }

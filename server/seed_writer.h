@@ -28,22 +28,22 @@ struct SeedDelivery {
     qint64 key = 0;
     QString branch, number, airline, flight, leg;
     QDateTime when;
-    QString kind;              // IDTIPNACDEL
+    QString kind;  // IDTIPNACDEL
     QString situation = QStringLiteral("1");
     double airportTaxPercent = 0;
     int maxServices = 12;
-    QString invoice;           // empty: not invoiced
-    QString place;             // emission place of the invoice
+    QString invoice;  // empty: not invoiced
+    QString place;    // emission place of the invoice
 };
 
 struct SeedLine {
     QString service;
-    double quantity = 0;       // QTATUAPRODSP
+    double quantity = 0;  // QTATUAPRODSP
     double standbyUsed = 0;
     double standbyUnused = 0;
     std::optional<double> maintainedPrice;
     QString situation = QStringLiteral("1");
-    QString classGroup;        // CDAGRDEDE (a class of the airline)
+    QString classGroup;  // CDAGRDEDE (a class of the airline)
 };
 
 class SeedWriter {
@@ -81,8 +81,8 @@ private:
     Pricing pricing_;
     QHash<QString, Service> services_;
     QSet<QString> proportional_;
-    QHash<QString, double> discounts_;        // branch|airline
-    QHash<QString, QString> billingPlaces_;   // branch|airline
+    QHash<QString, double> discounts_;       // branch|airline
+    QHash<QString, QString> billingPlaces_;  // branch|airline
     QHash<QString, std::optional<Prices>> memo_;
     BatchInsert plans_;
     BatchInsert deliveries_;

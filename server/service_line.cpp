@@ -13,12 +13,11 @@ namespace server {
 namespace {
 
 const char* const kColumns[] = {
-    "NRITEMPLANSP", "CDSERVICO",    "CDAGRDECO",     "CDAGRDEDE",   "CDCLASSE",     "CDCICLO",
-    "IDSITSERSP",   "VRALTXPORT",   "IDTIPSCBOSP",   "QTSESOLICSP", "QTSERVFIXSP",  "QTATUAPRODSP",
-    "QTSERFATSP",   "QTSESBYUTSP",  "QTSESBYNUTSP",  "QTSESBYPRSP", "QTANTAPRODSP", "QTCORTSERVSP",
-    "QTREALPROD",   "VRPESOSESP",   "IDTIPMANUALSP", "IDSEREXTSP",  "IDSTKDTSP",    "CDUSRRESPSP",
-    "DTHRINCSESP",  "VRPRURESESP",  "VRPRUDOLSESP",  "VRPRUSBYSP",  "PRECOSBYUT",   "PRECOSBYNUT",
-    "VRTOTSERVR",   "VRTOTSERVD",   "VRPRECMANUTSESP", "IDTPPRECO",
+    "NRITEMPLANSP", "CDSERVICO",   "CDAGRDECO",    "CDAGRDEDE",    "CDCLASSE",        "CDCICLO",      "IDSITSERSP",
+    "VRALTXPORT",   "IDTIPSCBOSP", "QTSESOLICSP",  "QTSERVFIXSP",  "QTATUAPRODSP",    "QTSERFATSP",   "QTSESBYUTSP",
+    "QTSESBYNUTSP", "QTSESBYPRSP", "QTANTAPRODSP", "QTCORTSERVSP", "QTREALPROD",      "VRPESOSESP",   "IDTIPMANUALSP",
+    "IDSEREXTSP",   "IDSTKDTSP",   "CDUSRRESPSP",  "DTHRINCSESP",  "VRPRURESESP",     "VRPRUDOLSESP", "VRPRUSBYSP",
+    "PRECOSBYUT",   "PRECOSBYNUT", "VRTOTSERVR",   "VRTOTSERVD",   "VRPRECMANUTSESP", "IDTPPRECO",
 };
 
 std::vector<wire::FieldDef> buildColumns()
@@ -34,11 +33,9 @@ std::vector<wire::FieldDef> buildColumns()
 QVariant toSql(const wire::FieldDef& column, const wire::Value& v)
 {
     switch (column.type) {
-    case wire::FieldType::String:
-        return v.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(v.text());
+    case wire::FieldType::String: return v.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(v.text());
     case wire::FieldType::Float:
-    case wire::FieldType::Integer:
-        return v.isNull() ? QVariant(QMetaType(QMetaType::Double)) : QVariant(v.toDouble());
+    case wire::FieldType::Integer: return v.isNull() ? QVariant(QMetaType(QMetaType::Double)) : QVariant(v.toDouble());
     case wire::FieldType::DateTime:
         return v.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(timestampText(v.dateTime()));
     }

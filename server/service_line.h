@@ -22,9 +22,9 @@ struct ServiceLine {
 
     const wire::Value& get(const QString& column) const;
     void set(const QString& column, wire::Value value) { values.insert(column, std::move(value)); }
-    QString text(const QString& column) const;                // null reads as empty
+    QString text(const QString& column) const;                  // null reads as empty
     std::optional<double> number(const QString& column) const;  // null reads as nothing
-    qint64 item() const;                                      // NRITEMPLANSP
+    qint64 item() const;                                        // NRITEMPLANSP
 };
 
 std::optional<ServiceLine> loadServiceLine(Database& db, qint64 delivery, qint64 item);

@@ -18,15 +18,15 @@ constexpr int kSqliteLocked = 6;
 
 DatabaseBusy::DatabaseBusy(bool conflict)
     : ServerFailure(QStringLiteral("O banco de dados está ocupado. Tente novamente em instantes.")), conflict_(conflict)
-{
-}
+{}
 
 void raiseDatabaseFailure(const QString& what, const QString& detail)
 {
     std::fprintf(stderr, "ate02700-server: falha no banco de dados (%s): %s\n", what.toUtf8().constData(),
                  detail.simplified().toUtf8().constData());
-    throw ServerFailure(QStringLiteral("Falha no banco de dados: a operação não foi concluída. "
-                                       "O detalhe está no registro do servidor."));
+    throw ServerFailure(
+        QStringLiteral("Falha no banco de dados: a operação não foi concluída. "
+                       "O detalhe está no registro do servidor."));
 }
 
 BusyKind busyKind(Database& db, const QSqlError& error)
@@ -200,8 +200,8 @@ QDateTime parseTimestamp(QStringView text)
     if (!date.isValid()) return {};
     if (text.size() == 10) return QDateTime(date, QTime(0, 0), Qt::UTC);
     // [ T]HH:mm:ss
-    if (text.size() < 19 || !(isSeparator(text[10], u' ') || isSeparator(text[10], u'T')) ||
-        !isSeparator(text[13], u':') || !isSeparator(text[16], u':'))
+    if (text.size() < 19 || !(isSeparator(text[10], u' ') || isSeparator(text[10], u'T'))
+        || !isSeparator(text[13], u':') || !isSeparator(text[16], u':'))
         return {};
     const int hour = digitsAt(text, 11, 2), minute = digitsAt(text, 14, 2), second = digitsAt(text, 17, 2);
     if (hour < 0 || minute < 0 || second < 0) return {};
@@ -224,7 +224,8 @@ QDateTime readTimestamp(const QVariant& value)
     if (value.isNull()) return {};
     if (value.metaType().id() == QMetaType::QDateTime) return wire::naive(value.toDateTime());
     if (value.metaType().id() == QMetaType::QDate) return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
-    if (value.metaType().id() == QMetaType::QString) return parseTimestamp(*static_cast<const QString*>(value.constData()));
+    if (value.metaType().id() == QMetaType::QString)
+        return parseTimestamp(*static_cast<const QString*>(value.constData()));
     return parseTimestamp(value.toString());
 }
 

@@ -24,8 +24,8 @@ SqliteStatements::Lease SqliteStatements::take(const QString& text)
         return lease;
     }
     sqlite3_stmt* statement = nullptr;
-    const int rc = sqlite3_prepare16_v3(handle_, text.utf16(), static_cast<int>(text.size() * 2), SQLITE_PREPARE_PERSISTENT,
-                                        &statement, nullptr);
+    const int rc = sqlite3_prepare16_v3(handle_, text.utf16(), static_cast<int>(text.size() * 2),
+                                        SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
     ++prepared_;
     if (rc != SQLITE_OK) {
         sqlite3_finalize(statement);
@@ -55,8 +55,7 @@ void SqliteStatements::giveBack(Slot* slot)
 
 SqliteStatements::Lease::Lease(Lease&& other) noexcept
     : slot_(std::exchange(other.slot_, nullptr)), statement_(std::exchange(other.statement_, nullptr))
-{
-}
+{}
 
 SqliteStatements::Lease& SqliteStatements::Lease::operator=(Lease&& other) noexcept
 {

@@ -58,7 +58,7 @@ public:
 
 private:
     friend class SqliteStatements;
-    Slot* slot_ = nullptr;                // null for a statement of its own (cache full)
+    Slot* slot_ = nullptr;  // null for a statement of its own (cache full)
     sqlite3_stmt* statement_ = nullptr;
 };
 

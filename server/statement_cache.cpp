@@ -9,8 +9,7 @@ namespace server {
 
 StatementCache::StatementCache(QSqlDatabase& db, bool forwardOnly, std::size_t capacity)
     : db_(db), forwardOnly_(forwardOnly), slots_(capacity)
-{
-}
+{}
 
 StatementCache::~StatementCache() { clear(); }
 
@@ -68,8 +67,7 @@ StatementCache::Lease::Lease(Lease&& other) noexcept
       slot_(std::exchange(other.slot_, nullptr)),
       own_(std::move(other.own_)),
       query_(std::exchange(other.query_, nullptr))
-{
-}
+{}
 
 StatementCache::Lease& StatementCache::Lease::operator=(Lease&& other) noexcept
 {

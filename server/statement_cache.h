@@ -74,7 +74,7 @@ public:
 private:
     friend class StatementCache;
     StatementCache* cache_ = nullptr;
-    Slot* slot_ = nullptr;              // null for a statement of its own (cache full)
+    Slot* slot_ = nullptr;  // null for a statement of its own (cache full)
     std::unique_ptr<QSqlQuery> own_;
     QSqlQuery* query_ = nullptr;
 };

@@ -18,8 +18,7 @@ struct StatementSlotBase {
     std::uint64_t lastUse = 0;
 };
 
-template <class Slot>
-class StatementSlots {
+template <class Slot> class StatementSlots {
 public:
     explicit StatementSlots(std::size_t capacity) : capacity_(capacity) {}
 

@@ -8,8 +8,7 @@ namespace server {
 
 WriteTransaction::WriteTransaction(Database& db) : db_(db)
 {
-    Sql(db_, db_.engine() == DatabaseUrl::Engine::SQLite ? QStringLiteral("BEGIN IMMEDIATE")
-                                                         : QStringLiteral("BEGIN"))
+    Sql(db_, db_.engine() == DatabaseUrl::Engine::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"))
         .exec();
     active_ = true;
 }

@@ -20,9 +20,9 @@ bool fitsInteger(qint64 value);
 struct Numeric {
     int precision;
     int scale;
-    double bound() const;            // 10^(precision - scale)
+    double bound() const;             // 10^(precision - scale)
     bool fits(double rounded) const;  // finite and below the bound
-    QString largest() const;         // the largest value, written as the operator reads it
+    QString largest() const;          // the largest value, written as the operator reads it
 };
 inline constexpr Numeric kQuantity{15, 3};  // QT... columns
 inline constexpr Numeric kMoney{15, 2};     // VR... money columns and totals

@@ -33,7 +33,8 @@ BranchScope BranchScope::parse(const QString& text)
     for (const QString& part : trimmed.split(QLatin1Char(','))) {
         const QString typed = part.trimmed();
         if (!code.match(typed).hasMatch())
-            throw ServerFailure(QStringLiteral("código de filial inválido: \"%1\" (de 1 a 4 letras ou dígitos).").arg(typed));
+            throw ServerFailure(
+                QStringLiteral("código de filial inválido: \"%1\" (de 1 a 4 letras ou dígitos).").arg(typed));
         const QString fitted = fitCode(typed, kBranchWidth);
         if (!scope.codes.contains(fitted)) scope.codes << fitted;
     }
@@ -78,7 +79,8 @@ std::vector<Workstation> Workstations::list()
 {
     std::vector<Workstation> out;
     if (!db_.tableExists(kTable)) return out;
-    Sql q(db_, QStringLiteral("SELECT NMESTACAO, DSFILIAIS, IDREVOGADA, DTHRCRIACAO FROM ESTACAOTRAB ORDER BY NMESTACAO"));
+    Sql q(db_,
+          QStringLiteral("SELECT NMESTACAO, DSFILIAIS, IDREVOGADA, DTHRCRIACAO FROM ESTACAOTRAB ORDER BY NMESTACAO"));
     q.exec();
     while (q.next()) {
         Workstation w;

@@ -44,7 +44,7 @@ public:
     bool HasPersistentFields() const;
     int FieldCount() const;
     TField& Fields(int index) const;
-    TField* FindField(QStringView name) const;  // case-insensitive; nullptr when absent
+    TField* FindField(QStringView name) const;    // case-insensitive; nullptr when absent
     TField& FieldByName(QStringView name) const;  // EDatabaseError when absent
     TField* FindField(const QString& name) const { return FindField(QStringView(name)); }
     TField& FieldByName(const QString& name) const { return FieldByName(QStringView(name)); }
@@ -57,18 +57,18 @@ public:
     // nothing; change then delete = one delete carrying the originally loaded row.
     wire::ChangeSet Delta() const;
     int ChangeCount() const;
-    void MergeChangeLog();   // the current rows become the loaded state
-    void CancelUpdates();    // rows return to their last loaded state
+    void MergeChangeLog();  // the current rows become the loaded state
+    void CancelUpdates();   // rows return to their last loaded state
     bool LogChanges() const;
     void SetLogChanges(bool on);
 
     // ---- lifecycle
-    virtual void Open();     // opens with the rows it has (none at first)
-    virtual void Close();    // drops rows and change log; keeps fields, index, filter
+    virtual void Open();   // opens with the rows it has (none at first)
+    virtual void Close();  // drops rows and change log; keeps fields, index, filter
     bool Active() const;
     void SetActive(bool active);
     TDataSetState State() const;
-    void EmptyDataSet();     // removes every row and the change log
+    void EmptyDataSet();  // removes every row and the change log
 
     // ---- cursor (over the rows in index order, through the filter when it is on)
     void First();
@@ -78,16 +78,16 @@ public:
     int MoveBy(int distance);
     bool Eof() const;
     bool Bof() const;
-    int RecNo() const;       // 1-based; 0 when empty
+    int RecNo() const;  // 1-based; 0 when empty
     void SetRecNo(int recNo);
     int RecordCount() const;
     bool IsEmpty() const;
 
     // ---- editing
     void Edit();
-    void Insert();           // a new row before the current one
-    void Append();           // a new row at the end
-    void Post();             // refuses over-long strings and null required fields (Portuguese text)
+    void Insert();  // a new row before the current one
+    void Append();  // a new row at the end
+    void Post();    // refuses over-long strings and null required fields (Portuguese text)
     void Cancel();
     void Delete();
     void CheckBrowseMode();  // posts a pending edit or insert
@@ -104,7 +104,7 @@ public:
     void AddIndex(const QString& name, const QString& fields);  // fields "A;B"
     void SetIndexName(const QString& name);
     QString IndexName() const;
-    void SetIndexFieldNames(const QString& fields);              // "" for load order
+    void SetIndexFieldNames(const QString& fields);  // "" for load order
     QString IndexFieldNames() const;
     // "IDMARCADO = 'S'", "A <> 1 AND (B = 'x' OR C = 2)"; EDatabaseError on a bad expression.
     void SetFilter(const QString& expression);
@@ -119,8 +119,8 @@ public:
 
     // ---- events
     using DataSetEvent = std::function<void(TClientDataSet& dataSet)>;
-    DataSetEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost, AfterPost,
-        AfterCancel, BeforeDelete, AfterDelete, BeforeScroll, AfterScroll, AfterOpen, AfterClose;
+    DataSetEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost, AfterPost, AfterCancel, BeforeDelete,
+        AfterDelete, BeforeScroll, AfterScroll, AfterOpen, AfterClose;
 
     // ---- for data-aware controls and item models
     // Rows are addressed by their 0-based position in the current view (index order,
@@ -166,14 +166,14 @@ private:
 class TDataSetObserver {
 public:
     virtual ~TDataSetObserver() = default;
-    virtual void ActiveChanged() {}                         // opened or closed
-    virtual void StateChanged() {}                          // browse/edit/insert
-    virtual void DataSetChanged() {}                        // rows replaced, reordered or filtered
+    virtual void ActiveChanged() {}   // opened or closed
+    virtual void StateChanged() {}    // browse/edit/insert
+    virtual void DataSetChanged() {}  // rows replaced, reordered or filtered
     virtual void RowChanged(int /*viewRow*/, const TField* /*field, nullptr = whole row*/) {}
     virtual void RowInserted(int /*viewRow*/) {}
     virtual void RowRemoved(int /*viewRow*/) {}
     virtual void RowMoved(int /*fromViewRow*/, int /*toViewRow*/) {}
     virtual void CursorMoved(int /*oldViewRow*/, int /*newViewRow*/) {}
-    virtual void UpdateRecord() {}                          // before post: write pending edits
+    virtual void UpdateRecord() {}  // before post: write pending edits
     virtual void DataSetDestroyed() {}
 };

@@ -44,7 +44,8 @@ void TDataSetModel::SetColumnField(int column, const QString& fieldName)
     if (columns_.isEmpty()) {
         // Columns taken from the visible fields become an explicit list.
         const TClientDataSet* ds = dataSet();
-        for (int fi : fieldIndexes_) columns_ << (ds && fi >= 0 && fi < ds->FieldCount() ? ds->Fields(fi).FieldName() : QString());
+        for (int fi : fieldIndexes_)
+            columns_ << (ds && fi >= 0 && fi < ds->FieldCount() ? ds->Fields(fi).FieldName() : QString());
     }
     columns_[column] = fieldName;
     const TClientDataSet* ds = dataSet();
@@ -159,7 +160,8 @@ QVariant TDataSetModel::data(const QModelIndex& index, int role) const
 
 QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
     if (const TField* f = ColumnField(section)) return f->DisplayLabel();
     if (section >= 0 && section < columns_.size()) return columns_[section];
     return {};

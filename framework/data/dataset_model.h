@@ -41,7 +41,7 @@ private:
     void onRowMoved(int from, int to);
 
     QPointer<TDataSource> source_;
-    QStringList columns_;          // as asked; empty: every visible field
+    QStringList columns_;            // as asked; empty: every visible field
     std::vector<int> fieldIndexes_;  // per column; -1 when the name is not a field
     // Rows as last told to the views: between a change of the dataset and its notification
     // the views must keep seeing the old count.

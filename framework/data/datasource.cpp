@@ -40,8 +40,7 @@ void TDataSource::RowChanged(int viewRow, const TField* field)
 {
     emit rowChanged(viewRow, field ? field->Index() : -1);
     // Only changes of the current record concern the form's handler (as in a field edit).
-    if (OnDataChange && dataSet_ && viewRow == dataSet_->RecNo() - 1)
-        OnDataChange(*this, const_cast<TField*>(field));
+    if (OnDataChange && dataSet_ && viewRow == dataSet_->RecNo() - 1) OnDataChange(*this, const_cast<TField*>(field));
 }
 
 void TDataSource::RowInserted(int viewRow) { emit rowInserted(viewRow); }

@@ -17,22 +17,26 @@ using K = wire::Value::Kind;
 
 [[noreturn]] void refuse(const TField& field, const wire::Value& value)
 {
-    throw EDatabaseError(QStringLiteral("O campo '%1' não aceita o valor %2.").arg(field.DisplayLabel(), value.debugString()));
+    throw EDatabaseError(
+        QStringLiteral("O campo '%1' não aceita o valor %2.").arg(field.DisplayLabel(), value.debugString()));
 }
 
 [[noreturn]] void notANumber(const TField& field, const QString& text)
 {
-    throw EDatabaseError(QStringLiteral("'%1' não é um número válido para o campo '%2'.").arg(text, field.DisplayLabel()));
+    throw EDatabaseError(
+        QStringLiteral("'%1' não é um número válido para o campo '%2'.").arg(text, field.DisplayLabel()));
 }
 
 [[noreturn]] void notAnInteger(const TField& field, const QString& text)
 {
-    throw EDatabaseError(QStringLiteral("'%1' não é um número inteiro válido para o campo '%2'.").arg(text, field.DisplayLabel()));
+    throw EDatabaseError(
+        QStringLiteral("'%1' não é um número inteiro válido para o campo '%2'.").arg(text, field.DisplayLabel()));
 }
 
 [[noreturn]] void notADate(const TField& field, const QString& text)
 {
-    throw EDatabaseError(QStringLiteral("'%1' não é uma data válida para o campo '%2'.").arg(text, field.DisplayLabel()));
+    throw EDatabaseError(
+        QStringLiteral("'%1' não é uma data válida para o campo '%2'.").arg(text, field.DisplayLabel()));
 }
 
 bool integralDouble(double d) { return std::isfinite(d) && std::trunc(d) == d && std::fabs(d) < 9.2e18; }

@@ -18,15 +18,15 @@ struct TFieldDef {
     QString Name{};
     TFieldType DataType = TFieldType::String;
     int Size = 0;             // strings: maximum length; 0 means the default of 20
-    QString DisplayLabel{};     // column title wherever the field is shown; the name when empty
-    QString DisplayFormat{};    // "#,##0.00", "0", "0.00%": applied when shown, not when edited
-    QString EditMask{};         // mask in the form ">aaaa;0; " used by edit controls
+    QString DisplayLabel{};   // column title wherever the field is shown; the name when empty
+    QString DisplayFormat{};  // "#,##0.00", "0", "0.00%": applied when shown, not when edited
+    QString EditMask{};       // mask in the form ">aaaa;0; " used by edit controls
     int DisplayWidth = 0;     // characters; 0 means derived from the size or type
     bool Visible = true;      // shown by default (grids without columns, lookup dialogs)
     bool ReadOnly = false;    // cannot be changed through any control
     bool Required = false;    // a null value is refused at post
     bool FixedChar = false;   // fixed-length string
-    QString Origin{};           // provider origin ("PARAMGERAL.IDALTERDELIV"); informational
+    QString Origin{};         // provider origin ("PARAMGERAL.IDALTERDELIV"); informational
 };
 
 class TField {
@@ -62,9 +62,9 @@ public:
     // state, or the record being read inside TClientDataSet::ReadRow.
     wire::Value Value() const;
     bool IsNull() const;
-    QString AsString() const;    // "" for null; numbers in C locale, shortest form ("1234", "1.5")
-    double AsFloat() const;      // 0 for null; text is parsed
-    qint64 AsInteger() const;    // 0 for null
+    QString AsString() const;      // "" for null; numbers in C locale, shortest form ("1234", "1.5")
+    double AsFloat() const;        // 0 for null; text is parsed
+    qint64 AsInteger() const;      // 0 for null
     QDateTime AsDateTime() const;  // invalid for null
 
     // Writes go to the edit buffer; the dataset must be in edit or insert state

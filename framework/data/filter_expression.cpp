@@ -104,7 +104,7 @@ std::vector<Token> tokenize(const QString& s)
         } else if (c == u'-') {
             t.kind = Token::Kind::Minus;
             ++i;
-        } else if (c == u'=' ) {
+        } else if (c == u'=') {
             t.kind = Token::Kind::Op;
             t.op = Op::Eq;
             ++i;
@@ -267,7 +267,8 @@ private:
         case Token::Kind::Name: {
             static constexpr const char* reserved[] = {"AND", "OR", "NOT", "IS", "NULL"};
             for (const char* word : reserved)
-                if (isKeyword(t, QLatin1String(word))) fail(t.pos, QStringLiteral("campo ou valor esperado antes de %1").arg(t.text));
+                if (isKeyword(t, QLatin1String(word)))
+                    fail(t.pos, QStringLiteral("campo ou valor esperado antes de %1").arg(t.text));
             o.kind = Operand::Kind::Field;
             const QString name = take().text;
             qsizetype slot = -1;
@@ -292,7 +293,7 @@ private:
 // An operand's value in a row, with the type it compares as.
 struct Cell {
     const wire::Value* value = nullptr;  // null pointer: null
-    QString text;                         // for literals
+    QString text;                        // for literals
     double number = 0;
     enum class Kind : std::uint8_t { Null, Text, Number, DateTime } kind = Kind::Null;
 };
@@ -392,7 +393,8 @@ bool compareCells(Op op, const Cell& a, const Cell& b)
         if (op == Op::Ne) return !bothNull;
         return false;
     }
-    if (a.kind == Cell::Kind::Number && b.kind == Cell::Kind::Number) return applyOp(op, compareNumbers(a.number, b.number));
+    if (a.kind == Cell::Kind::Number && b.kind == Cell::Kind::Number)
+        return applyOp(op, compareNumbers(a.number, b.number));
     if (a.kind == Cell::Kind::Number && b.kind == Cell::Kind::Text) {
         if (const auto n = datatext::parseNumber(b.text)) return applyOp(op, compareNumbers(a.number, *n));
     }

@@ -125,8 +125,8 @@ QString shortestWith(double value, QStringView decimalPoint, QStringView minus)
 
 // One section of a float format.
 struct Section {
-    QString prefix;   // literal text before the first digit placeholder
-    QString suffix;   // literal text after it
+    QString prefix;  // literal text before the first digit placeholder
+    QString suffix;  // literal text after it
     bool hasDigits = false;
     bool grouping = false;
     int minInteger = 0;   // '0' placeholders before the point
@@ -260,7 +260,8 @@ QString formatFloat(double value, QStringView format, const QLocale& locale)
     Decimal rounded = d;
     roundTo(rounded, first.maxDecimals);
     if (isZero(rounded)) {
-        if (sections.size() > 2 && !sections[2].isEmpty()) return render(parseSection(sections[2]), Decimal{}, false, locale);
+        if (sections.size() > 2 && !sections[2].isEmpty())
+            return render(parseSection(sections[2]), Decimal{}, false, locale);
         return render(first, Decimal{}, false, locale);
     }
     if (d.negative) {
@@ -306,8 +307,9 @@ QString formatDateTime(const QDateTime& value, QStringView picture)
         if (c == u'\'' || c == u'"') {
             const qsizetype end = picture.indexOf(c, i + 1);
             const qsizetype stop = end < 0 ? picture.size() : end;
-            qt += QLatin1Char('\'') + picture.mid(i + 1, stop - i - 1).toString().replace(QLatin1Char('\''), QStringLiteral("''")) +
-                  QLatin1Char('\'');
+            qt += QLatin1Char('\'')
+                  + picture.mid(i + 1, stop - i - 1).toString().replace(QLatin1Char('\''), QStringLiteral("''"))
+                  + QLatin1Char('\'');
             i = stop + 1;
             continue;
         }
@@ -331,8 +333,10 @@ QString formatDateTime(const QDateTime& value, QStringView picture)
         } else {
             qt += picture.mid(i, run);
         }
-        if (lower == u'h') lastWasHour = true;
-        else if (c.isLetter()) lastWasHour = false;
+        if (lower == u'h')
+            lastWasHour = true;
+        else if (c.isLetter())
+            lastWasHour = false;
         i += run;
     }
     return value.toString(qt);

@@ -111,12 +111,11 @@ wire::DataPacket TADOIBQuery::Execute()
             const TFieldDef& def = Fields(f).Def();
             const int column = columnIndex(record, def.Name);
             if (column < 0)
-                throw EDatabaseError(
-                    QStringLiteral("A consulta não trouxe a coluna do campo '%1'.").arg(def.Name));
+                throw EDatabaseError(QStringLiteral("A consulta não trouxe a coluna do campo '%1'.").arg(def.Name));
             columns.push_back(column);
             defs.push_back(def);
-            packet.fields.push_back(wire::FieldDef{
-                def.Name, def.DataType, def.DataType == TFieldType::String ? EffectiveStringSize(def) : 0});
+            packet.fields.push_back(wire::FieldDef{def.Name, def.DataType,
+                                                   def.DataType == TFieldType::String ? EffectiveStringSize(def) : 0});
         }
         while (query.next()) {
             wire::Row row;

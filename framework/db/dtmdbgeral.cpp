@@ -24,10 +24,7 @@ void closeSharedModule() { dtmDBGeral().Close(); }
 
 }  // namespace
 
-TDtmDBGeral::TDtmDBGeral()
-    : connectionName_(QStringLiteral("dtmDBGeral-%1").arg(quintptr(this), 0, 16))
-{
-}
+TDtmDBGeral::TDtmDBGeral() : connectionName_(QStringLiteral("dtmDBGeral-%1").arg(quintptr(this), 0, 16)) {}
 
 TDtmDBGeral::~TDtmDBGeral() { Close(); }
 
@@ -41,8 +38,7 @@ void TDtmDBGeral::Open(const QString& url)
         // quietly find nothing.
         const QFileInfo file(parsed.path);
         if (!file.exists() || !file.isFile())
-            throw EDatabaseError(
-                QStringLiteral("O banco de dados '%1' não foi encontrado.").arg(parsed.path));
+            throw EDatabaseError(QStringLiteral("O banco de dados '%1' não foi encontrado.").arg(parsed.path));
     }
 
     bool ok = false;
@@ -70,8 +66,8 @@ void TDtmDBGeral::Open(const QString& url)
     }
     if (!ok) {
         QSqlDatabase::removeDatabase(connectionName_);
-        throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados '%1': %2")
-                                 .arg(parsed.Display(), failure));
+        throw EDatabaseError(
+            QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(parsed.Display(), failure));
     }
     url_ = parsed;
     open_ = true;
@@ -94,8 +90,7 @@ bool TDtmDBGeral::Connected() const { return open_; }
 
 QSqlDatabase TDtmDBGeral::Database() const
 {
-    if (!open_)
-        throw EDatabaseError(QStringLiteral("A conexão com o banco de dados não está aberta."));
+    if (!open_) throw EDatabaseError(QStringLiteral("A conexão com o banco de dados não está aberta."));
     return QSqlDatabase::database(connectionName_, false);
 }
 

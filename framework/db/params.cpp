@@ -23,8 +23,7 @@ wire::Value converted(const QString& name, const wire::Value& value, TFieldType 
         case K::Text: return value;
         case K::Integer: return wire::Value(QString::number(value.toInteger()));
         case K::Double: return wire::Value(ShortestNumberText(value.toDouble()));
-        case K::DateTime:
-            return wire::Value(value.dateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        case K::DateTime: return wire::Value(value.dateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         default: break;
         }
         break;
@@ -38,8 +37,8 @@ wire::Value converted(const QString& name, const wire::Value& value, TFieldType 
         break;
     case TFieldType::Integer:
         if (value.kind() == K::Integer) return value;
-        if (value.kind() == K::Double && std::isfinite(value.toDouble()) &&
-            value.toDouble() == std::floor(value.toDouble()))
+        if (value.kind() == K::Double && std::isfinite(value.toDouble())
+            && value.toDouble() == std::floor(value.toDouble()))
             return wire::Value(qint64(value.toDouble()));
         if (value.kind() == K::Text) {
             bool ok = false;
@@ -90,8 +89,7 @@ void TParam::SetValue(const wire::Value& value)
 {
     using K = wire::Value::Kind;
     if (value.kind() == K::Array || value.kind() == K::Packet || value.kind() == K::ChangeSet)
-        throw EDatabaseError(
-            QStringLiteral("O parâmetro '%1' aceita apenas valores simples.").arg(decl_.Name));
+        throw EDatabaseError(QStringLiteral("O parâmetro '%1' aceita apenas valores simples.").arg(decl_.Name));
     value_ = decl_.DataType ? converted(decl_.Name, value, *decl_.DataType) : value;
 }
 

@@ -64,7 +64,7 @@ public:
     TParam& Items(int index) const { return *items_.at(std::size_t(index)); }
     QStringList Names() const;
 
-    TParam* FindParam(QStringView name) const;  // nullptr when absent
+    TParam* FindParam(QStringView name) const;    // nullptr when absent
     TParam& ParamByName(QStringView name) const;  // EDatabaseError when absent
     bool Exists(QStringView name) const { return FindParam(name) != nullptr; }
 

@@ -8,7 +8,7 @@
 #include <optional>
 
 enum class TSqlDialect {
-    SQLite,      // the generic texts
+    SQLite,  // the generic texts
     PostgreSQL,
     Oracle,
     InterBase,

@@ -21,8 +21,7 @@ QStringList SqlPlaceholderNames(QStringView sql)
             closingQuote = c;
             continue;
         }
-        if (c != QLatin1Char(':') || (i > 0 && sql[i - 1] == QLatin1Char(':')) || i + 1 >= n ||
-            !isNameChar(sql[i + 1]))
+        if (c != QLatin1Char(':') || (i > 0 && sql[i - 1] == QLatin1Char(':')) || i + 1 >= n || !isNameChar(sql[i + 1]))
             continue;
         qsizetype end = i + 1;
         while (end < n && isNameChar(sql[end])) ++end;

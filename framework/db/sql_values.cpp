@@ -46,13 +46,10 @@ bool IsNumericType(int typeId)
     case QMetaType::Short:
     case QMetaType::UShort:
     case QMetaType::Long:
-    case QMetaType::ULong:
-        return true;
-    default:
-        return false;
+    case QMetaType::ULong: return true;
+    default: return false;
     }
 }
-
 
 TFieldDef InferFieldDef(const QSqlField& column, const std::vector<QVariant>& values)
 {
@@ -97,8 +94,7 @@ std::optional<QDateTime> ParseDateTimeText(const QString& text)
         const QDateTime dt = QDateTime::fromString(t, format);
         if (dt.isValid()) return wire::naive(dt);
     }
-    for (const char* pattern :
-         {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"}) {
+    for (const char* pattern : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"}) {
         const QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(pattern));
         if (dt.isValid()) return wire::naive(dt);
     }

@@ -28,9 +28,9 @@ void RegisterSqliteFunctions(QSqlDatabase& db)
         throw EDatabaseError(QStringLiteral("A conexão não é uma conexão SQLite aberta."));
     sqlite3* raw = *static_cast<sqlite3* const*>(handle.constData());
     if (raw == nullptr) throw EDatabaseError(QStringLiteral("A conexão não é uma conexão SQLite aberta."));
-    const int rc = sqlite3_create_function_v2(raw, "NVL", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                              &nvl, nullptr, nullptr, nullptr);
+    const int rc = sqlite3_create_function_v2(raw, "NVL", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &nvl, nullptr,
+                                              nullptr, nullptr);
     if (rc != SQLITE_OK)
-        throw EDatabaseError(QStringLiteral("Não foi possível registrar a função NVL: %1")
-                                 .arg(QString::fromUtf8(sqlite3_errmsg(raw))));
+        throw EDatabaseError(
+            QStringLiteral("Não foi possível registrar a função NVL: %1").arg(QString::fromUtf8(sqlite3_errmsg(raw))));
 }

@@ -88,7 +88,8 @@ QString TfrmDadosGerRel::Text(const QString& key) const
 {
     if (msgPadrao->Contains(key)) return msgPadrao->Msg(key);
     if (key.compare(QLatin1String("Arq_Rel_Err"), Qt::CaseInsensitive) == 0) return EReportNotFound::DefaultText();
-    if (key.compare(QLatin1String("NovoCaption"), Qt::CaseInsensitive) == 0) return QStringLiteral("Título do relatório");
+    if (key.compare(QLatin1String("NovoCaption"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Título do relatório");
     if (key.compare(QLatin1String("NovoPrompt"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Informe o título do relatório:");
     return key;

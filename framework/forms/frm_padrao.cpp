@@ -35,14 +35,12 @@ class EventWatch : public QObject {
 public:
     EventWatch(QEvent::Type type, std::function<void()> action, QObject* parent)
         : QObject(parent), type_(type), action_(std::move(action))
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == type_)
-            action_();
+        if (event->type() == type_) action_();
         return QObject::eventFilter(watched, event);
     }
 
@@ -241,9 +239,8 @@ void TfrmPadrao::BindHandlers()
     mnuFormulario->OnClick = [this](QObject&) { ChoosePage(tshFormulario); };
     // A page's menu item can be chosen exactly when the page can.
     const auto follow = [](TTabSheet* page, TMenuItem* item) {
-        page->installEventFilter(new EventWatch(QEvent::EnabledChange, [page, item] {
-            item->SetEnabled(page->isEnabled());
-        }, page));
+        page->installEventFilter(new EventWatch(
+            QEvent::EnabledChange, [page, item] { item->SetEnabled(page->isEnabled()); }, page));
     };
     follow(tshFolhaDados, mnuFolhaDados);
     follow(tshFormulario, mnuFormulario);
@@ -279,15 +276,11 @@ void TfrmPadrao::AddToNavigator(QWidget* control)
 
 // ---------------------------------------------------------------- window
 
-QMdiSubWindow* TfrmPadrao::MdiWindow() const
-{
-    return TApplicationHost::MdiWindowOf(*this);
-}
+QMdiSubWindow* TfrmPadrao::MdiWindow() const { return TApplicationHost::MdiWindowOf(*this); }
 
 QSize TfrmPadrao::FormSize() const
 {
-    if (const QMdiSubWindow* window = MdiWindow())
-        return window->size();
+    if (const QMdiSubWindow* window = MdiWindow()) return window->size();
     return size();
 }
 
@@ -300,10 +293,8 @@ void TfrmPadrao::SetFormSize(int width, int height)
 TfrmPadrao::TWindowState TfrmPadrao::WindowState() const
 {
     const Qt::WindowStates state = TApplicationHost::FrameOf(const_cast<TfrmPadrao&>(*this)).windowState();
-    if (state & Qt::WindowMinimized)
-        return TWindowState::Minimized;
-    if (state & Qt::WindowMaximized)
-        return TWindowState::Maximized;
+    if (state & Qt::WindowMinimized) return TWindowState::Minimized;
+    if (state & Qt::WindowMaximized) return TWindowState::Maximized;
     return TWindowState::Normal;
 }
 
@@ -320,37 +311,26 @@ void TfrmPadrao::SetWindowState(TWindowState state)
         return;
     }
     switch (state) {
-    case TWindowState::Normal:
-        frame.showNormal();
-        break;
-    case TWindowState::Minimized:
-        frame.showMinimized();
-        break;
-    case TWindowState::Maximized:
-        frame.showMaximized();
-        break;
+    case TWindowState::Normal: frame.showNormal(); break;
+    case TWindowState::Minimized: frame.showMinimized(); break;
+    case TWindowState::Maximized: frame.showMaximized(); break;
     }
 }
 
 void TfrmPadrao::Show()
 {
     QWidget& frame = TApplicationHost::FrameOf(*this);
-    if (&frame != this && !isVisible())
-        QWidget::show();  // hidden by an earlier close that kept the form
+    if (&frame != this && !isVisible()) QWidget::show();  // hidden by an earlier close that kept the form
     frame.show();
     frame.raise();
     if (QMdiSubWindow* window = MdiWindow()) {
-        if (QMdiArea* area = window->mdiArea())
-            area->setActiveSubWindow(window);
+        if (QMdiArea* area = window->mdiArea()) area->setActiveSubWindow(window);
     } else {
         activateWindow();
     }
 }
 
-bool TfrmPadrao::Close()
-{
-    return TApplicationHost::FrameOf(*this).close();
-}
+bool TfrmPadrao::Close() { return TApplicationHost::FrameOf(*this).close(); }
 
 void TfrmPadrao::closeEvent(QCloseEvent* event)
 {
@@ -365,17 +345,14 @@ void TfrmPadrao::closeEvent(QCloseEvent* event)
         return;
     }
     switch (action) {
-    case TCloseAction::None:
-        event->ignore();
-        return;
+    case TCloseAction::None: event->ignore(); return;
     case TCloseAction::Minimize:
         event->ignore();
         SetWindowState(TWindowState::Minimized);
         return;
     case TCloseAction::Hide:
         event->accept();
-        if (QMdiSubWindow* window = MdiWindow())
-            window->hide();
+        if (QMdiSubWindow* window = MdiWindow()) window->hide();
         return;
     case TCloseAction::Free:
         event->accept();
@@ -397,21 +374,17 @@ bool TfrmPadrao::event(QEvent* event)
     switch (event->type()) {
     case QEvent::ParentChange:
         if (QMdiSubWindow* window = MdiWindow()) {
-            connect(window, &QMdiSubWindow::aboutToActivate, this, &TfrmPadrao::ActivationSeen,
-                    Qt::UniqueConnection);
+            connect(window, &QMdiSubWindow::aboutToActivate, this, &TfrmPadrao::ActivationSeen, Qt::UniqueConnection);
             connect(window, &QMdiSubWindow::windowStateChanged, this,
                     [this](Qt::WindowStates before, Qt::WindowStates now) {
-                        if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
-                            ActivationSeen();
+                        if ((now & Qt::WindowActive) && !(before & Qt::WindowActive)) ActivationSeen();
                     });
         }
         break;
     case QEvent::WindowActivate:
-        if (!MdiWindow())
-            ActivationSeen();
+        if (!MdiWindow()) ActivationSeen();
         break;
-    default:
-        break;
+    default: break;
     }
     return QWidget::event(event);
 }
@@ -424,8 +397,7 @@ void TfrmPadrao::showEvent(QShowEvent* event)
 
 void TfrmPadrao::ActivationSeen()
 {
-    if (activationQueued_)
-        return;
+    if (activationQueued_) return;
     activationQueued_ = true;
     // Activation handlers run once the code that showed the form has returned.
     QMetaObject::invokeMethod(this, &TfrmPadrao::RunActivation, Qt::QueuedConnection);
@@ -437,22 +409,19 @@ void TfrmPadrao::RunActivation()
     // A window made current while the form is still being created or not yet shown (the
     // application became active while FormCreate waited for its server) is looked at
     // again once it is created and once it shows.
-    if (!created_ || closing_ || !TApplicationHost::FrameOf(*this).isVisible())
-        return;
+    if (!created_ || closing_ || !TApplicationHost::FrameOf(*this).isVisible()) return;
     bool active = false;
     if (QMdiSubWindow* window = MdiWindow())
         active = window->mdiArea() && window->mdiArea()->currentSubWindow() == window;
     else
         active = isActiveWindow();
-    if (!active || !Application().NoteActivated(*this))
-        return;
+    if (!active || !Application().NoteActivated(*this)) return;
     Guard::Run([this] { FormActivate(*this); });
 }
 
 void TfrmPadrao::RunCreate()
 {
-    if (created_)
-        return;
+    if (created_) return;
     FormCreate(*this);
     created_ = true;
     ActivationSeen();
@@ -470,19 +439,12 @@ void TfrmPadrao::FormCreate(QObject& /*sender*/)
 
 void TfrmPadrao::FormActivate(QObject& sender)
 {
-    if (OnActivate)
-        OnActivate(sender);
+    if (OnActivate) OnActivate(sender);
 }
 
-void TfrmPadrao::FormClose(QObject& /*sender*/, TCloseAction& action)
-{
-    action = TCloseAction::Free;
-}
+void TfrmPadrao::FormClose(QObject& /*sender*/, TCloseAction& action) { action = TCloseAction::Free; }
 
-void TfrmPadrao::pgcPadraoChange(QObject& /*sender*/)
-{
-    ShowActivePageInMenu();
-}
+void TfrmPadrao::pgcPadraoChange(QObject& /*sender*/) { ShowActivePageInMenu(); }
 
 void TfrmPadrao::dbgPadraoKeyDown(QObject& sender, int& key, Qt::KeyboardModifiers shift)
 {
@@ -490,10 +452,8 @@ void TfrmPadrao::dbgPadraoKeyDown(QObject& sender, int& key, Qt::KeyboardModifie
     const auto* grid = qobject_cast<TDBGrid*>(&sender);
     const bool browsed = grid && (grid->ReadOnly() || !(grid->Options() & dgEditing));
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (!browsed || !enter || (shift & ~Qt::KeypadModifier) != Qt::NoModifier)
-        return;
-    if (pgcPadrao->ActivePage() != tshFolhaDados || !TCustomPageControl98::Selectable(*tshFormulario))
-        return;
+    if (!browsed || !enter || (shift & ~Qt::KeypadModifier) != Qt::NoModifier) return;
+    if (pgcPadrao->ActivePage() != tshFolhaDados || !TCustomPageControl98::Selectable(*tshFormulario)) return;
     key = 0;
     pgcPadrao->SetActivePage(tshFormulario);
 }
@@ -508,8 +468,7 @@ void TfrmPadrao::RowsChanged()
 {
     // Rows replaced, added or removed while browsing change no state; the base rule still
     // depends on them. A form with rules of its own decides when to apply them.
-    if (baseCommandRule_)
-        UpdateRecordCommands();
+    if (baseCommandRule_) UpdateRecordCommands();
 }
 
 void TfrmPadrao::UpdateRecordCommands()
@@ -531,58 +490,45 @@ void TfrmPadrao::UpdateRecordCommands()
 TClientDataSet& TfrmPadrao::PadraoDataSet() const
 {
     TClientDataSet* dataSet = dtsPadrao->DataSet();
-    if (!dataSet || !dataSet->Active())
-        Abort();
+    if (!dataSet || !dataSet->Active()) Abort();
     return *dataSet;
 }
 
-void TfrmPadrao::sbtIncluirClick(QObject& /*sender*/)
-{
-    PadraoDataSet().Insert();
-}
+void TfrmPadrao::sbtIncluirClick(QObject& /*sender*/) { PadraoDataSet().Insert(); }
 
 void TfrmPadrao::sbtAlterarClick(QObject& /*sender*/)
 {
     TClientDataSet& dataSet = PadraoDataSet();
-    if (dataSet.IsEmpty())
-        Abort();
+    if (dataSet.IsEmpty()) Abort();
     dataSet.Edit();
 }
 
 void TfrmPadrao::sbtExcluirClick(QObject& /*sender*/)
 {
     TClientDataSet& dataSet = PadraoDataSet();
-    if (dataSet.IsEmpty())
-        Abort();
-    if (Dialogs().MessageDlg(kConfirmDelete, TMsgDlgType::Confirmation, mbYes | mbNo, 0) != TModalResult::Yes)
-        Abort();
+    if (dataSet.IsEmpty()) Abort();
+    if (Dialogs().MessageDlg(kConfirmDelete, TMsgDlgType::Confirmation, mbYes | mbNo, 0) != TModalResult::Yes) Abort();
     dataSet.Delete();
 }
 
 void TfrmPadrao::sbtGravarClick(QObject& /*sender*/)
 {
     TClientDataSet& dataSet = PadraoDataSet();
-    if (Editing(dataSet))
-        dataSet.Post();
+    if (Editing(dataSet)) dataSet.Post();
 }
 
 void TfrmPadrao::sbtCancelarClick(QObject& /*sender*/)
 {
     TClientDataSet& dataSet = PadraoDataSet();
-    if (Editing(dataSet))
-        dataSet.Cancel();
+    if (Editing(dataSet)) dataSet.Cancel();
 }
 
-void TfrmPadrao::sbtProcurarClick(QObject& /*sender*/)
-{
-    Procurar::Procura(PadraoDataSet());
-}
+void TfrmPadrao::sbtProcurarClick(QObject& /*sender*/) { Procurar::Procura(PadraoDataSet()); }
 
 void TfrmPadrao::sbtVerificarClick(QObject& /*sender*/)
 {
     TClientDataSet& dataSet = PadraoDataSet();
-    if (Editing(dataSet))
-        Abort();  // a refresh would have to drop the edit
+    if (Editing(dataSet)) Abort();  // a refresh would have to drop the edit
     // The controls read the rows again (one notification once controls are enabled).
     dataSet.DisableControls();
     dataSet.EnableControls();
@@ -590,42 +536,34 @@ void TfrmPadrao::sbtVerificarClick(QObject& /*sender*/)
 
 void TfrmPadrao::sbtImprimirClick(QObject& /*sender*/)
 {
-    if (prdImprimir().exec() != QDialog::Accepted)
-        Abort();
+    if (prdImprimir().exec() != QDialog::Accepted) Abort();
     PrintForm(*Printer());
 }
 
-void TfrmPadrao::mnuConfigurarClick(QObject& /*sender*/)
-{
-    psdConfigurar().exec();
-}
+void TfrmPadrao::mnuConfigurarClick(QObject& /*sender*/) { psdConfigurar().exec(); }
 
 void TfrmPadrao::sbtAjudaClick(QObject& /*sender*/)
 {
-    QString text = lblCodTela->text().isEmpty() ? Caption() : QStringLiteral("%1 - %2").arg(lblCodTela->text(), Caption());
+    QString text =
+        lblCodTela->text().isEmpty() ? Caption() : QStringLiteral("%1 - %2").arg(lblCodTela->text(), Caption());
     text += QStringLiteral("\n\nTeclas:");
     for (int i = 0; i < mnuOperacao->Count(); ++i) {
         const TMenuItem* item = mnuOperacao->Items(i);
-        if (item->IsSeparator() || !item->Visible() || item->ShortCut().isEmpty())
-            continue;
-        text += QStringLiteral("\n%1\t%2").arg(item->ShortCut().toString(QKeySequence::NativeText),
-                                              WithoutAccelerator(item->Caption()));
+        if (item->IsSeparator() || !item->Visible() || item->ShortCut().isEmpty()) continue;
+        text += QStringLiteral("\n%1\t%2")
+                    .arg(item->ShortCut().toString(QKeySequence::NativeText), WithoutAccelerator(item->Caption()));
     }
     text += QStringLiteral("\nCtrl+PgDn / Ctrl+PgUp\tPróxima / anterior página");
     Dialogs().MessageDlg(text, TMsgDlgType::Information, mbOK, 0);
 }
 
-void TfrmPadrao::sbtFecharClick(QObject& /*sender*/)
-{
-    Close();
-}
+void TfrmPadrao::sbtFecharClick(QObject& /*sender*/) { Close(); }
 
 // ---------------------------------------------------------------- pages
 
 void TfrmPadrao::ChoosePage(TTabSheet* page)
 {
-    if (TCustomPageControl98::Selectable(*page))
-        pgcPadrao->SetActivePage(page);
+    if (TCustomPageControl98::Selectable(*page)) pgcPadrao->SetActivePage(page);
     ShowActivePageInMenu();
 }
 
@@ -640,8 +578,7 @@ void TfrmPadrao::ShowActivePageInMenu()
 
 std::unique_ptr<QPrinter>& TfrmPadrao::Printer()
 {
-    if (!printer_)
-        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     return printer_;
 }
 
@@ -667,8 +604,7 @@ void TfrmPadrao::PrintForm(QPrinter& printer)
 {
     const QPixmap image = grab();
     QPainter painter;
-    if (!painter.begin(&printer))
-        throw Exception(QStringLiteral("Não foi possível iniciar a impressão."));
+    if (!painter.begin(&printer)) throw Exception(QStringLiteral("Não foi possível iniciar a impressão."));
     const QRect page = painter.viewport();
     const QSize fitted = image.size().scaled(page.size(), Qt::KeepAspectRatio);
     painter.drawPixmap(QRect(page.topLeft(), fitted), image);

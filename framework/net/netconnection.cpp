@@ -43,10 +43,7 @@ QString describeWork(const std::optional<QString>& call)
     return call ? QStringLiteral("a chamada de %1").arg(*call) : QStringLiteral("a abertura da conexão");
 }
 
-QString seconds(int ms)
-{
-    return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(ms / 1000.0, 'f', 1);
-}
+QString seconds(int ms) { return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(ms / 1000.0, 'f', 1); }
 
 // Why a server certificate was not accepted, in the operator's words where the cause is a
 // common one.
@@ -60,8 +57,7 @@ QString certificateProblem(const QSslError& error)
     case QSslError::SelfSignedCertificateInChain:
     case QSslError::CertificateUntrusted:
         return QStringLiteral("foi emitido por uma autoridade diferente da configurada na estação (tls-ca)");
-    case QSslError::HostNameMismatch:
-        return QStringLiteral("não vale para o nome ou endereço usado para conectar");
+    case QSslError::HostNameMismatch: return QStringLiteral("não vale para o nome ou endereço usado para conectar");
     case QSslError::CertificateExpired: return QStringLiteral("está vencido");
     case QSslError::CertificateNotYetValid: return QStringLiteral("ainda não está em vigor");
     case QSslError::CertificateRevoked: return QStringLiteral("foi revogado");
@@ -90,11 +86,7 @@ TNetSecurity TNetConnection::DefaultSecurity()
     return defaultSecurity();
 }
 
-TNetConnection::TNetConnection(QObject* parent)
-    : QObject(parent), security_(DefaultSecurity())
-{
-    useSocket(false);
-}
+TNetConnection::TNetConnection(QObject* parent) : QObject(parent), security_(DefaultSecurity()) { useSocket(false); }
 
 void TNetConnection::useSocket(bool tls)
 {
@@ -106,15 +98,13 @@ void TNetConnection::useSocket(bool tls)
     tlsConfiguredFor_.clear();
     // As soon as TCP is up: the TLS handshake's last message and the opening would otherwise
     // be held back by the wait for an acknowledgement.
-    connect(socket_, &QTcpSocket::connected, this, [this] { socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+    connect(socket_, &QTcpSocket::connected, this,
+            [this] { socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
 }
 
 QSslSocket* TNetConnection::tlsSocket() const { return qobject_cast<QSslSocket*>(socket_); }
 
-TNetConnection::~TNetConnection()
-{
-    socket_->abort();
-}
+TNetConnection::~TNetConnection() { socket_->abort(); }
 
 void TNetConnection::SetMaxFrameBytes(qsizetype bytes)
 {
@@ -122,10 +112,7 @@ void TNetConnection::SetMaxFrameBytes(qsizetype bytes)
     if (bytes > 0) limits_.maxFrameBytes = bytes;
 }
 
-bool TNetConnection::Connected() const
-{
-    return opened_ && socket_->state() == QAbstractSocket::ConnectedState;
-}
+bool TNetConnection::Connected() const { return opened_ && socket_->state() == QAbstractSocket::ConnectedState; }
 
 void TNetConnection::SetConnected(bool connected)
 {
@@ -135,10 +122,7 @@ void TNetConnection::SetConnected(bool connected)
         Close();
 }
 
-QString TNetConnection::address() const
-{
-    return QStringLiteral("%1:%2").arg(host_).arg(port_);
-}
+QString TNetConnection::address() const { return QStringLiteral("%1:%2").arg(host_).arg(port_); }
 
 bool TNetConnection::useEventLoop() const
 {
@@ -205,8 +189,8 @@ void TNetConnection::openConnection()
     }
     if (const auto* refused = std::get_if<wire::ErrorReply>(&message)) {
         dropConnection();
-        throw EConnectionError(QStringLiteral("O servidor de aplicação em %1 recusou a conexão: %2")
-                                   .arg(address(), refused->message));
+        throw EConnectionError(
+            QStringLiteral("O servidor de aplicação em %1 recusou a conexão: %2").arg(address(), refused->message));
     }
     failProtocol(QStringLiteral("resposta inesperada à abertura da conexão."));
 }
@@ -217,8 +201,9 @@ void TNetConnection::prepareTls()
     // Read once: the socket keeps its settings from one connection to the next.
     if (file == tlsConfiguredFor_) return;
     if (!QSslSocket::supportsSsl())
-        throw EConnectionError(QStringLiteral("Não é possível cifrar a conexão com o servidor de aplicação: a "
-                                              "biblioteca TLS do sistema não está disponível."));
+        throw EConnectionError(
+            QStringLiteral("Não é possível cifrar a conexão com o servidor de aplicação: a "
+                           "biblioteca TLS do sistema não está disponível."));
     const QList<QSslCertificate> authorities = QSslCertificate::fromPath(file, QSsl::Pem);
     if (authorities.isEmpty())
         throw EConnectionError(QStringLiteral("Não foi possível ler o certificado da autoridade do servidor de "
@@ -246,8 +231,8 @@ void TNetConnection::connectSocket(QDeadlineTimer deadline)
     }
     const auto ready = [this, tls] {
         const auto state = socket_->state();
-        return state == QAbstractSocket::UnconnectedState ||
-               (state == QAbstractSocket::ConnectedState && (!tls || tlsSocket()->isEncrypted()));
+        return state == QAbstractSocket::UnconnectedState
+               || (state == QAbstractSocket::ConnectedState && (!tls || tlsSocket()->isEncrypted()));
     };
     if (useEventLoop()) {
         QPointer<TNetConnection> self(this);
@@ -269,24 +254,21 @@ void TNetConnection::failConnect(QDeadlineTimer deadline)
     case QAbstractSocket::ConnectionRefusedError:
         reason = QStringLiteral("A conexão foi recusada: o servidor não está em execução nessa porta.");
         break;
-    case QAbstractSocket::HostNotFoundError:
-        reason = QStringLiteral("O endereço não foi encontrado.");
-        break;
-    case QAbstractSocket::NetworkError:
-        reason = QStringLiteral("A rede não está disponível.");
-        break;
+    case QAbstractSocket::HostNotFoundError: reason = QStringLiteral("O endereço não foi encontrado."); break;
+    case QAbstractSocket::NetworkError: reason = QStringLiteral("A rede não está disponível."); break;
     case QAbstractSocket::SslHandshakeFailedError:
     case QAbstractSocket::SslInternalError:
     case QAbstractSocket::RemoteHostClosedError:
         if (const QSslSocket* ssl = tlsSocket()) {
             const QList<QSslError> errors = ssl->sslHandshakeErrors();
-            reason = errors.isEmpty()
-                         ? QStringLiteral("A negociação da conexão cifrada (TLS) falhou: %1. Verifique se o servidor "
-                                          "está configurado para TLS.")
-                               .arg(socket_->errorString())
-                         : QStringLiteral("O certificado do servidor não foi aceito: %1. A conexão foi recusada para "
-                                          "proteger os dados.")
-                               .arg(certificateProblem(errors.front()));
+            reason = errors.isEmpty() ? QStringLiteral(
+                                            "A negociação da conexão cifrada (TLS) falhou: %1. Verifique se o servidor "
+                                            "está configurado para TLS.")
+                                            .arg(socket_->errorString())
+                                      : QStringLiteral(
+                                            "O certificado do servidor não foi aceito: %1. A conexão foi recusada para "
+                                            "proteger os dados.")
+                                            .arg(certificateProblem(errors.front()));
             break;
         }
         [[fallthrough]];
@@ -298,8 +280,8 @@ void TNetConnection::failConnect(QDeadlineTimer deadline)
     }
     if (closedWhileWaiting_) reason = QStringLiteral("A conexão foi fechada durante a tentativa.");
     socket_->abort();
-    throw EConnectionError(QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1. %2")
-                               .arg(address(), reason));
+    throw EConnectionError(
+        QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1. %2").arg(address(), reason));
 }
 
 void TNetConnection::sendFrame(const QByteArray& frame)
@@ -405,8 +387,8 @@ void TNetConnection::dropConnection()
 void TNetConnection::failProtocol(const QString& problem)
 {
     dropConnection();
-    throw EConnectionError(QStringLiteral("Resposta inválida do servidor de aplicação em %1: %2")
-                               .arg(address(), problem));
+    throw EConnectionError(
+        QStringLiteral("Resposta inválida do servidor de aplicação em %1: %2").arg(address(), problem));
 }
 
 void TNetConnection::Close()

@@ -44,7 +44,7 @@ class QTcpSocket;
 struct TNetSecurity {
     QString clientName;  // empty: the opening carries no credentials
     QString clientKey;
-    QString tlsCaFile;   // empty: plain TCP
+    QString tlsCaFile;  // empty: plain TCP
 };
 
 class TNetConnection : public QObject {

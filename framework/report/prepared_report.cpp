@@ -17,7 +17,8 @@ void CheckReportColumns(const TReportDefinition& def, const TReportData& data)
     const TReportRowSet* detail = data.details.empty() ? nullptr : &data.details.front();
     for (const QString& name : def.fileName.Names(TTemplatePart::Kind::Field))
         if (data.master.FieldIndex(name) < 0)
-            failAt(def, def.fileNameLine, QStringLiteral("a coluna '%1' do nome de arquivo não vem da consulta principal").arg(name));
+            failAt(def, def.fileNameLine,
+                   QStringLiteral("a coluna '%1' do nome de arquivo não vem da consulta principal").arg(name));
     for (std::size_t k = 0; k < BandKindCount; ++k) {
         const TBandKind kind = TBandKind(k);
         for (const TReportItem& item : def.Band(kind).items) {
@@ -33,7 +34,8 @@ void CheckReportColumns(const TReportDefinition& def, const TReportData& data)
             if (!detail) continue;
             for (const QString& name : item.text.Names(TTemplatePart::Kind::Sum))
                 if (detail->FieldIndex(name) < 0)
-                    failAt(def, item.sourceLine, QStringLiteral("SUM(%1): a coluna não vem da consulta de detalhe").arg(name));
+                    failAt(def, item.sourceLine,
+                           QStringLiteral("SUM(%1): a coluna não vem da consulta de detalhe").arg(name));
         }
     }
 }

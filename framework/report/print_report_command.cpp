@@ -46,7 +46,8 @@ std::optional<Command> parse(const QStringList& arguments)
         };
         QString text;
         if (arg == QLatin1String("--print-report")) {
-            if (!value(c.code) || c.code.trimmed().isEmpty()) return fail(QStringLiteral("Informe o código do relatório."));
+            if (!value(c.code) || c.code.trimmed().isEmpty())
+                return fail(QStringLiteral("Informe o código do relatório."));
         } else if (arg == QLatin1String("--title")) {
             if (!value(c.title)) return fail(QStringLiteral("Informe o título do relatório."));
         } else if (arg == QLatin1String("--out")) {
@@ -54,7 +55,8 @@ std::optional<Command> parse(const QStringList& arguments)
         } else if (arg == QLatin1String("--db")) {
             if (!value(c.db) || c.db.isEmpty()) return fail(QStringLiteral("Informe o endereço do banco de dados."));
         } else if (arg == QLatin1String("--reports")) {
-            if (!value(c.reports) || c.reports.isEmpty()) return fail(QStringLiteral("Informe a pasta dos relatórios."));
+            if (!value(c.reports) || c.reports.isEmpty())
+                return fail(QStringLiteral("Informe a pasta dos relatórios."));
         } else if (arg == QLatin1String("--param")) {
             const qsizetype eq = value(text) ? text.indexOf(QLatin1Char('=')) : -1;
             if (eq <= 0) return fail(QStringLiteral("Parâmetro inválido: use --param NOME=VALOR."));
@@ -93,7 +95,8 @@ int RunPrintReportCommand(const QStringList& arguments)
         runner.BeforeGetQueryParams = [&](TReportDesignerDialog&, TParams& params) {
             for (const auto& [name, value] : command->params) {
                 if (!params.Exists(name))
-                    throw EReportError(QStringLiteral("O relatório %1 não declara o parâmetro '%2'.").arg(command->code, name));
+                    throw EReportError(
+                        QStringLiteral("O relatório %1 não declara o parâmetro '%2'.").arg(command->code, name));
                 params.ParamByName(name).SetAsString(value);
             }
         };

@@ -9,7 +9,7 @@
 
 struct TReportEntry {
     QString code;
-    QString title;      // the definition's title; the file name when the file cannot be read
+    QString title;  // the definition's title; the file name when the file cannot be read
     QString filePath;
 };
 

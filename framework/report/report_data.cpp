@@ -6,10 +6,7 @@
 
 namespace {
 
-QString reportName(const TReportDefinition& def)
-{
-    return QStringLiteral("%1 (%2)").arg(def.code, def.title);
-}
+QString reportName(const TReportDefinition& def) { return QStringLiteral("%1 (%2)").arg(def.code, def.title); }
 
 TReportRowSet rowsOf(TADOIBQuery& query)
 {
@@ -45,7 +42,8 @@ TReportData FetchReportData(const TReportDefinition& def, const TParams& params,
     try {
         master.Open();
     } catch (const EDatabaseError& e) {
-        throw EReportError(QStringLiteral("Relatório %1: a consulta principal falhou: %2").arg(reportName(def), e.Message()));
+        throw EReportError(
+            QStringLiteral("Relatório %1: a consulta principal falhou: %2").arg(reportName(def), e.Message()));
     }
     data.master = rowsOf(master);
 
@@ -83,7 +81,8 @@ TReportData FetchReportData(const TReportDefinition& def, const TParams& params,
         try {
             detail.Open();
         } catch (const EDatabaseError& e) {
-            throw EReportError(QStringLiteral("Relatório %1: a consulta de detalhe falhou: %2").arg(reportName(def), e.Message()));
+            throw EReportError(
+                QStringLiteral("Relatório %1: a consulta de detalhe falhou: %2").arg(reportName(def), e.Message()));
         }
         data.details.push_back(rowsOf(detail));
     }

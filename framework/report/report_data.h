@@ -26,5 +26,4 @@ struct TReportData {
 // detail SQL once per master row with its placeholders bound to the master row's columns
 // (or else to report parameters). EReportError names the report and the query that failed
 // and carries the database's text.
-TReportData FetchReportData(const TReportDefinition& definition, const TParams& params,
-                            TDtmDBGeral& connection);
+TReportData FetchReportData(const TReportDefinition& definition, const TParams& params, TDtmDBGeral& connection);

@@ -30,30 +30,30 @@ QString BandSectionName(TBandKind kind);  // "page-header", "master-header", ...
 struct TReportItem {
     enum class Kind { Text, Line, Box };
     Kind kind = Kind::Text;
-    QRectF rect;              // text and box: millimetres from the band's top-left corner
-    QLineF line;              // line: the same units
-    TReportTemplate text;     // text only
+    QRectF rect;           // text and box: millimetres from the band's top-left corner
+    QLineF line;           // line: the same units
+    TReportTemplate text;  // text only
     bool bold = false;
     bool italic = false;
-    double fontSize = 0;      // points; 0: the report's size
+    double fontSize = 0;  // points; 0: the report's size
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
-    bool wrap = false;        // break long text into lines (clipped to the box) instead of eliding
-    bool frame = false;       // draw the box's outline
-    double penWidth = 0.2;    // millimetres
-    QColor fill;              // background; invalid: none
+    bool wrap = false;      // break long text into lines (clipped to the box) instead of eliding
+    bool frame = false;     // draw the box's outline
+    double penWidth = 0.2;  // millimetres
+    QColor fill;            // background; invalid: none
     int sourceLine = 0;
 };
 
 struct TReportBand {
     bool present = false;
-    double height = 0;        // millimetres
+    double height = 0;  // millimetres
     std::vector<TReportItem> items;
     int sourceLine = 0;
 };
 
 struct TReportSql {
     bool present = false;
-    QStringList generic;                      // used where no dialect text is given
+    QStringList generic;  // used where no dialect text is given
     std::map<TSqlDialect, QStringList> byDialect;
     int sourceLine = 0;
 
@@ -68,7 +68,7 @@ enum class TPageNumbering {
 };
 
 struct TReportDefinition {
-    QString code;      // from the file name
+    QString code;  // from the file name
     QString title;
     QString filePath;
 
@@ -91,6 +91,6 @@ struct TReportDefinition {
 
     const TReportBand& Band(TBandKind kind) const { return bands[std::size_t(kind)]; }
     TReportBand& Band(TBandKind kind) { return bands[std::size_t(kind)]; }
-    QSizeF PageSizeMm() const;   // oriented
-    QSizeF BodySizeMm() const;   // inside the margins
+    QSizeF PageSizeMm() const;  // oriented
+    QSizeF BodySizeMm() const;  // inside the margins
 };

@@ -20,11 +20,12 @@ const TReportSettings& TReportDesignerDialog::Settings() const { return settings
 
 TPreparedReport TReportDesignerDialog::Prepare(const TReportEntry& entry)
 {
-    return PrepareReport(LoadReportDefinition(entry.filePath),
-                         [this](TParams& params) {
-                             if (BeforeGetQueryParams) BeforeGetQueryParams(*this, params);
-                         },
-                         Connection());
+    return PrepareReport(
+        LoadReportDefinition(entry.filePath),
+        [this](TParams& params) {
+            if (BeforeGetQueryParams) BeforeGetQueryParams(*this, params);
+        },
+        Connection());
 }
 
 TReportRun TReportDesignerDialog::Print(const TReportEntry& entry, QWidget* parent)

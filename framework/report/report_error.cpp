@@ -2,13 +2,13 @@
 
 EReportNotFound::EReportNotFound(QString code, QString folder)
     : EReportError(Format(DefaultText(), code, folder)), code_(std::move(code)), folder_(std::move(folder))
-{
-}
+{}
 
 QString EReportNotFound::DefaultText()
 {
-    return QStringLiteral("O arquivo contendo a definição do relatório de código '%s' não foi "
-                          "encontrado no diretório '%s'.");
+    return QStringLiteral(
+        "O arquivo contendo a definição do relatório de código '%s' não foi "
+        "encontrado no diretório '%s'.");
 }
 
 QString EReportNotFound::Format(const QString& text, const QString& code, const QString& folder)

@@ -14,15 +14,15 @@
 
 struct TBandPlacement {
     TBandKind kind;
-    double top = 0;    // millimetres from the top of the body
+    double top = 0;  // millimetres from the top of the body
     int master = -1;
-    int detail = -1;   // detail lines: the row within the master's details
+    int detail = -1;  // detail lines: the row within the master's details
 };
 
 struct TReportPage {
-    int master = 0;    // the master row the page belongs to (for its header and footer)
-    int number = 0;    // 1-based, within the master's document or the report
-    int count = 0;     // pages of that document or of the report
+    int master = 0;  // the master row the page belongs to (for its header and footer)
+    int number = 0;  // 1-based, within the master's document or the report
+    int count = 0;   // pages of that document or of the report
     std::vector<TBandPlacement> bands;
 };
 

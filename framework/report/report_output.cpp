@@ -28,7 +28,8 @@ void paintOn(const TPreparedReport& report, QPagedPaintDevice& device)
 {
     QPainter painter;
     if (!painter.begin(&device))
-        throw EReportError(QStringLiteral("Não foi possível iniciar a impressão do relatório %1.").arg(report.definition.code));
+        throw EReportError(
+            QStringLiteral("Não foi possível iniciar a impressão do relatório %1.").arg(report.definition.code));
     try {
         PaintReport(report, painter, device);
     } catch (...) {
@@ -36,7 +37,8 @@ void paintOn(const TPreparedReport& report, QPagedPaintDevice& device)
         throw;
     }
     if (!painter.end())
-        throw EReportError(QStringLiteral("Não foi possível concluir a impressão do relatório %1.").arg(report.definition.code));
+        throw EReportError(
+            QStringLiteral("Não foi possível concluir a impressão do relatório %1.").arg(report.definition.code));
 }
 
 }  // namespace
@@ -82,8 +84,7 @@ QString WriteReportPdf(const TPreparedReport& report, const QString& folder)
 void PrintReportOn(const TPreparedReport& report, const QString& printerName)
 {
     const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
-    if (info.isNull())
-        throw EReportError(QStringLiteral("A impressora '%1' não foi encontrada.").arg(printerName));
+    if (info.isNull()) throw EReportError(QStringLiteral("A impressora '%1' não foi encontrada.").arg(printerName));
     QPrinter printer(info, QPrinter::HighResolution);
     if (!printer.isValid())
         throw EReportError(QStringLiteral("A impressora '%1' não está disponível.").arg(printerName));

@@ -57,7 +57,8 @@ public:
 private:
     QRectF Device(const QRectF& mm) const
     {
-        return QRectF(mm.left() * dotsPerMm_, mm.top() * dotsPerMmY_, mm.width() * dotsPerMm_, mm.height() * dotsPerMmY_);
+        return QRectF(mm.left() * dotsPerMm_, mm.top() * dotsPerMmY_, mm.width() * dotsPerMm_,
+                      mm.height() * dotsPerMmY_);
     }
     QPointF Device(const QPointF& mm) const { return QPointF(mm.x() * dotsPerMm_, mm.y() * dotsPerMmY_); }
 
@@ -69,7 +70,8 @@ private:
         return pen;
     }
 
-    void PaintItem(const TReportItem& item, const QPointF& origin, const TReportPage& page, const TBandPlacement& placed)
+    void PaintItem(const TReportItem& item, const QPointF& origin, const TReportPage& page,
+                   const TBandPlacement& placed)
     {
         painter_.save();
         switch (item.kind) {
@@ -85,14 +87,13 @@ private:
             painter_.drawRect(box);
             break;
         }
-        case TReportItem::Kind::Text:
-            PaintText(item, origin, page, placed);
-            break;
+        case TReportItem::Kind::Text: PaintText(item, origin, page, placed); break;
         }
         painter_.restore();
     }
 
-    void PaintText(const TReportItem& item, const QPointF& origin, const TReportPage& page, const TBandPlacement& placed)
+    void PaintText(const TReportItem& item, const QPointF& origin, const TReportPage& page,
+                   const TBandPlacement& placed)
     {
         const TReportDefinition& def = report_.definition;
         const QRectF box = Device(item.rect.translated(origin));
@@ -153,12 +154,14 @@ private:
 
         const double used = lines.size() * lineHeight;
         double y = box.top();
-        if (align & Qt::AlignVCenter) y += (box.height() - used) / 2;
-        else if (align & Qt::AlignBottom) y += box.height() - used;
+        if (align & Qt::AlignVCenter)
+            y += (box.height() - used) / 2;
+        else if (align & Qt::AlignBottom)
+            y += box.height() - used;
         const Qt::Alignment horizontal = align & Qt::AlignHorizontal_Mask;
         for (const QString& line : lines) {
-            painter_.drawText(QRectF(box.left(), y, box.width(), lineHeight), int(horizontal | Qt::AlignVCenter) | Qt::TextSingleLine,
-                              line);
+            painter_.drawText(QRectF(box.left(), y, box.width(), lineHeight),
+                              int(horizontal | Qt::AlignVCenter) | Qt::TextSingleLine, line);
             y += lineHeight;
         }
     }
@@ -183,9 +186,7 @@ QString ReportTemplateText(const TPreparedReport& report, const TReportTemplate&
     for (const TTemplatePart& part : text.Parts()) {
         wire::Value value;
         switch (part.kind) {
-        case K::Literal:
-            out += part.text;
-            continue;
+        case K::Literal: out += part.text; continue;
         case K::Field: {
             int column = -1;
             if (detail >= 0 && details && (column = details->FieldIndex(part.text)) >= 0) {
@@ -204,15 +205,9 @@ QString ReportTemplateText(const TPreparedReport& report, const TReportTemplate&
                 if (column >= 0) value = sumOf(*details, column);
             }
             break;
-        case K::Count:
-            value = wire::Value(qint64(details ? details->rows.size() : 0));
-            break;
-        case K::Page:
-            value = wire::Value(qint64(page.number));
-            break;
-        case K::Pages:
-            value = wire::Value(qint64(page.count));
-            break;
+        case K::Count: value = wire::Value(qint64(details ? details->rows.size() : 0)); break;
+        case K::Page: value = wire::Value(qint64(page.number)); break;
+        case K::Pages: value = wire::Value(qint64(page.count)); break;
         case K::Now:
             value = wire::Value(report.runAt);
             if (part.format.isEmpty()) {
@@ -220,12 +215,8 @@ QString ReportTemplateText(const TPreparedReport& report, const TReportTemplate&
                 continue;
             }
             break;
-        case K::Title:
-            out += report.definition.title;
-            continue;
-        case K::Code:
-            out += report.definition.code;
-            continue;
+        case K::Title: out += report.definition.title; continue;
+        case K::Code: out += report.definition.code; continue;
         }
         out += ReportValueText(value, part.format, locale);
     }

@@ -57,7 +57,8 @@ public:
                     reportLine_ = line_;
                 } else if (name == QLatin1String("parameters")) {
                     where = Where::Parameters;
-                } else if (name.startsWith(QLatin1String("master sql")) || name.startsWith(QLatin1String("detail sql"))) {
+                } else if (name.startsWith(QLatin1String("master sql"))
+                           || name.startsWith(QLatin1String("detail sql"))) {
                     where = Where::Sql;
                     sql = name.startsWith(QLatin1String("master")) ? &def_.master : &def_.detail;
                     const QString dialectName = name.mid(int(qstrlen("master sql"))).trimmed();
@@ -107,7 +108,8 @@ private:
     [[noreturn]] void Fail(const QString& what) const { FailAt(line_, what); }
     [[noreturn]] void FailAt(int line, const QString& what) const
     {
-        throw EReportError(QStringLiteral("Definição de relatório '%1', linha %2: %3.").arg(filePath_).arg(line).arg(what));
+        throw EReportError(
+            QStringLiteral("Definição de relatório '%1', linha %2: %3.").arg(filePath_).arg(line).arg(what));
     }
 
     static std::optional<TBandKind> BandFromName(const QString& name)
@@ -156,16 +158,24 @@ private:
             def_.title = value;
         } else if (key == QLatin1String("paper")) {
             const QString v = value.toLower();
-            if (v == QLatin1String("a4")) def_.paper = QPageSize::A4;
-            else if (v == QLatin1String("a5")) def_.paper = QPageSize::A5;
-            else if (v == QLatin1String("letter")) def_.paper = QPageSize::Letter;
-            else if (v == QLatin1String("legal")) def_.paper = QPageSize::Legal;
-            else Fail(QStringLiteral("papel desconhecido '%1' (use A4, A5, Letter ou Legal)").arg(value));
+            if (v == QLatin1String("a4"))
+                def_.paper = QPageSize::A4;
+            else if (v == QLatin1String("a5"))
+                def_.paper = QPageSize::A5;
+            else if (v == QLatin1String("letter"))
+                def_.paper = QPageSize::Letter;
+            else if (v == QLatin1String("legal"))
+                def_.paper = QPageSize::Legal;
+            else
+                Fail(QStringLiteral("papel desconhecido '%1' (use A4, A5, Letter ou Legal)").arg(value));
         } else if (key == QLatin1String("orientation")) {
             const QString v = value.toLower();
-            if (v == QLatin1String("portrait")) def_.orientation = QPageLayout::Portrait;
-            else if (v == QLatin1String("landscape")) def_.orientation = QPageLayout::Landscape;
-            else Fail(QStringLiteral("orientação desconhecida '%1' (use portrait ou landscape)").arg(value));
+            if (v == QLatin1String("portrait"))
+                def_.orientation = QPageLayout::Portrait;
+            else if (v == QLatin1String("landscape"))
+                def_.orientation = QPageLayout::Landscape;
+            else
+                Fail(QStringLiteral("orientação desconhecida '%1' (use portrait ou landscape)").arg(value));
         } else if (key == QLatin1String("margins")) {
             const QStringList parts = value.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
             if (parts.size() != 4) Fail(QStringLiteral("margens: informe esquerda, topo, direita e base em mm"));
@@ -183,9 +193,12 @@ private:
             if (def_.fontSize < 4 || def_.fontSize > 72) Fail(QStringLiteral("tamanho de fonte fora de 4 a 72"));
         } else if (key == QLatin1String("page-numbers")) {
             const QString v = value.toLower();
-            if (v == QLatin1String("master")) def_.numbering = TPageNumbering::PerMaster;
-            else if (v == QLatin1String("report")) def_.numbering = TPageNumbering::Report;
-            else Fail(QStringLiteral("numeração de páginas desconhecida '%1' (use master ou report)").arg(value));
+            if (v == QLatin1String("master"))
+                def_.numbering = TPageNumbering::PerMaster;
+            else if (v == QLatin1String("report"))
+                def_.numbering = TPageNumbering::Report;
+            else
+                Fail(QStringLiteral("numeração de páginas desconhecida '%1' (use master ou report)").arg(value));
         } else if (key == QLatin1String("master-new-page")) {
             def_.masterNewPage = YesNo(value);
         } else if (key == QLatin1String("file-name")) {
@@ -198,8 +211,9 @@ private:
             using K = TTemplatePart::Kind;
             for (const TTemplatePart& part : def_.fileName.Parts())
                 if (part.kind == K::Sum || part.kind == K::Count || part.kind == K::Page || part.kind == K::Pages)
-                    Fail(QStringLiteral("o nome de arquivo lê apenas colunas da consulta principal, parâmetros, "
-                                    "{#CODE}, {#TITLE} e {#NOW}"));
+                    Fail(
+                        QStringLiteral("o nome de arquivo lê apenas colunas da consulta principal, parâmetros, "
+                                       "{#CODE}, {#TITLE} e {#NOW}"));
             def_.fileNameLine = line_;
         } else {
             Fail(QStringLiteral("chave desconhecida '%1' na seção [report]").arg(key));
@@ -217,7 +231,8 @@ private:
                 Fail(QStringLiteral("o parâmetro '%1' é declarado mais de uma vez").arg(name));
         const auto fieldType = wire::fieldTypeFromName(type.toLower());
         if (!fieldType)
-            Fail(QStringLiteral("tipo de parâmetro desconhecido '%1' (use string, float, integer ou datetime)").arg(type));
+            Fail(QStringLiteral("tipo de parâmetro desconhecido '%1' (use string, float, integer ou datetime)")
+                     .arg(type));
         def_.parameters.push_back(TParamDecl{name, *fieldType});
     }
 
@@ -243,8 +258,8 @@ private:
                 bool closed = false;
                 while (i < n) {
                     const QChar c = content[i];
-                    if (c == QLatin1Char('\\') && i + 1 < n &&
-                        (content[i + 1] == QLatin1Char('"') || content[i + 1] == QLatin1Char('\\'))) {
+                    if (c == QLatin1Char('\\') && i + 1 < n
+                        && (content[i + 1] == QLatin1Char('"') || content[i + 1] == QLatin1Char('\\'))) {
                         t.text += content[i + 1];
                         i += 2;
                     } else if (c == QLatin1Char('"')) {
@@ -290,10 +305,15 @@ private:
         }
         TReportItem item;
         item.sourceLine = line_;
-        if (kind == QLatin1String("text")) item.kind = TReportItem::Kind::Text;
-        else if (kind == QLatin1String("line")) item.kind = TReportItem::Kind::Line;
-        else if (kind == QLatin1String("box")) item.kind = TReportItem::Kind::Box;
-        else Fail(QStringLiteral("item desconhecido '%1' (use text, line ou box, ou 'height = MM')").arg(tokens.front().text));
+        if (kind == QLatin1String("text"))
+            item.kind = TReportItem::Kind::Text;
+        else if (kind == QLatin1String("line"))
+            item.kind = TReportItem::Kind::Line;
+        else if (kind == QLatin1String("box"))
+            item.kind = TReportItem::Kind::Box;
+        else
+            Fail(QStringLiteral("item desconhecido '%1' (use text, line ou box, ou 'height = MM')")
+                     .arg(tokens.front().text));
 
         if (tokens.size() < 5) Fail(QStringLiteral("o item '%1' precisa de quatro medidas").arg(kind));
         double g[4];
@@ -328,31 +348,45 @@ private:
             const qsizetype eq = tok.text.indexOf(QLatin1Char('='));
             const QString option = (eq < 0 ? tok.text : tok.text.left(eq)).toLower();
             const QString value = eq < 0 ? QString() : tok.text.mid(eq + 1);
-            if (!options.insert(option).second) Fail(QStringLiteral("a opção '%1' aparece mais de uma vez").arg(option));
+            if (!options.insert(option).second)
+                Fail(QStringLiteral("a opção '%1' aparece mais de uma vez").arg(option));
             const bool isText = item.kind == TReportItem::Kind::Text;
             const auto flag = [&](bool& target) {
                 if (eq >= 0) Fail(QStringLiteral("a opção '%1' não leva valor").arg(option));
                 target = true;
             };
-            if (isText && option == QLatin1String("bold")) flag(item.bold);
-            else if (isText && option == QLatin1String("italic")) flag(item.italic);
-            else if (isText && option == QLatin1String("wrap")) flag(item.wrap);
-            else if (isText && option == QLatin1String("frame")) flag(item.frame);
+            if (isText && option == QLatin1String("bold"))
+                flag(item.bold);
+            else if (isText && option == QLatin1String("italic"))
+                flag(item.italic);
+            else if (isText && option == QLatin1String("wrap"))
+                flag(item.wrap);
+            else if (isText && option == QLatin1String("frame"))
+                flag(item.frame);
             else if (isText && option == QLatin1String("size")) {
                 item.fontSize = Number(value, QStringLiteral("tamanho de fonte"));
                 if (item.fontSize < 4 || item.fontSize > 72) Fail(QStringLiteral("tamanho de fonte fora de 4 a 72"));
             } else if (isText && option == QLatin1String("align")) {
                 const QString v = value.toLower();
-                if (v == QLatin1String("left")) horizontal = Qt::AlignLeft;
-                else if (v == QLatin1String("center")) horizontal = Qt::AlignHCenter;
-                else if (v == QLatin1String("right")) horizontal = Qt::AlignRight;
-                else Fail(QStringLiteral("alinhamento desconhecido '%1' (use left, center ou right)").arg(value));
+                if (v == QLatin1String("left"))
+                    horizontal = Qt::AlignLeft;
+                else if (v == QLatin1String("center"))
+                    horizontal = Qt::AlignHCenter;
+                else if (v == QLatin1String("right"))
+                    horizontal = Qt::AlignRight;
+                else
+                    Fail(QStringLiteral("alinhamento desconhecido '%1' (use left, center ou right)").arg(value));
             } else if (isText && option == QLatin1String("valign")) {
                 const QString v = value.toLower();
-                if (v == QLatin1String("top")) vertical = Qt::AlignTop;
-                else if (v == QLatin1String("middle")) vertical = Qt::AlignVCenter;
-                else if (v == QLatin1String("bottom")) vertical = Qt::AlignBottom;
-                else Fail(QStringLiteral("alinhamento vertical desconhecido '%1' (use top, middle ou bottom)").arg(value));
+                if (v == QLatin1String("top"))
+                    vertical = Qt::AlignTop;
+                else if (v == QLatin1String("middle"))
+                    vertical = Qt::AlignVCenter;
+                else if (v == QLatin1String("bottom"))
+                    vertical = Qt::AlignBottom;
+                else
+                    Fail(QStringLiteral("alinhamento vertical desconhecido '%1' (use top, middle ou bottom)")
+                             .arg(value));
             } else if (option == QLatin1String("fill") && item.kind != TReportItem::Kind::Line) {
                 item.fill = Color(value);
             } else if (option == QLatin1String("width") && item.kind != TReportItem::Kind::Text) {
@@ -362,7 +396,8 @@ private:
                 Fail(QStringLiteral("opção desconhecida '%1' para o item '%2'").arg(tok.text, kind));
             }
         }
-        if (item.kind == TReportItem::Kind::Text && !haveText) Fail(QStringLiteral("o item 'text' precisa de um texto entre aspas"));
+        if (item.kind == TReportItem::Kind::Text && !haveText)
+            Fail(QStringLiteral("o item 'text' precisa de um texto entre aspas"));
         item.align = horizontal | vertical;
         band.items.push_back(std::move(item));
     }
@@ -388,14 +423,12 @@ private:
     {
         if (reportLine_ == 0) FailAt(1, QStringLiteral("falta a seção [report]"));
         if (def_.title.isEmpty()) FailAt(reportLine_, QStringLiteral("falta o título (title = ...) na seção [report]"));
-        if (!def_.master.present)
-            FailAt(int(lines_.size()), QStringLiteral("falta a seção [master sql]"));
+        if (!def_.master.present) FailAt(int(lines_.size()), QStringLiteral("falta a seção [master sql]"));
         for (const TReportSql* sql : {&def_.master, &def_.detail}) {
             for (const QStringList* text : sql->AllTexts()) {
                 bool empty = true;
                 for (const QString& l : *text) empty = empty && l.trimmed().isEmpty();
-                if (sql->present && empty)
-                    FailAt(sql->sourceLine, QStringLiteral("consulta SQL vazia"));
+                if (sql->present && empty) FailAt(sql->sourceLine, QStringLiteral("consulta SQL vazia"));
             }
             if (!sql->present && !sql->byDialect.empty())
                 FailAt(sql->sourceLine, QStringLiteral("há texto SQL de dialeto sem o texto genérico"));
@@ -404,7 +437,8 @@ private:
 
         const bool detailBand = def_.Band(TBandKind::Detail).present;
         if (detailBand && !def_.detail.present)
-            FailAt(def_.Band(TBandKind::Detail).sourceLine, QStringLiteral("a banda [detail] precisa da seção [detail sql]"));
+            FailAt(def_.Band(TBandKind::Detail).sourceLine,
+                   QStringLiteral("a banda [detail] precisa da seção [detail sql]"));
         if (!detailBand && def_.detail.present)
             FailAt(def_.detail.sourceLine, QStringLiteral("a seção [detail sql] precisa da banda [detail]"));
         if (def_.Band(TBandKind::DetailHeader).present && !detailBand)
@@ -418,8 +452,8 @@ private:
         if (body.width() <= 0 || body.height() <= 0)
             FailAt(reportLine_, QStringLiteral("as margens não deixam espaço na página"));
         const auto fits = [&](double x, double y, const TReportBand& band) {
-            return x >= -kTolerance && y >= -kTolerance && x <= body.width() + kTolerance &&
-                   y <= band.height + kTolerance;
+            return x >= -kTolerance && y >= -kTolerance && x <= body.width() + kTolerance
+                   && y <= band.height + kTolerance;
         };
         double tallest = 0;
         int tallestLine = reportLine_;
@@ -427,33 +461,35 @@ private:
             const TReportBand& band = def_.bands[k];
             if (!band.present) continue;
             if (band.height <= 0)
-                FailAt(band.sourceLine, QStringLiteral("falta a altura (height = MM) da banda [%1]")
-                                            .arg(BandSectionName(TBandKind(k))));
+                FailAt(band.sourceLine,
+                       QStringLiteral("falta a altura (height = MM) da banda [%1]").arg(BandSectionName(TBandKind(k))));
             for (const TReportItem& item : band.items) {
-                const bool inside = item.kind == TReportItem::Kind::Line
-                                        ? fits(item.line.x1(), item.line.y1(), band) && fits(item.line.x2(), item.line.y2(), band)
-                                        : fits(item.rect.left(), item.rect.top(), band) &&
-                                              fits(item.rect.right(), item.rect.bottom(), band);
+                const bool inside =
+                    item.kind == TReportItem::Kind::Line
+                        ? fits(item.line.x1(), item.line.y1(), band) && fits(item.line.x2(), item.line.y2(), band)
+                        : fits(item.rect.left(), item.rect.top(), band)
+                              && fits(item.rect.right(), item.rect.bottom(), band);
                 if (!inside)
-                    FailAt(item.sourceLine,
-                           QStringLiteral("o item sai da banda (largura útil %1 mm, altura %2 mm)")
-                               .arg(body.width(), 0, 'f', 1)
-                               .arg(band.height, 0, 'f', 1));
+                    FailAt(item.sourceLine, QStringLiteral("o item sai da banda (largura útil %1 mm, altura %2 mm)")
+                                                .arg(body.width(), 0, 'f', 1)
+                                                .arg(band.height, 0, 'f', 1));
                 for (const QString& p : item.text.Names(TTemplatePart::Kind::Param)) {
                     bool declared = false;
                     for (const TParamDecl& d : def_.parameters)
                         declared = declared || d.Name.compare(p, Qt::CaseInsensitive) == 0;
                     if (!declared)
-                        FailAt(item.sourceLine, QStringLiteral("o texto usa o parâmetro '@%1', que não está declarado").arg(p));
+                        FailAt(item.sourceLine,
+                               QStringLiteral("o texto usa o parâmetro '@%1', que não está declarado").arg(p));
                 }
-                const bool usesDetail = !item.text.Names(TTemplatePart::Kind::Sum).isEmpty() ||
-                                        std::any_of(item.text.Parts().begin(), item.text.Parts().end(), [](const TTemplatePart& p) {
-                                            return p.kind == TTemplatePart::Kind::Count;
-                                        });
+                const bool usesDetail =
+                    !item.text.Names(TTemplatePart::Kind::Sum).isEmpty()
+                    || std::any_of(item.text.Parts().begin(), item.text.Parts().end(),
+                                   [](const TTemplatePart& p) { return p.kind == TTemplatePart::Kind::Count; });
                 if (usesDetail && !def_.detail.present)
                     FailAt(item.sourceLine, QStringLiteral("SUM e #COUNT precisam da seção [detail sql]"));
             }
-            if (TBandKind(k) != TBandKind::PageHeader && TBandKind(k) != TBandKind::PageFooter && band.height > tallest) {
+            if (TBandKind(k) != TBandKind::PageHeader && TBandKind(k) != TBandKind::PageFooter
+                && band.height > tallest) {
                 tallest = band.height;
                 tallestLine = band.sourceLine;
             }
@@ -462,8 +498,8 @@ private:
         const TReportBand& footer = def_.Band(TBandKind::PageFooter);
         double needed = (header.present ? header.height : 0) + (footer.present ? footer.height : 0) + tallest;
         const double frame = (header.present ? header.height : 0) + (footer.present ? footer.height : 0);
-        if (def_.Band(TBandKind::DetailHeader).present &&
-            frame + def_.Band(TBandKind::DetailHeader).height + def_.Band(TBandKind::Detail).height > needed) {
+        if (def_.Band(TBandKind::DetailHeader).present
+            && frame + def_.Band(TBandKind::DetailHeader).height + def_.Band(TBandKind::Detail).height > needed) {
             needed = frame + def_.Band(TBandKind::DetailHeader).height + def_.Band(TBandKind::Detail).height;
             tallestLine = def_.Band(TBandKind::DetailHeader).sourceLine;
         }
@@ -498,17 +534,16 @@ TReportDefinition LoadReportDefinition(const QString& filePath)
 {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
-        throw EReportError(QStringLiteral("Não foi possível ler a definição de relatório '%1': %2")
-                               .arg(filePath, file.errorString()));
+        throw EReportError(
+            QStringLiteral("Não foi possível ler a definição de relatório '%1': %2").arg(filePath, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw EReportError(QStringLiteral("Não foi possível ler a definição de relatório '%1': %2")
-                               .arg(filePath, file.errorString()));
+        throw EReportError(
+            QStringLiteral("Não foi possível ler a definição de relatório '%1': %2").arg(filePath, file.errorString()));
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder(bytes);
     if (decoder.hasError())
-        throw EReportError(
-            QStringLiteral("A definição de relatório '%1' não está em UTF-8.").arg(filePath));
+        throw EReportError(QStringLiteral("A definição de relatório '%1' não está em UTF-8.").arg(filePath));
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return ParseReportDefinition(text, filePath);
 }

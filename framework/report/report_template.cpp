@@ -21,19 +21,25 @@ TTemplatePart parsePlaceholder(const QString& inner)
     if (colon >= 0) {
         head = inner.left(colon);
         part.format = inner.mid(colon + 1);
-        if (part.format.isEmpty())
-            throw EReportError(QStringLiteral("formato vazio em '{%1}'").arg(inner));
+        if (part.format.isEmpty()) throw EReportError(QStringLiteral("formato vazio em '{%1}'").arg(inner));
     }
     head = head.trimmed();
     if (head.startsWith(QLatin1Char('#'))) {
         const QString special = head.mid(1).toUpper();
-        if (special == QLatin1String("PAGE")) part.kind = K::Page;
-        else if (special == QLatin1String("PAGES")) part.kind = K::Pages;
-        else if (special == QLatin1String("NOW")) part.kind = K::Now;
-        else if (special == QLatin1String("TITLE")) part.kind = K::Title;
-        else if (special == QLatin1String("CODE")) part.kind = K::Code;
-        else if (special == QLatin1String("COUNT")) part.kind = K::Count;
-        else throw EReportError(QStringLiteral("valor especial desconhecido '{%1}'").arg(inner));
+        if (special == QLatin1String("PAGE"))
+            part.kind = K::Page;
+        else if (special == QLatin1String("PAGES"))
+            part.kind = K::Pages;
+        else if (special == QLatin1String("NOW"))
+            part.kind = K::Now;
+        else if (special == QLatin1String("TITLE"))
+            part.kind = K::Title;
+        else if (special == QLatin1String("CODE"))
+            part.kind = K::Code;
+        else if (special == QLatin1String("COUNT"))
+            part.kind = K::Count;
+        else
+            throw EReportError(QStringLiteral("valor especial desconhecido '{%1}'").arg(inner));
         return part;
     }
     if (head.startsWith(QLatin1Char('@'))) {
@@ -46,8 +52,7 @@ TTemplatePart parsePlaceholder(const QString& inner)
         part.kind = K::Field;
         part.text = head;
     }
-    if (!isName(part.text))
-        throw EReportError(QStringLiteral("nome inválido em '{%1}'").arg(inner));
+    if (!isName(part.text)) throw EReportError(QStringLiteral("nome inválido em '{%1}'").arg(inner));
     return part;
 }
 
@@ -74,8 +79,7 @@ TReportTemplate TReportTemplate::Parse(const QString& text)
             const qsizetype close = text.indexOf(QLatin1Char('}'), i + 1);
             if (close < 0) throw EReportError(QStringLiteral("'{' sem '}' correspondente"));
             const QString inner = text.mid(i + 1, close - i - 1);
-            if (inner.contains(QLatin1Char('{')))
-                throw EReportError(QStringLiteral("'{' sem '}' correspondente"));
+            if (inner.contains(QLatin1Char('{'))) throw EReportError(QStringLiteral("'{' sem '}' correspondente"));
             flush();
             result.parts_.push_back(parsePlaceholder(inner));
             i = close;

@@ -28,8 +28,7 @@ QString ReportValueText(const wire::Value& value, const QString& format, const Q
 {
     using K = wire::Value::Kind;
     switch (value.kind()) {
-    case K::Null:
-        return {};
+    case K::Null: return {};
     case K::Integer:
     case K::Double: {
         const double d = value.toDouble();
@@ -51,9 +50,7 @@ QString ReportValueText(const wire::Value& value, const QString& format, const Q
         if (const auto d = datatext::parseNumber(value.text())) return datatext::formatFloat(*d, format, locale);
         return value.text();
     }
-    case K::Bool:
-        return value.toBool() ? QStringLiteral("S") : QStringLiteral("N");
-    default:
-        return value.debugString();
+    case K::Bool: return value.toBool() ? QStringLiteral("S") : QStringLiteral("N");
+    default: return value.debugString();
     }
 }

@@ -15,7 +15,8 @@ QString WriteNewFile(const QString& basePath, const QString& extension,
     const QFileInfo info(basePath);
     const QString folder = info.absolutePath();
     if (!QDir().mkpath(folder))
-        throw EReportError(QStringLiteral("Não foi possível criar a pasta '%1'.").arg(QDir::toNativeSeparators(folder)));
+        throw EReportError(
+            QStringLiteral("Não foi possível criar a pasta '%1'.").arg(QDir::toNativeSeparators(folder)));
 
     QTemporaryFile temp(QDir(folder).filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX.part")));
     if (!temp.open())
@@ -41,8 +42,8 @@ QString WriteNewFile(const QString& basePath, const QString& extension,
         QFile file(tempPath);
         if (file.rename(target)) {
             published = true;
-            QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ReadGroup | QFileDevice::ReadOther);
+            QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                              | QFileDevice::ReadOther);
             return target;
         }
         if (!QFileInfo::exists(target))

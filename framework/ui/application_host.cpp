@@ -17,8 +17,7 @@ TApplicationHost::~TApplicationHost()
 {
     // Widgets can only go while the application object exists; the host destroys its forms
     // before it ends, so this only covers a program that forgot to.
-    if (QCoreApplication::instance())
-        DestroyForms();
+    if (QCoreApplication::instance()) DestroyForms();
 }
 
 void TApplicationHost::Attach(QMainWindow* mainForm, QMdiArea* mdiArea)
@@ -37,8 +36,7 @@ void TApplicationHost::Adopt(QWidget& form)
 {
     Place(form);
     Track(form);
-    if (MdiWindowOf(form))
-        FrameOf(form).show();
+    if (MdiWindowOf(form)) FrameOf(form).show();
 }
 
 void TApplicationHost::AdoptStandardForm(QWidget& form, TStandardForm& standard)
@@ -53,20 +51,17 @@ void TApplicationHost::AdoptStandardForm(QWidget& form, TStandardForm& standard)
         delete frame;
         throw;
     }
-    if (MdiWindowOf(form))
-        FrameOf(form).show();  // MDI children are visible once made
+    if (MdiWindowOf(form)) FrameOf(form).show();  // MDI children are visible once made
 }
 
 void TApplicationHost::Place(QWidget& form)
 {
     if (qobject_cast<QDialog*>(&form)) {
         // A dialog stays a window of its own, centred over the main window.
-        if (mainForm_)
-            form.setParent(mainForm_, form.windowFlags() | Qt::Dialog);
+        if (mainForm_) form.setParent(mainForm_, form.windowFlags() | Qt::Dialog);
         return;
     }
-    if (!mdiArea_)
-        return;  // a top-level form
+    if (!mdiArea_) return;  // a top-level form
     // The MDI window is made here (not by addSubWindow) so that closing it does not delete
     // it behind the form's back: the form decides in its close handler.
     auto* window = new QMdiSubWindow;
@@ -74,7 +69,8 @@ void TApplicationHost::Place(QWidget& form)
     window->setWidget(&form);
     window->setWindowIcon(form.windowIcon());
     mdiArea_->addSubWindow(window);
-    if (const auto* standard = dynamic_cast<const TStandardForm*>(&form); standard && standard->DesignedSize().isValid())
+    if (const auto* standard = dynamic_cast<const TStandardForm*>(&form);
+        standard && standard->DesignedSize().isValid())
         window->resize(standard->DesignedSize());
 }
 
@@ -87,29 +83,23 @@ void TApplicationHost::Track(QWidget& form)
 
 void TApplicationHost::Forget(QObject* form)
 {
-    const auto alive = std::remove_if(forms_.begin(), forms_.end(), [form](const QPointer<QWidget>& f) {
-        return f.isNull() || f.data() == form;
-    });
+    const auto alive = std::remove_if(forms_.begin(), forms_.end(),
+                                      [form](const QPointer<QWidget>& f) { return f.isNull() || f.data() == form; });
     forms_.erase(alive, forms_.end());
     emit formRemoved(static_cast<QWidget*>(form));
-    if (forms_.empty())
-        emit lastFormGone();
+    if (forms_.empty()) emit lastFormGone();
 }
 
 std::vector<QWidget*> TApplicationHost::Forms() const
 {
     std::vector<QWidget*> result;
     for (const auto& form : forms_) {
-        if (form)
-            result.push_back(form.data());
+        if (form) result.push_back(form.data());
     }
     return result;
 }
 
-int TApplicationHost::FormCount() const
-{
-    return static_cast<int>(Forms().size());
-}
+int TApplicationHost::FormCount() const { return static_cast<int>(Forms().size()); }
 
 bool TApplicationHost::CloseForms()
 {
@@ -121,8 +111,7 @@ bool TApplicationHost::CloseForms()
             closed = standard->Close();
         else
             closed = FrameOf(*form).close();
-        if (guard && !closed)
-            all = false;
+        if (guard && !closed) all = false;
     }
     return all;
 }
@@ -132,8 +121,7 @@ void TApplicationHost::DestroyForms()
     // Newest first: a form may refer to the one that opened it.
     std::vector<QPointer<QWidget>> forms(forms_.rbegin(), forms_.rend());
     for (const QPointer<QWidget>& form : forms) {
-        if (!form)
-            continue;
+        if (!form) continue;
         QWidget* frame = &FrameOf(*form);
         delete frame;
     }
@@ -147,15 +135,13 @@ QMdiSubWindow* TApplicationHost::MdiWindowOf(const QWidget& form)
 
 QWidget& TApplicationHost::FrameOf(QWidget& form)
 {
-    if (QMdiSubWindow* window = MdiWindowOf(form))
-        return *window;
+    if (QMdiSubWindow* window = MdiWindowOf(form)) return *window;
     return form;
 }
 
 bool TApplicationHost::NoteActivated(const QWidget& form)
 {
-    if (lastActivated_.data() == &form)
-        return false;
+    if (lastActivated_.data() == &form) return false;
     lastActivated_ = &form;
     return true;
 }
@@ -182,11 +168,9 @@ int TScreen::Height() const
 
 void TScreen::SetCursor(TCursor cursor)
 {
-    if (cursor == cursor_)
-        return;
+    if (cursor == cursor_) return;
     cursor_ = cursor;
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
     if (cursor == TCursor::HourGlass)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     else
@@ -199,12 +183,6 @@ TScreen& Screen()
     return screen;
 }
 
-TScreenCursorScope::TScreenCursorScope(TCursor cursor) : previous_(Screen().Cursor())
-{
-    Screen().SetCursor(cursor);
-}
+TScreenCursorScope::TScreenCursorScope(TCursor cursor) : previous_(Screen().Cursor()) { Screen().SetCursor(cursor); }
 
-TScreenCursorScope::~TScreenCursorScope()
-{
-    Screen().SetCursor(previous_);
-}
+TScreenCursorScope::~TScreenCursorScope() { Screen().SetCursor(previous_); }

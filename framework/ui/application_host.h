@@ -50,8 +50,7 @@ public:
     QMdiArea* MdiArea() const { return mdiArea_; }
 
     // ---- forms
-    template <class T, class... Args>
-    T* CreateForm(Args&&... args)
+    template <class T, class... Args> T* CreateForm(Args&&... args)
     {
         static_assert(std::is_base_of_v<QWidget, T>, "a form is a widget");
         T* form = new T(std::forward<Args>(args)...);  // owned by Adopt from here on

@@ -41,8 +41,7 @@ void TBusyOverlay::SetCaption(const QString& caption)
 void TBusyOverlay::Start()
 {
     setGeometry(parentWidget()->rect());
-    if (isVisible() || grace_.isActive())
-        return;
+    if (isVisible() || grace_.isActive()) return;
     // Shown once the wait has lasted a moment: the event loop a blocking call runs while it
     // waits fires the timer.
     grace_.start();
@@ -107,7 +106,6 @@ void TBusyOverlay::paintEvent(QPaintEvent* /*event*/)
     }
     if (!caption_.isEmpty()) {
         p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(QRect(box.left(), box.top() + 18 + wheel, box.width(), fm.height() + 4),
-                   Qt::AlignCenter, caption_);
+        p.drawText(QRect(box.left(), box.top() + 18 + wheel, box.width(), fm.height() + 4), Qt::AlignCenter, caption_);
     }
 }

@@ -6,8 +6,7 @@ namespace DataSetSearch {
 
 int FindRow(const TClientDataSet& dataSet, const TField& field, const QString& value, int fromRow)
 {
-    if (value.isEmpty() || !dataSet.Active())
-        return -1;
+    if (value.isEmpty() || !dataSet.Active()) return -1;
     const int count = dataSet.RecordCount();
     for (int row = fromRow < 0 ? 0 : fromRow; row < count; ++row) {
         bool match = false;
@@ -15,8 +14,7 @@ int FindRow(const TClientDataSet& dataSet, const TField& field, const QString& v
             match = field.DisplayText().contains(value, Qt::CaseInsensitive)
                     || field.Text().contains(value, Qt::CaseInsensitive);
         });
-        if (match)
-            return row;
+        if (match) return row;
     }
     return -1;
 }

@@ -16,8 +16,7 @@ namespace {
 
 QWidget* ActiveWindow()
 {
-    return QApplication::activeModalWidget() ? QApplication::activeModalWidget()
-                                             : QApplication::activeWindow();
+    return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
 }
 
 struct ButtonText {
@@ -72,26 +71,23 @@ QString TDesktopDialogs::DisplayText(const QString& text)
     return shown;
 }
 
-TModalResult TDesktopDialogs::MessageDlg(const QString& text, TMsgDlgType type,
-                                         TMsgDlgButtons buttons, int /*helpContext*/)
+TModalResult TDesktopDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons,
+                                         int /*helpContext*/)
 {
     QMessageBox box(Icon(type), Title(type), DisplayText(text), QMessageBox::NoButton, ActiveWindow());
     box.setTextFormat(Qt::PlainText);
-    if (buttons == 0)
-        buttons = mbOK;
+    if (buttons == 0) buttons = mbOK;
     std::vector<std::pair<QAbstractButton*, TModalResult>> shown;
     for (const ButtonText& b : kButtons) {
-        if (!(buttons & b.button))
-            continue;
+        if (!(buttons & b.button)) continue;
         QPushButton* pushButton = box.addButton(QString::fromUtf8(b.caption), b.role);
         shown.emplace_back(pushButton, b.result);
-        if (shown.size() == 1)
-            box.setDefaultButton(pushButton);
+        if (shown.size() == 1) box.setDefaultButton(pushButton);
     }
     // Esc answers Cancel, else No, else OK.
     for (const TModalResult escape : {TModalResult::Cancel, TModalResult::No, TModalResult::OK}) {
-        const auto it = std::find_if(shown.begin(), shown.end(),
-                                     [escape](const auto& b) { return b.second == escape; });
+        const auto it =
+            std::find_if(shown.begin(), shown.end(), [escape](const auto& b) { return b.second == escape; });
         if (it != shown.end()) {
             box.setEscapeButton(it->first);
             break;
@@ -99,16 +95,15 @@ TModalResult TDesktopDialogs::MessageDlg(const QString& text, TMsgDlgType type,
     }
     box.exec();
     for (const auto& [button, result] : shown) {
-        if (box.clickedButton() == button)
-            return result;
+        if (box.clickedButton() == button) return result;
     }
     return buttons & mbCancel ? TModalResult::Cancel : TModalResult::None;
 }
 
 void TDesktopDialogs::ShowError(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, Title(TMsgDlgType::Error), DisplayText(text),
-                    QMessageBox::NoButton, ActiveWindow());
+    QMessageBox box(QMessageBox::Critical, Title(TMsgDlgType::Error), DisplayText(text), QMessageBox::NoButton,
+                    ActiveWindow());
     box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
     box.exec();
@@ -123,8 +118,7 @@ std::optional<QString> TDesktopDialogs::InputQuery(const QString& caption, const
     dialog.setTextValue(initial);
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Cancelar"));
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.textValue();
 }
 

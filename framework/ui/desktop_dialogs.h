@@ -6,11 +6,9 @@
 
 class TDesktopDialogs : public TDialogs {
 public:
-    TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons,
-                            int helpContext) override;
+    TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) override;
     void ShowError(const QString& text) override;
-    std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
-                                      const QString& initial) override;
+    std::optional<QString> InputQuery(const QString& caption, const QString& prompt, const QString& initial) override;
     bool ChooseRow(TDataSource& source, const QString& title, TChooseRowOptions options) override;
     bool FindInDataSet(TClientDataSet& dataSet) override;
 

@@ -16,8 +16,7 @@ std::unique_ptr<TDialogs>& Current()
 TDialogs& Dialogs()
 {
     auto& current = Current();
-    if (!current)
-        current = std::make_unique<TDesktopDialogs>();
+    if (!current) current = std::make_unique<TDesktopDialogs>();
     return *current;
 }
 

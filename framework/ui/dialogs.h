@@ -30,8 +30,8 @@ enum class TModalResult { None, OK, Cancel, Abort, Retry, Ignore, Yes, No };
 
 // How the lookup list behaves (Pesquisa::Pesquisar's two flags).
 struct TChooseRowOptions {
-    bool AllowSort = false;          // a click on a column title sorts the list by it
-    bool IncrementalSearch = true;   // typing finds the first row starting with the text
+    bool AllowSort = false;         // a click on a column title sorts the list by it
+    bool IncrementalSearch = true;  // typing finds the first row starting with the text
 };
 
 class TDialogs {
@@ -39,8 +39,7 @@ public:
     virtual ~TDialogs() = default;
 
     // A message box; returns the button pressed.
-    virtual TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons,
-                                    int helpContext) = 0;
+    virtual TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) = 0;
     // The error box of the event guard and of Consiste::MensErro.
     virtual void ShowError(const QString& text) = 0;
     // A one-line text prompt; nothing when cancelled.
@@ -48,8 +47,7 @@ public:
                                               const QString& initial) = 0;
     // A list of the visible fields of the source's dataset; the chosen row becomes current.
     // True when a row was chosen.
-    virtual bool ChooseRow(TDataSource& source, const QString& title,
-                           TChooseRowOptions options = {}) = 0;
+    virtual bool ChooseRow(TDataSource& source, const QString& title, TChooseRowOptions options = {}) = 0;
     // The find dialog over a dataset: the operator picks a column and a value; the dataset is
     // moved to the first row that matches. True when a row was found.
     virtual bool FindInDataSet(TClientDataSet& dataSet) = 0;

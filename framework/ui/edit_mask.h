@@ -28,7 +28,7 @@ public:
     struct Position {
         Kind kind = Kind::Literal;
         bool required = false;
-        QChar literal;            // for Kind::Literal
+        QChar literal;  // for Kind::Literal
         Case charCase = Case::Keep;
     };
 

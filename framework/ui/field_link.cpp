@@ -2,15 +2,11 @@
 
 #include "framework/data/datasource.h"
 
-TFieldDataLink::~TFieldDataLink()
-{
-    Disconnect();
-}
+TFieldDataLink::~TFieldDataLink() { Disconnect(); }
 
 void TFieldDataLink::SetDataSource(TDataSource* source)
 {
-    if (source == source_)
-        return;
+    if (source == source_) return;
     Disconnect();
     source_ = source;
     Connect();
@@ -19,22 +15,17 @@ void TFieldDataLink::SetDataSource(TDataSource* source)
 
 void TFieldDataLink::SetFieldName(const QString& name)
 {
-    if (name == fieldName_)
-        return;
+    if (name == fieldName_) return;
     fieldName_ = name;
     Tell(true);
 }
 
-TClientDataSet* TFieldDataLink::DataSet() const
-{
-    return source_ ? source_->DataSet() : nullptr;
-}
+TClientDataSet* TFieldDataLink::DataSet() const { return source_ ? source_->DataSet() : nullptr; }
 
 TField* TFieldDataLink::Field() const
 {
     const TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !dataSet->Active() || fieldName_.isEmpty())
-        return nullptr;
+    if (!dataSet || !dataSet->Active() || fieldName_.isEmpty()) return nullptr;
     return dataSet->FindField(fieldName_);
 }
 
@@ -59,17 +50,14 @@ bool TFieldDataLink::CanModify() const
 bool TFieldDataLink::Edit()
 {
     TClientDataSet* dataSet = DataSet();
-    if (!dataSet || !dataSet->Active())
-        return false;
-    if (dataSet->State() == TDataSetState::Browse)
-        dataSet->Edit();
+    if (!dataSet || !dataSet->Active()) return false;
+    if (dataSet->State() == TDataSetState::Browse) dataSet->Edit();
     return Editing();
 }
 
 void TFieldDataLink::Connect()
 {
-    if (!source_)
-        return;
+    if (!source_) return;
     TDataSource* s = source_;
     const auto reset = [this] { Tell(true); };
     connections_.push_back(QObject::connect(s, &TDataSource::activeChanged, s, reset));
@@ -82,15 +70,12 @@ void TFieldDataLink::Connect()
     }));
     connections_.push_back(QObject::connect(s, &TDataSource::rowChanged, s, [this](int viewRow, int fieldIndex) {
         const TClientDataSet* dataSet = DataSet();
-        if (!dataSet || viewRow != dataSet->RecNo() - 1)
-            return;
+        if (!dataSet || viewRow != dataSet->RecNo() - 1) return;
         const TField* field = Field();
-        if (fieldIndex < 0 || (field && field->Index() == fieldIndex))
-            Tell(true);
+        if (fieldIndex < 0 || (field && field->Index() == fieldIndex)) Tell(true);
     }));
     connections_.push_back(QObject::connect(s, &TDataSource::updateRecord, s, [this] {
-        if (UpdateRecord)
-            UpdateRecord();
+        if (UpdateRecord) UpdateRecord();
     }));
     connections_.push_back(QObject::connect(s, &QObject::destroyed, s, [this] {
         connections_.clear();
@@ -101,13 +86,11 @@ void TFieldDataLink::Connect()
 
 void TFieldDataLink::Disconnect()
 {
-    for (const auto& connection : connections_)
-        QObject::disconnect(connection);
+    for (const auto& connection : connections_) QObject::disconnect(connection);
     connections_.clear();
 }
 
 void TFieldDataLink::Tell(bool reset)
 {
-    if (Changed)
-        Changed(reset);
+    if (Changed) Changed(reset);
 }

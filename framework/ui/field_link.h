@@ -15,7 +15,6 @@
 #include <functional>
 #include <vector>
 
-
 class TFieldDataLink {
 public:
     TFieldDataLink() = default;
@@ -31,7 +30,7 @@ public:
     TClientDataSet* DataSet() const;
     // The field in the dataset, nullptr when unbound, absent or the dataset is closed.
     TField* Field() const;
-    bool Active() const;  // the dataset is open
+    bool Active() const;   // the dataset is open
     bool Editing() const;  // edit or insert state
     // True when the control may change the field: open, field present and not read-only.
     bool CanModify() const;

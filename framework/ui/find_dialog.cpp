@@ -21,8 +21,7 @@ TFindDialog::TFindDialog(TClientDataSet& dataSet, QWidget* parent) : QDialog(par
     columns_->setObjectName(QStringLiteral("column"));
     for (int i = 0; i < dataSet.FieldCount(); ++i) {
         const TField& field = dataSet.Fields(i);
-        if (field.Visible())
-            columns_->addItem(field.DisplayLabel(), field.FieldName());
+        if (field.Visible()) columns_->addItem(field.DisplayLabel(), field.FieldName());
     }
     value_ = new QLineEdit(this);
     value_->setObjectName(QStringLiteral("value"));

@@ -4,19 +4,14 @@
 
 #include <QWidget>
 
-TFocusEvents::TFocusEvents(QWidget& widget) : widget_(widget)
-{
-    TFocusTracker::Install();
-}
+TFocusEvents::TFocusEvents(QWidget& widget) : widget_(widget) { TFocusTracker::Install(); }
 
 void TFocusEvents::DoEnter()
 {
-    if (OnEnter)
-        OnEnter(widget_);
+    if (OnEnter) OnEnter(widget_);
 }
 
 void TFocusEvents::DoExit()
 {
-    if (OnExit)
-        OnExit(widget_);
+    if (OnExit) OnExit(widget_);
 }

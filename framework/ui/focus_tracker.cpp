@@ -22,10 +22,8 @@ QWidget* ClickFocusTarget(QWidget* hit, QPoint pos)
         const QWidget* proxy = w->focusProxy() ? w->focusProxy() : w;
         const bool takesClick = (w->focusPolicy() & Qt::ClickFocus) == Qt::ClickFocus
                                 && (proxy->focusPolicy() & Qt::ClickFocus) == Qt::ClickFocus;
-        if (w->isEnabled() && w->rect().contains(pos) && takesClick)
-            return w;
-        if (w->isWindow() || proxy->hasFocus())
-            return nullptr;
+        if (w->isEnabled() && w->rect().contains(pos) && takesClick) return w;
+        if (w->isWindow() || proxy->hasFocus()) return nullptr;
         pos += w->pos();
     }
     return nullptr;
@@ -35,8 +33,7 @@ QWidget* TopLevelOf(const QWindow* window)
 {
     const auto tops = QApplication::topLevelWidgets();
     for (QWidget* top : tops) {
-        if (top->windowHandle() == window)
-            return top;
+        if (top->windowHandle() == window) return top;
     }
     return nullptr;
 }
@@ -47,8 +44,7 @@ TFocusTracker& TFocusTracker::Install()
 {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     Q_ASSERT_X(app, "TFocusTracker", "controls need a QApplication");
-    if (auto* existing = app->findChild<TFocusTracker*>(QString(), Qt::FindDirectChildrenOnly))
-        return *existing;
+    if (auto* existing = app->findChild<TFocusTracker*>(QString(), Qt::FindDirectChildrenOnly)) return *existing;
     return *new TFocusTracker(app);  // owned by the application
 }
 
@@ -62,24 +58,18 @@ TFocusTracker::TFocusTracker(QObject* parent) : QObject(parent)
 QWidget* TFocusTracker::ScopeOf(QWidget* widget)
 {
     QWidget* w = widget;
-    while (w && !w->isWindow() && !qobject_cast<QMdiSubWindow*>(w))
-        w = w->parentWidget();
+    while (w && !w->isWindow() && !qobject_cast<QMdiSubWindow*>(w)) w = w->parentWidget();
     return w;
 }
 
-TFocusEvents* TFocusTracker::EventsOf(QWidget* widget)
-{
-    return dynamic_cast<TFocusEvents*>(widget);
-}
+TFocusEvents* TFocusTracker::EventsOf(QWidget* widget) { return dynamic_cast<TFocusEvents*>(widget); }
 
 std::vector<QPointer<QWidget>> TFocusTracker::GroupsOf(QWidget* widget, QWidget* scopeWidget)
 {
     std::vector<QPointer<QWidget>> groups;
     for (QWidget* w = widget; w; w = w->parentWidget()) {
-        if (EventsOf(w))
-            groups.insert(groups.begin(), QPointer<QWidget>(w));
-        if (w == scopeWidget)
-            break;
+        if (EventsOf(w)) groups.insert(groups.begin(), QPointer<QWidget>(w));
+        if (w == scopeWidget) break;
     }
     return groups;
 }
@@ -87,22 +77,18 @@ std::vector<QPointer<QWidget>> TFocusTracker::GroupsOf(QWidget* widget, QWidget*
 std::shared_ptr<TFocusTracker::Scope> TFocusTracker::ScopeState(QWidget* scopeWidget)
 {
     auto it = scopes_.find(scopeWidget);
-    if (it != scopes_.end())
-        return it->second;
+    if (it != scopes_.end()) return it->second;
     auto scope = std::make_shared<Scope>();
     scopes_.emplace(scopeWidget, scope);
-    connect(scopeWidget, &QObject::destroyed, this,
-            [this, scopeWidget] { scopes_.erase(scopeWidget); });
+    connect(scopeWidget, &QObject::destroyed, this, [this, scopeWidget] { scopes_.erase(scopeWidget); });
     return scope;
 }
 
 void TFocusTracker::FocusChanged(QWidget* old, QWidget* now)
 {
-    if (!now)
-        return;  // the application lost the focus, or the focused control vanished
+    if (!now) return;  // the application lost the focus, or the focused control vanished
     QWidget* scopeWidget = ScopeOf(now);
-    if (!scopeWidget)
-        return;
+    if (!scopeWidget) return;
     // An MDI child's frame (the window itself or its own buttons) takes the focus for a
     // moment while it is activated, restored, maximised or minimised, and hands it on: that
     // is no move between controls of the form (an exit handler refusing it would fight the
@@ -110,20 +96,16 @@ void TFocusTracker::FocusChanged(QWidget* old, QWidget* now)
     // while the window is minimised.
     if (const auto* frame = qobject_cast<QMdiSubWindow*>(scopeWidget)) {
         const QWidget* form = frame->widget();
-        if (!form || (now != form && !form->isAncestorOf(now)))
-            return;
+        if (!form || (now != form && !form->isAncestorOf(now))) return;
         // Minimising hides the form's controls one by one, each passing the focus on.
-        if (frame->isMinimized())
-            return;
+        if (frame->isMinimized()) return;
     }
     // A control the window shows no more (or not yet) gets the focus only while the frame
     // hides or shows the form to change its state; the operator cannot have moved there.
-    if (!now->isVisible())
-        return;
+    if (!now->isVisible()) return;
     const auto scope = ScopeState(scopeWidget);
     if (scope->busy) {
-        if (old && ScopeOf(old) == scopeWidget)
-            scope->movedWhileBusy = true;
+        if (old && ScopeOf(old) == scopeWidget) scope->movedWhileBusy = true;
         return;
     }
     Move(scopeWidget, scope, now);
@@ -137,8 +119,7 @@ void TFocusTracker::Move(QWidget* scopeWidget, const std::shared_ptr<Scope>& sco
         const QPointer<QWidget> target(now);
         auto groups = GroupsOf(now, scopeWidget);
         std::size_t common = 0;
-        while (common < scope->groups.size() && common < groups.size()
-               && scope->groups[common] == groups[common])
+        while (common < scope->groups.size() && common < groups.size() && scope->groups[common] == groups[common])
             ++common;
 
         scope->busy = true;
@@ -155,10 +136,8 @@ void TFocusTracker::Move(QWidget* scopeWidget, const std::shared_ptr<Scope>& sco
                     refused = true;
                 }
             }
-            if (!form)
-                return;  // a handler closed the form
-            if (refused)
-                break;
+            if (!form) return;  // a handler closed the form
+            if (refused) break;
             scope->groups.pop_back();
         }
 
@@ -166,8 +145,7 @@ void TFocusTracker::Move(QWidget* scopeWidget, const std::shared_ptr<Scope>& sco
             ++vetoes_;
             QWidget* focus = scopeWidget->focusWidget();
             const bool handlerMoved = scope->movedWhileBusy || focus != target.data();
-            if (!handlerMoved && left && left->isVisible() && left->isEnabled()
-                && ScopeOf(left) == scopeWidget) {
+            if (!handlerMoved && left && left->isVisible() && left->isEnabled() && ScopeOf(left) == scopeWidget) {
                 left->setFocus(Qt::OtherFocusReason);
                 focus = left;
             }
@@ -179,8 +157,7 @@ void TFocusTracker::Move(QWidget* scopeWidget, const std::shared_ptr<Scope>& sco
 
         // Enters, outermost first.
         for (std::size_t i = common; i < groups.size(); ++i) {
-            if (!groups[i])
-                continue;
+            if (!groups[i]) continue;
             scope->groups.push_back(groups[i]);
             bool failed = false;
             try {
@@ -189,8 +166,7 @@ void TFocusTracker::Move(QWidget* scopeWidget, const std::shared_ptr<Scope>& sco
                 Guard::Report(std::current_exception());
                 failed = true;
             }
-            if (!form)
-                return;
+            if (!form) return;
             if (failed) {
                 // The focus is in the new control all the same: its groups count as
                 // entered, so leaving it runs their exits (and their checks).
@@ -202,8 +178,7 @@ void TFocusTracker::Move(QWidget* scopeWidget, const std::shared_ptr<Scope>& sco
         scope->busy = false;
         scope->last = target;
         QWidget* focus = scopeWidget->focusWidget();
-        if (!focus || focus == target.data())
-            return;
+        if (!focus || focus == target.data()) return;
         now = focus;  // a handler moved the focus: that is a move of its own
     }
     // Handlers kept moving the focus: stop firing and follow where it ended.
@@ -218,8 +193,7 @@ bool TFocusTracker::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        return PressRefused(watched, event);
+    case QEvent::MouseButtonDblClick: return PressRefused(watched, event);
     case QEvent::MouseButtonRelease:
         if (swallowWindow_ && watched == swallowWindow_.data()
             && static_cast<QMouseEvent*>(event)->button() == swallowButton_) {
@@ -227,8 +201,7 @@ bool TFocusTracker::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -236,27 +209,22 @@ bool TFocusTracker::eventFilter(QObject* watched, QEvent* event)
 // giving it here first lets a refused move swallow the press.
 bool TFocusTracker::PressRefused(QObject* watched, QEvent* event)
 {
-    if (!watched->isWindowType() || QApplication::activePopupWidget())
-        return false;
+    if (!watched->isWindowType() || QApplication::activePopupWidget()) return false;
     auto* window = static_cast<QWindow*>(watched);
-    if (!window->isActive())
-        return false;
+    if (!window->isActive()) return false;
     QWidget* top = TopLevelOf(window);
-    if (!top)
-        return false;
+    if (!top) return false;
     const auto* press = static_cast<QMouseEvent*>(event);
     const QPoint pos = press->position().toPoint();
     QWidget* hit = top->childAt(pos);
-    if (!hit)
-        hit = top;
+    if (!hit) hit = top;
     QWidget* target = ClickFocusTarget(hit, hit->mapFrom(top, pos));
     if (!target || target == QApplication::focusWidget()
         || (target->focusProxy() && target->focusProxy() == QApplication::focusWidget()))
         return false;
     const quint64 before = vetoes_;
     target->setFocus(Qt::MouseFocusReason);
-    if (vetoes_ == before)
-        return false;
+    if (vetoes_ == before) return false;
     swallowWindow_ = watched;
     swallowButton_ = press->button();
     return true;

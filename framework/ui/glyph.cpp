@@ -4,10 +4,8 @@ namespace Glyph {
 
 QIcon FromStrip(const QPixmap& strip, int count)
 {
-    if (strip.isNull())
-        return {};
-    if (count < 2)
-        return QIcon(strip);
+    if (strip.isNull()) return {};
+    if (count < 2) return QIcon(strip);
     const int width = strip.width() / count;
     return FromPair(strip.copy(0, 0, width, strip.height()), strip.copy(width, 0, width, strip.height()));
 }

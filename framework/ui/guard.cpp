@@ -9,8 +9,7 @@ namespace Guard {
 
 std::optional<QString> FailureText(std::exception_ptr failure)
 {
-    if (!failure)
-        return std::nullopt;
+    if (!failure) return std::nullopt;
     try {
         std::rethrow_exception(failure);
     } catch (const EAbort&) {
@@ -28,8 +27,7 @@ void Report(std::exception_ptr failure) noexcept
 {
     try {
         const std::optional<QString> text = FailureText(failure);
-        if (!text)
-            return;  // silent abort
+        if (!text) return;  // silent abort
         Dialogs().ShowError(*text);
     } catch (const std::exception& e) {
         // The error display itself failed: there is nowhere left to show it.
@@ -42,8 +40,7 @@ void Report(std::exception_ptr failure) noexcept
 bool Run(const std::function<void()>& action) noexcept
 {
     try {
-        if (action)
-            action();
+        if (action) action();
         return true;
     } catch (...) {
         Report(std::current_exception());
@@ -53,8 +50,7 @@ bool Run(const std::function<void()>& action) noexcept
 
 bool Fire(const TNotifyEvent& handler, QObject& sender) noexcept
 {
-    if (!handler)
-        return true;
+    if (!handler) return true;
     return Run([&] { handler(sender); });
 }
 

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,13 +14,11 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTableView>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-TLookupDialog::TLookupDialog(TDataSource& source, const QString& title, TChooseRowOptions options,
-                             QWidget* parent)
+TLookupDialog::TLookupDialog(TDataSource& source, const QString& title, TChooseRowOptions options, QWidget* parent)
     : QDialog(parent), source_(source), options_(options)
 {
     setWindowTitle(title.isEmpty() ? QStringLiteral("Pesquisa") : title);
@@ -68,11 +67,9 @@ TLookupDialog::TLookupDialog(TDataSource& source, const QString& title, TChooseR
 
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { Guard::Run([this] { Choose(); }); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(grid_, &QAbstractItemView::doubleClicked, this,
-            [this] { Guard::Run([this] { Choose(); }); });
+    connect(grid_, &QAbstractItemView::doubleClicked, this, [this] { Guard::Run([this] { Choose(); }); });
     connect(search_, &QLineEdit::textEdited, this, &TLookupDialog::SearchEdited);
-    connect(grid_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
-            [this] { ShowSearchLabel(); });
+    connect(grid_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this] { ShowSearchLabel(); });
 
     // Start on the dataset's current row.
     const TClientDataSet* dataSet = source.DataSet();
@@ -81,8 +78,7 @@ TLookupDialog::TLookupDialog(TDataSource& source, const QString& title, TChooseR
         grid_->setCurrentIndex(proxy_->index(current, 0));
     else if (proxy_->rowCount() > 0)
         grid_->setCurrentIndex(proxy_->index(0, 0));
-    if (grid_->currentIndex().isValid())
-        grid_->scrollTo(grid_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    if (grid_->currentIndex().isValid()) grid_->scrollTo(grid_->currentIndex(), QAbstractItemView::PositionAtCenter);
 
     SizeColumns();
     ShowSearchLabel();
@@ -94,17 +90,15 @@ TLookupDialog::TLookupDialog(TDataSource& source, const QString& title, TChooseR
 
 int TLookupDialog::SearchColumn() const
 {
-    if (options_.AllowSort && proxy_->sortColumn() >= 0)
-        return proxy_->sortColumn();
+    if (options_.AllowSort && proxy_->sortColumn() >= 0) return proxy_->sortColumn();
     return 0;
 }
 
 void TLookupDialog::ShowSearchLabel()
 {
     const int column = SearchColumn();
-    const QString label = column < proxy_->columnCount()
-                              ? proxy_->headerData(column, Qt::Horizontal).toString()
-                              : QString();
+    const QString label =
+        column < proxy_->columnCount() ? proxy_->headerData(column, Qt::Horizontal).toString() : QString();
     searchLabel_->setText(label.isEmpty() ? QStringLiteral("&Procurar:")
                                           : QStringLiteral("&Procurar por %1:").arg(label));
 }
@@ -112,8 +106,7 @@ void TLookupDialog::ShowSearchLabel()
 bool TLookupDialog::Search(const QString& text)
 {
     const int column = SearchColumn();
-    if (column >= proxy_->columnCount())
-        return false;
+    if (column >= proxy_->columnCount()) return false;
     for (int row = 0; row < proxy_->rowCount(); ++row) {
         const QString shown = proxy_->index(row, column).data(Qt::DisplayRole).toString();
         if (shown.startsWith(text, Qt::CaseInsensitive)) {
@@ -153,8 +146,7 @@ void TLookupDialog::SizeColumns()
     for (int c = 0; c < model_->columnCount(); ++c) {
         const TField* field = model_->ColumnField(c);
         const int chars = field ? std::clamp(field->DisplayWidth(), 4, 60) : 10;
-        const int title = grid_->fontMetrics().horizontalAdvance(
-            model_->headerData(c, Qt::Horizontal).toString());
+        const int title = grid_->fontMetrics().horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString());
         const int width = std::max(chars * charWidth, title) + 16;
         grid_->setColumnWidth(c, width);
         total += width;
@@ -164,8 +156,7 @@ void TLookupDialog::SizeColumns()
 
 bool TLookupDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     if (watched == search_) {
         // The arrows move the list while the operator keeps typing.
@@ -173,15 +164,12 @@ bool TLookupDialog::eventFilter(QObject* watched, QEvent* event)
         case Qt::Key_Up:
         case Qt::Key_Down:
         case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            QCoreApplication::sendEvent(grid_, event);
-            return true;
-        default:
-            return false;
+        case Qt::Key_PageDown: QCoreApplication::sendEvent(grid_, event); return true;
+        default: return false;
         }
     }
-    if (watched == grid_ && options_.IncrementalSearch && !key->text().isEmpty()
-        && key->text().at(0).isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    if (watched == grid_ && options_.IncrementalSearch && !key->text().isEmpty() && key->text().at(0).isPrint()
+        && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         // Typing in the list goes on the search text.
         search_->setFocus();
         search_->insert(key->text());

@@ -19,8 +19,7 @@ class TDataSource;
 class TLookupDialog : public QDialog {
     Q_OBJECT
 public:
-    TLookupDialog(TDataSource& source, const QString& title, TChooseRowOptions options,
-                  QWidget* parent = nullptr);
+    TLookupDialog(TDataSource& source, const QString& title, TChooseRowOptions options, QWidget* parent = nullptr);
 
     // Finds the first row whose search column starts with `text` and makes it current in
     // the list; false when none does (the list stays where it was).

@@ -3,10 +3,7 @@
 #include "framework/ui/focus_tracker.h"
 #include "framework/ui/guard.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
-{
-    TFocusTracker::Install();
-}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) { TFocusTracker::Install(); }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {

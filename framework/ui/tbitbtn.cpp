@@ -10,15 +10,9 @@ TBitBtn::TBitBtn(QWidget* parent) : QPushButton(parent)
     connect(this, &QPushButton::clicked, this, [this] { Guard::Fire(OnClick, *this); });
 }
 
-TBitBtn::TBitBtn(const QString& caption, QWidget* parent) : TBitBtn(parent)
-{
-    setText(caption);
-}
+TBitBtn::TBitBtn(const QString& caption, QWidget* parent) : TBitBtn(parent) { setText(caption); }
 
-void TBitBtn::SetGlyph(const QPixmap& strip, int count)
-{
-    setIcon(Glyph::FromStrip(strip, count));
-}
+void TBitBtn::SetGlyph(const QPixmap& strip, int count) { setIcon(Glyph::FromStrip(strip, count)); }
 
 void TBitBtn::SetGlyphs(const QPixmap& enabled, const QPixmap& disabled)
 {
@@ -27,6 +21,5 @@ void TBitBtn::SetGlyphs(const QPixmap& enabled, const QPixmap& disabled)
 
 void TBitBtn::Click()
 {
-    if (OnClick)
-        OnClick(*this);
+    if (OnClick) OnClick(*this);
 }

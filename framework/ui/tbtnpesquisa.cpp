@@ -34,36 +34,27 @@ TBtnPesquisa::TBtnPesquisa(QWidget* parent) : TSpeedButton(parent)
 
 TBtnPesquisa::~TBtnPesquisa()
 {
-    if (associate_)
-        associate_->removeEventFilter(this);
+    if (associate_) associate_->removeEventFilter(this);
 }
 
 void TBtnPesquisa::SetAssociate(QWidget* edit)
 {
-    if (associate_)
-        associate_->removeEventFilter(this);
+    if (associate_) associate_->removeEventFilter(this);
     associate_ = edit;
-    if (associate_)
-        associate_->installEventFilter(this);
+    if (associate_) associate_->installEventFilter(this);
 }
 
-void TBtnPesquisa::DoClick()
-{
-    Execute();
-}
+void TBtnPesquisa::DoClick() { Execute(); }
 
 bool TBtnPesquisa::Execute()
 {
     bool go = true;
-    if (OnBeforePesq)
-        OnBeforePesq(*this, go);
-    if (!go)
-        return false;
+    if (OnBeforePesq) OnBeforePesq(*this, go);
+    if (!go) return false;
     if (!source_ || !source_->DataSet())
         throw Exception(QStringLiteral("O botão de pesquisa \"%1\" não tem lista associada.").arg(objectName()));
     TClientDataSet& dataSet = *source_->DataSet();
-    if (!dataSet.Active())
-        dataSet.Open();
+    if (!dataSet.Active()) dataSet.Open();
     if (dataSet.IsEmpty() && !emptyError_.isEmpty()) {
         Dialogs().MessageDlg(emptyError_, TMsgDlgType::Information, mbOK, 0);
         return false;
@@ -72,8 +63,7 @@ bool TBtnPesquisa::Execute()
     options.AllowSort = false;
     options.IncrementalSearch = true;
     const bool picked = Dialogs().ChooseRow(*source_, title_, options);
-    if (picked && OnAfterPesq)
-        OnAfterPesq(*this);
+    if (picked && OnAfterPesq) OnAfterPesq(*this);
     if (picked && associate_ && associate_->isEnabled() && associate_->isVisible())
         associate_->setFocus(Qt::OtherFocusReason);
     return picked;

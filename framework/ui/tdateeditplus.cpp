@@ -29,8 +29,7 @@ QIcon CalendarIcon()
     p.fillRect(2, 3, 12, 3, QColor(180, 40, 40));
     p.setPen(QColor(90, 90, 90));
     for (int y = 8; y <= 12; y += 2) {
-        for (int x = 3; x <= 12; x += 3)
-            p.drawPoint(x, y);
+        for (int x = 3; x <= 12; x += 3) p.drawPoint(x, y);
     }
     return QIcon(pixmap);
 }
@@ -39,21 +38,18 @@ QIcon CalendarIcon()
 QDate ParseDate(const QString& text)
 {
     const QStringList parts = text.split(QLatin1Char('/'));
-    if (parts.size() != 3)
-        return {};
+    if (parts.size() != 3) return {};
     bool okDay = false;
     bool okMonth = false;
     bool okYear = false;
     const QString dayText = parts[0].trimmed();
     const QString monthText = parts[1].trimmed();
     const QString yearText = parts[2].trimmed();
-    if (dayText.isEmpty() || monthText.isEmpty() || yearText.size() != 4)
-        return {};
+    if (dayText.isEmpty() || monthText.isEmpty() || yearText.size() != 4) return {};
     const int day = dayText.toInt(&okDay);
     const int month = monthText.toInt(&okMonth);
     const int year = yearText.toInt(&okYear);
-    if (!okDay || !okMonth || !okYear)
-        return {};
+    if (!okDay || !okMonth || !okYear) return {};
     return QDate(year, month, day);  // invalid for an impossible day
 }
 
@@ -117,8 +113,7 @@ TDateEditPlus::TDateEditPlus(QWidget* parent) : TMaskEdit(parent)
     SetEditMask(QString::fromLatin1(kMask));
     fontColor_ = palette().color(QPalette::Active, QPalette::Text);
     const QLocale locale;
-    for (int day : {7, 1, 2, 3, 4, 5, 6})
-        weekDayNames_ << locale.dayName(day, QLocale::ShortFormat);
+    for (int day : {7, 1, 2, 3, 4, 5, 6}) weekDayNames_ << locale.dayName(day, QLocale::ShortFormat);
     QAction* drop = addAction(CalendarIcon(), QLineEdit::TrailingPosition);
     drop->setToolTip(QStringLiteral("Calendário"));
     connect(drop, &QAction::triggered, this, &TDateEditPlus::ShowCalendar);
@@ -126,8 +121,7 @@ TDateEditPlus::TDateEditPlus(QWidget* parent) : TMaskEdit(parent)
 
 QDate TDateEditPlus::GetDate() const
 {
-    if (IsEmpty())
-        return {};
+    if (IsEmpty()) return {};
     return ParseDate(EditText());
 }
 
@@ -139,8 +133,7 @@ void TDateEditPlus::SetDate(const QDate& date)
 QDateTime TDateEditPlus::GetDateTime() const
 {
     const QDate date = GetDate();
-    if (!date.isValid())
-        return {};
+    if (!date.isValid()) return {};
     return QDateTime(date, saveTime_ && time_.isValid() ? time_ : QTime(0, 0));
 }
 
@@ -162,15 +155,11 @@ void TDateEditPlus::SetFontColor(const QColor& color)
     PaintTextColour();
 }
 
-void TDateEditPlus::SetWeekDayNames(const QStringList& names)
-{
-    weekDayNames_ = names;
-}
+void TDateEditPlus::SetWeekDayNames(const QStringList& names) { weekDayNames_ = names; }
 
 void TDateEditPlus::CheckValidDate()
 {
-    if (IsEmpty() || GetDate().isValid())
-        return;
+    if (IsEmpty() || GetDate().isValid()) return;
     setFocus(Qt::OtherFocusReason);
     Dialogs().ShowError(QStringLiteral("\"%1\" não é uma data válida.").arg(EditText()));
     Abort();
@@ -178,8 +167,7 @@ void TDateEditPlus::CheckValidDate()
 
 void TDateEditPlus::ShowCalendar()
 {
-    if (isReadOnly() || !isEnabled())
-        return;
+    if (isReadOnly() || !isEnabled()) return;
     auto* popup = new CalendarPopup(*this, weekDayNames_);  // deletes itself on close
     popup->adjustSize();
     popup->move(mapToGlobal(QPoint(0, height())));
@@ -195,8 +183,8 @@ void TDateEditPlus::Change()
 
 void TDateEditPlus::keyPressEvent(QKeyEvent* event)
 {
-    const bool drop = event->key() == Qt::Key_F4
-                      || (event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier));
+    const bool drop =
+        event->key() == Qt::Key_F4 || (event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier));
     if (drop) {
         ShowCalendar();
         event->accept();

@@ -12,13 +12,11 @@ namespace {
 // True for a key that changes the text of an edit.
 bool ChangesText(const QKeyEvent& event)
 {
-    if (event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete)
-        return true;
-    for (const auto key : {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo,
-                           QKeySequence::DeleteEndOfWord, QKeySequence::DeleteStartOfWord,
-                           QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine}) {
-        if (event.matches(key))
-            return true;
+    if (event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete) return true;
+    for (const auto key :
+         {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo, QKeySequence::DeleteEndOfWord,
+          QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine}) {
+        if (event.matches(key)) return true;
     }
     const QString text = event.text();
     return !text.isEmpty() && text.at(0).isPrint()
@@ -41,15 +39,9 @@ TDBEdit::~TDBEdit()
     link_.UpdateRecord = nullptr;
 }
 
-void TDBEdit::SetDataSource(TDataSource* source)
-{
-    link_.SetDataSource(source);
-}
+void TDBEdit::SetDataSource(TDataSource* source) { link_.SetDataSource(source); }
 
-void TDBEdit::SetDataField(const QString& fieldName)
-{
-    link_.SetFieldName(fieldName);
-}
+void TDBEdit::SetDataField(const QString& fieldName) { link_.SetFieldName(fieldName); }
 
 void TDBEdit::SetReadOnly(bool readOnly)
 {
@@ -57,18 +49,13 @@ void TDBEdit::SetReadOnly(bool readOnly)
     ApplyReadOnly();
 }
 
-void TDBEdit::ApplyReadOnly()
-{
-    QLineEdit::setReadOnly(readOnly_ || !link_.CanModify());
-}
+void TDBEdit::ApplyReadOnly() { QLineEdit::setReadOnly(readOnly_ || !link_.CanModify()); }
 
 void TDBEdit::FieldChanged(bool reset)
 {
-    if (reset)
-        modified_ = false;
+    if (reset) modified_ = false;
     ApplyReadOnly();
-    if (!modified_)
-        ShowField();
+    if (!modified_) ShowField();
 }
 
 void TDBEdit::ApplyFieldSettings()
@@ -86,8 +73,7 @@ void TDBEdit::ApplyFieldSettings()
         showing_ = false;
     }
     const int length = field && field->DataType() == TFieldType::String ? field->Size() : 0;
-    if (length != MaxLength())
-        SetMaxLength(length);
+    if (length != MaxLength()) SetMaxLength(length);
 }
 
 void TDBEdit::ShowField()
@@ -101,8 +87,7 @@ void TDBEdit::ShowField()
         const bool editing = hasFocus() && !isReadOnly();
         text = IsMasked() || editing ? field->Text() : field->DisplayText();
     }
-    if (text == Text())
-        return;  // the same text: leave the cursor and the selection alone
+    if (text == Text()) return;  // the same text: leave the cursor and the selection alone
     showing_ = true;
     try {
         SetText(text);
@@ -117,10 +102,8 @@ void TDBEdit::ShowField()
 
 bool TDBEdit::BeginTyping()
 {
-    if (readOnly_ || !link_.CanModify())
-        return false;
-    if (link_.Editing())
-        return true;
+    if (readOnly_ || !link_.CanModify()) return false;
+    if (link_.Editing()) return true;
     bool editing = false;
     Guard::Run([this, &editing] { editing = link_.Edit(); });
     return editing;
@@ -128,8 +111,7 @@ bool TDBEdit::BeginTyping()
 
 void TDBEdit::Typed()
 {
-    if (showing_)
-        return;
+    if (showing_) return;
     if (!link_.Editing() && !BeginTyping()) {
         // Pasted or dropped while the dataset refused to edit: the field's text comes back.
         modified_ = false;
@@ -141,14 +123,11 @@ void TDBEdit::Typed()
 
 void TDBEdit::UpdateRecord()
 {
-    if (!modified_)
-        return;
+    if (!modified_) return;
     TField* field = link_.Field();
-    if (!field)
-        return;
+    if (!field) return;
     try {
-        if (!link_.Editing())
-            link_.Edit();
+        if (!link_.Editing()) link_.Edit();
         ValidateEdit();
         field->SetText(Text());
     } catch (...) {
@@ -157,8 +136,7 @@ void TDBEdit::UpdateRecord()
     }
     modified_ = false;
     setModified(false);
-    if (!hasFocus())
-        ShowField();
+    if (!hasFocus()) ShowField();
 }
 
 void TDBEdit::DoExit()
@@ -187,14 +165,12 @@ void TDBEdit::keyPressEvent(QKeyEvent* event)
 void TDBEdit::focusInEvent(QFocusEvent* event)
 {
     ApplyReadOnly();  // the field's flag may have changed since the record was shown
-    if (!modified_)
-        Guard::Run([this] { ShowField(); });
+    if (!modified_) Guard::Run([this] { ShowField(); });
     TMaskEdit::focusInEvent(event);
 }
 
 void TDBEdit::focusOutEvent(QFocusEvent* event)
 {
     TMaskEdit::focusOutEvent(event);
-    if (!modified_)
-        Guard::Run([this] { ShowField(); });
+    if (!modified_) Guard::Run([this] { ShowField(); });
 }

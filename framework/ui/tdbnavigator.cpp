@@ -36,8 +36,7 @@ QIcon NavigatorGlyph(TNavigateBtn button, const QColor& colour)
     }
     triangle.closeSubpath();
     painter.drawPath(triangle);
-    if (bar)
-        painter.drawRect(left ? QRectF(3, 3, 2, 10) : QRectF(11, 3, 2, 10));
+    if (bar) painter.drawRect(left ? QRectF(3, 3, 2, 10) : QRectF(11, 3, 2, 10));
     painter.end();
     QIcon icon(pixmap);
     QPixmap grey(kSize, kSize);
@@ -85,16 +84,13 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent)
 
 TDBNavigator::~TDBNavigator()
 {
-    for (const auto& connection : connections_)
-        disconnect(connection);
+    for (const auto& connection : connections_) disconnect(connection);
 }
 
 void TDBNavigator::SetDataSource(TDataSource* source)
 {
-    if (source == source_)
-        return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
+    if (source == source_) return;
+    for (const auto& connection : connections_) disconnect(connection);
     connections_.clear();
     source_ = source;
     Connect();
@@ -103,8 +99,7 @@ void TDBNavigator::SetDataSource(TDataSource* source)
 
 void TDBNavigator::Connect()
 {
-    if (!source_)
-        return;
+    if (!source_) return;
     TDataSource* s = source_;
     const auto show = [this] { ShowState(); };
     connections_.push_back(connect(s, &TDataSource::activeChanged, this, show));
@@ -121,33 +116,20 @@ void TDBNavigator::Connect()
     }));
 }
 
-QToolButton& TDBNavigator::Button(TNavigateBtn button) const
-{
-    return *buttons_[static_cast<std::size_t>(button)];
-}
+QToolButton& TDBNavigator::Button(TNavigateBtn button) const { return *buttons_[static_cast<std::size_t>(button)]; }
 
 void TDBNavigator::BtnClick(TNavigateBtn button)
 {
     TClientDataSet* dataSet = source_ ? source_->DataSet() : nullptr;
-    if (!dataSet || !dataSet->Active())
-        return;
+    if (!dataSet || !dataSet->Active()) return;
     switch (button) {
-    case TNavigateBtn::nbFirst:
-        dataSet->First();
-        break;
-    case TNavigateBtn::nbPrior:
-        dataSet->Prior();
-        break;
-    case TNavigateBtn::nbNext:
-        dataSet->Next();
-        break;
-    case TNavigateBtn::nbLast:
-        dataSet->Last();
-        break;
+    case TNavigateBtn::nbFirst: dataSet->First(); break;
+    case TNavigateBtn::nbPrior: dataSet->Prior(); break;
+    case TNavigateBtn::nbNext: dataSet->Next(); break;
+    case TNavigateBtn::nbLast: dataSet->Last(); break;
     }
     ShowState();  // Bof and Eof may change without a move
-    if (OnClick)
-        OnClick(*this, button);
+    if (OnClick) OnClick(*this, button);
 }
 
 void TDBNavigator::ShowState()

@@ -7,20 +7,11 @@ TDBText::TDBText(QWidget* parent) : TLabel(parent)
     link_.Changed = [this](bool) { ShowField(); };
 }
 
-TDBText::~TDBText()
-{
-    link_.Changed = nullptr;
-}
+TDBText::~TDBText() { link_.Changed = nullptr; }
 
-void TDBText::SetDataSource(TDataSource* source)
-{
-    link_.SetDataSource(source);
-}
+void TDBText::SetDataSource(TDataSource* source) { link_.SetDataSource(source); }
 
-void TDBText::SetDataField(const QString& fieldName)
-{
-    link_.SetFieldName(fieldName);
-}
+void TDBText::SetDataField(const QString& fieldName) { link_.SetFieldName(fieldName); }
 
 void TDBText::ShowField()
 {

@@ -34,10 +34,7 @@ TEdit::TEdit(QWidget* parent) : QLineEdit(parent), TFocusEvents(static_cast<QWid
 
 TEdit::~TEdit() = default;
 
-QString TEdit::Text() const
-{
-    return text();
-}
+QString TEdit::Text() const { return text(); }
 
 void TEdit::SetText(const QString& text)
 {
@@ -54,33 +51,28 @@ void TEdit::SetShownText(const QString& text)
 
 void TEdit::RaiseChangeFailure()
 {
-    if (settingByCode_ > 0 || !changeFailure_)
-        return;
+    if (settingByCode_ > 0 || !changeFailure_) return;
     const std::exception_ptr failure = std::exchange(changeFailure_, nullptr);
     std::rethrow_exception(failure);
 }
 
 void TEdit::AnnounceChange(bool byOperator)
 {
-    if (!byOperator)
-        ++settingByCode_;
+    if (!byOperator) ++settingByCode_;
     emit textChanged(text());
-    if (!byOperator)
-        --settingByCode_;
+    if (!byOperator) --settingByCode_;
 }
 
 void TEdit::TextChanged()
 {
     // QLineEdit also tells of keys a mask refused, with the text unchanged.
     const QString shown = displayText();
-    if (shown == lastShown_)
-        return;
+    if (shown == lastShown_) return;
     lastShown_ = shown;
     if (settingByCode_ > 0) {
         // Called from code: keep the first failure for the caller, run no more handlers
         // once one has failed (the caller's action stops there).
-        if (changeFailure_)
-            return;
+        if (changeFailure_) return;
         try {
             Change();
         } catch (...) {
@@ -93,19 +85,12 @@ void TEdit::TextChanged()
 
 void TEdit::Change()
 {
-    if (OnChange)
-        OnChange(*this);
+    if (OnChange) OnChange(*this);
 }
 
-void TEdit::SetTabStop(bool tabStop)
-{
-    setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus);
-}
+void TEdit::SetTabStop(bool tabStop) { setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus); }
 
-QColor TEdit::Color() const
-{
-    return palette().color(QPalette::Active, QPalette::Base);
-}
+QColor TEdit::Color() const { return palette().color(QPalette::Active, QPalette::Base); }
 
 void TEdit::SetColor(const QColor& color)
 {
@@ -115,16 +100,12 @@ void TEdit::SetColor(const QColor& color)
     setPalette(p);
 }
 
-QColor TEdit::FontColor() const
-{
-    return palette().color(QPalette::Active, QPalette::Text);
-}
+QColor TEdit::FontColor() const { return palette().color(QPalette::Active, QPalette::Text); }
 
 void TEdit::SetFontColor(const QColor& color)
 {
     QPalette p = palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive})
-        p.setColor(group, QPalette::Text, color);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) p.setColor(group, QPalette::Text, color);
     setPalette(p);
 }
 
@@ -141,10 +122,7 @@ void TEdit::SetMaxLength(int length)
     ApplyMaxLength();
 }
 
-void TEdit::ApplyMaxLength()
-{
-    setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
-}
+void TEdit::ApplyMaxLength() { setMaxLength(maxLength_ > 0 ? maxLength_ : 32767); }
 
 void TEdit::SetCharCase(TEditCharCase charCase)
 {

@@ -14,21 +14,16 @@ void TImage::SetPicture(const QPixmap& picture)
 bool TImage::LoadFromFile(const QString& fileName)
 {
     QPixmap loaded;
-    if (!loaded.load(fileName))
-        return false;
+    if (!loaded.load(fileName)) return false;
     SetPicture(loaded);
     return true;
 }
 
-QSize TImage::sizeHint() const
-{
-    return picture_.isNull() ? QSize(16, 16) : picture_.size();
-}
+QSize TImage::sizeHint() const { return picture_.isNull() ? QSize(16, 16) : picture_.size(); }
 
 void TImage::paintEvent(QPaintEvent* /*event*/)
 {
-    if (picture_.isNull())
-        return;
+    if (picture_.isNull()) return;
     QPainter p(this);
     p.drawPixmap(0, 0, picture_);
 }

@@ -23,20 +23,11 @@ void TMaskEdit::SetEditMask(const QString& mask)
     }
 }
 
-QString TMaskEdit::Text() const
-{
-    return mask_.IsMasked() ? mask_.TextOf(displayText()) : TEdit::Text();
-}
+QString TMaskEdit::Text() const { return mask_.IsMasked() ? mask_.TextOf(displayText()) : TEdit::Text(); }
 
-QString TMaskEdit::EditText() const
-{
-    return mask_.IsMasked() ? displayText() : text();
-}
+QString TMaskEdit::EditText() const { return mask_.IsMasked() ? displayText() : text(); }
 
-bool TMaskEdit::IsEmpty() const
-{
-    return mask_.IsMasked() ? mask_.IsBlank(displayText()) : text().isEmpty();
-}
+bool TMaskEdit::IsEmpty() const { return mask_.IsMasked() ? mask_.IsBlank(displayText()) : text().isEmpty(); }
 
 void TMaskEdit::SetText(const QString& text)
 {
@@ -53,8 +44,7 @@ void TMaskEdit::SetText(const QString& text)
 // positions one by one keeps every character where the mask text has it.
 void TMaskEdit::ShowEditText(const QString& editText, bool byOperator)
 {
-    if (editText == displayText())
-        return;
+    if (editText == displayText()) return;
     {
         const QSignalBlocker quiet(this);
         setText(QString());
@@ -74,17 +64,14 @@ void TMaskEdit::ShowEditText(const QString& editText, bool byOperator)
 void TMaskEdit::ApplyMaxLength()
 {
     // Without a mask the limit applies as in any edit; a mask sets its own length.
-    if (!mask_.IsMasked())
-        TEdit::ApplyMaxLength();
+    if (!mask_.IsMasked()) TEdit::ApplyMaxLength();
 }
 
 void TMaskEdit::ValidateEdit()
 {
-    if (!mask_.IsMasked() || mask_.IsBlank(displayText()))
-        return;
+    if (!mask_.IsMasked() || mask_.IsBlank(displayText())) return;
     const int missing = mask_.FirstMissing(displayText());
-    if (missing < 0)
-        return;
+    if (missing < 0) return;
     setCursorPosition(missing);
     throw Exception(QStringLiteral("Valor inválido. Use a tecla Esc para abandonar as alterações."));
 }
@@ -97,8 +84,7 @@ void TMaskEdit::DoEnter()
 
 void TMaskEdit::DoExit()
 {
-    if (isModified())
-        ValidateEdit();
+    if (isModified()) ValidateEdit();
     TEdit::DoExit();
 }
 

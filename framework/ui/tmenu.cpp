@@ -20,8 +20,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::ContextMenu || !menu_)
-            return QObject::eventFilter(watched, event);
+        if (event->type() != QEvent::ContextMenu || !menu_) return QObject::eventFilter(watched, event);
         menu_->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
     }
@@ -38,8 +37,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::EnabledChange)
-            changed_();
+        if (event->type() == QEvent::EnabledChange) changed_();
         return QObject::eventFilter(watched, event);
     }
 
@@ -70,90 +68,52 @@ TMenuItem::TMenuItem(const QString& name, const QString& caption, QObject* owner
 
 TMenuItem::~TMenuItem() = default;
 
-QString TMenuItem::Caption() const
-{
-    return action_->isSeparator() ? kSeparator : action_->text();
-}
+QString TMenuItem::Caption() const { return action_->isSeparator() ? kSeparator : action_->text(); }
 
 void TMenuItem::SetCaption(const QString& caption)
 {
     action_->setSeparator(caption == kSeparator);
-    if (caption != kSeparator)
-        action_->setText(caption);
+    if (caption != kSeparator) action_->setText(caption);
 }
 
-bool TMenuItem::Enabled() const
-{
-    return action_->isEnabled();
-}
+bool TMenuItem::Enabled() const { return action_->isEnabled(); }
 
-void TMenuItem::SetEnabled(bool enabled)
-{
-    action_->setEnabled(enabled);
-}
+void TMenuItem::SetEnabled(bool enabled) { action_->setEnabled(enabled); }
 
-bool TMenuItem::Visible() const
-{
-    return action_->isVisible();
-}
+bool TMenuItem::Visible() const { return action_->isVisible(); }
 
-void TMenuItem::SetVisible(bool visible)
-{
-    action_->setVisible(visible);
-}
+void TMenuItem::SetVisible(bool visible) { action_->setVisible(visible); }
 
-bool TMenuItem::Checked() const
-{
-    return action_->isChecked();
-}
+bool TMenuItem::Checked() const { return action_->isChecked(); }
 
 void TMenuItem::SetChecked(bool checked)
 {
-    if (checked && !action_->isCheckable())
-        action_->setCheckable(true);
+    if (checked && !action_->isCheckable()) action_->setCheckable(true);
     action_->setChecked(checked);
-    if (!checked || groupIndex_ == 0 || !parent_)
-        return;
+    if (!checked || groupIndex_ == 0 || !parent_) return;
     for (TMenuItem* sibling : parent_->items_) {
-        if (sibling != this && sibling->groupIndex_ == groupIndex_)
-            sibling->action_->setChecked(false);
+        if (sibling != this && sibling->groupIndex_ == groupIndex_) sibling->action_->setChecked(false);
     }
 }
 
-void TMenuItem::SetGroupIndex(int group)
-{
-    groupIndex_ = group;
-}
+void TMenuItem::SetGroupIndex(int group) { groupIndex_ = group; }
 
-QKeySequence TMenuItem::ShortCut() const
-{
-    return action_->shortcut();
-}
+QKeySequence TMenuItem::ShortCut() const { return action_->shortcut(); }
 
-void TMenuItem::SetShortCut(const QKeySequence& shortcut)
-{
-    action_->setShortcut(shortcut);
-}
+void TMenuItem::SetShortCut(const QKeySequence& shortcut) { action_->setShortcut(shortcut); }
 
-QString TMenuItem::Hint() const
-{
-    return action_->statusTip();
-}
+QString TMenuItem::Hint() const { return action_->statusTip(); }
 
 void TMenuItem::SetHint(const QString& hint)
 {
     action_->setStatusTip(hint);
     action_->setToolTip(hint);
     for (const auto& button : buttons_) {
-        if (button)
-            button->setToolTip(hint);
+        if (button) button->setToolTip(hint);
     }
 }
 
-bool TMenuItem::IsSeparator() const
-{
-    return action_->isSeparator();
-}
+bool TMenuItem::IsSeparator() const { return action_->isSeparator(); }
 
 TMenuItem* TMenuItem::Add(const QString& name, const QString& caption)
 {
@@ -162,10 +122,7 @@ TMenuItem* TMenuItem::Add(const QString& name, const QString& caption)
     return item;
 }
 
-TMenuItem* TMenuItem::AddSeparator()
-{
-    return Add(QString(), kSeparator);
-}
+TMenuItem* TMenuItem::AddSeparator() { return Add(QString(), kSeparator); }
 
 void TMenuItem::Attach(TMenuItem& child)
 {
@@ -187,16 +144,12 @@ QMenu& TMenuItem::EnsureSubMenu()
 
 void TMenuItem::SetScope(QWidget* scope)
 {
-    if (scope_ == scope)
-        return;
-    if (scope_)
-        scope_->removeAction(action_);
+    if (scope_ == scope) return;
+    if (scope_) scope_->removeAction(action_);
     scope_ = scope;
     // The item's shortcut is live while the focus is inside the scope (the form).
-    if (scope_ && !action_->isSeparator())
-        scope_->addAction(action_);
-    for (TMenuItem* child : items_)
-        child->SetScope(scope);
+    if (scope_ && !action_->isSeparator()) scope_->addAction(action_);
+    for (TMenuItem* child : items_) child->SetScope(scope);
 }
 
 TMenuItem* TMenuItem::Items(int index) const
@@ -206,61 +159,52 @@ TMenuItem* TMenuItem::Items(int index) const
 
 TMenuItem* TMenuItem::Find(const QString& name) const
 {
-    if (objectName() == name)
-        return const_cast<TMenuItem*>(this);
+    if (objectName() == name) return const_cast<TMenuItem*>(this);
     for (TMenuItem* child : items_) {
-        if (TMenuItem* found = child->Find(name))
-            return found;
+        if (TMenuItem* found = child->Find(name)) return found;
     }
     return nullptr;
 }
 
 void TMenuItem::Triggered()
 {
-    if (!items_.empty())
-        return;  // a submenu opens; it runs nothing
-    if (groupIndex_ != 0 && action_->isCheckable())
-        SetChecked(true);
+    if (!items_.empty()) return;  // a submenu opens; it runs nothing
+    if (groupIndex_ != 0 && action_->isCheckable()) SetChecked(true);
     Guard::Run([this] { Click(); });
 }
 
 void TMenuItem::Click()
 {
-    if (OnClick)
-        OnClick(*this);
+    if (OnClick) OnClick(*this);
 }
 
 void TMenuItem::LinkButton(QAbstractButton& button)
 {
     buttons_.emplace_back(&button);
-    auto* watch = new ButtonWatch([this, b = QPointer<QAbstractButton>(&button)] {
-        if (b)
-            ButtonEnabledChanged(*b);
-    }, &button);
+    auto* watch = new ButtonWatch(
+        [this, b = QPointer<QAbstractButton>(&button)] {
+            if (b) ButtonEnabledChanged(*b);
+        },
+        &button);
     button.installEventFilter(watch);
-    if (!Hint().isEmpty())
-        button.setToolTip(Hint());
+    if (!Hint().isEmpty()) button.setToolTip(Hint());
     ShowOnButtons();
 }
 
 void TMenuItem::ButtonEnabledChanged(QAbstractButton& button)
 {
-    if (syncing_)
-        return;
+    if (syncing_) return;
     // The button's own setting, not the one it inherits from a disabled toolbar.
     const bool enabled = !button.testAttribute(Qt::WA_ForceDisabled);
-    if (enabled != action_->isEnabled())
-        action_->setEnabled(enabled);
+    if (enabled != action_->isEnabled()) action_->setEnabled(enabled);
 }
 
 void TMenuItem::ShowOnButtons()
 {
-    if (syncing_)
-        return;
+    if (syncing_) return;
     syncing_ = true;
     for (const auto& button : buttons_) {
-        if (!button)
-            continue;
+        if (!button) continue;
         button->setEnabled(action_->isEnabled());
         button->setVisible(action_->isVisible());
     }
@@ -293,8 +237,7 @@ TMenuItem* TMainMenu::Items(int index) const
 TMenuItem* TMainMenu::Find(const QString& name) const
 {
     for (TMenuItem* item : items_) {
-        if (TMenuItem* found = item->Find(name))
-            return found;
+        if (TMenuItem* found = item->Find(name)) return found;
     }
     return nullptr;
 }
@@ -308,15 +251,9 @@ TPopupMenu::TPopupMenu(QWidget* owner) : QObject(owner), root_(new TMenuItem(QSt
 
 TPopupMenu::~TPopupMenu() = default;
 
-TMenuItem* TPopupMenu::Add(const QString& name, const QString& caption)
-{
-    return root_->Add(name, caption);
-}
+TMenuItem* TPopupMenu::Add(const QString& name, const QString& caption) { return root_->Add(name, caption); }
 
-TMenuItem* TPopupMenu::AddSeparator()
-{
-    return root_->AddSeparator();
-}
+TMenuItem* TPopupMenu::AddSeparator() { return root_->AddSeparator(); }
 
 void TPopupMenu::AttachTo(QWidget& control)
 {
@@ -327,7 +264,4 @@ void TPopupMenu::AttachTo(QWidget& control)
         area->viewport()->installEventFilter(new PopupFilter(*root_->SubMenu(), &control));
 }
 
-void TPopupMenu::Popup(const QPoint& globalPos)
-{
-    root_->SubMenu()->popup(globalPos);
-}
+void TPopupMenu::Popup(const QPoint& globalPos) { root_->SubMenu()->popup(globalPos); }

@@ -17,11 +17,9 @@ void TNumberEdit::SetDecimals(int decimals)
     // What the operator may type: a sign, digits and the decimal separator.
     const QLocale locale;
     const QString point = QRegularExpression::escape(locale.decimalPoint());
-    const QString pattern = decimals_ > 0
-                                ? QStringLiteral("-?\\d*(%1\\d{0,%2})?").arg(point).arg(decimals_)
-                                : QStringLiteral("-?\\d*");
-    if (!typing_)
-        typing_ = new QRegularExpressionValidator(this);  // owned by the edit
+    const QString pattern =
+        decimals_ > 0 ? QStringLiteral("-?\\d*(%1\\d{0,%2})?").arg(point).arg(decimals_) : QStringLiteral("-?\\d*");
+    if (!typing_) typing_ = new QRegularExpressionValidator(this);  // owned by the edit
     typing_->setRegularExpression(QRegularExpression(pattern));
     setValidator(typing_);
     Reformat();
@@ -42,8 +40,7 @@ void TNumberEdit::SetCurrency(bool on)
 QString TNumberEdit::FormatNumber(double value) const
 {
     QLocale locale;
-    if (!thousands_)
-        locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    if (!thousands_) locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     const QString number = locale.toString(value, 'f', decimals_);
     return currency_ ? locale.currencySymbol() + QLatin1Char(' ') + number : number;
 }
@@ -62,10 +59,7 @@ void TNumberEdit::SetNumber(double value)
     RaiseChangeFailure();
 }
 
-void TNumberEdit::ShowNumber()
-{
-    SetShownText(editing_ ? EditingText(number_) : FormatNumber(number_));
-}
+void TNumberEdit::ShowNumber() { SetShownText(editing_ ? EditingText(number_) : FormatNumber(number_)); }
 
 void TNumberEdit::Reformat()
 {
@@ -76,8 +70,7 @@ void TNumberEdit::Reformat()
 
 void TNumberEdit::Change()
 {
-    if (reformatting_)
-        return;  // the same number shown another way is no change
+    if (reformatting_) return;  // the same number shown another way is no change
     if (editing_ && !SettingByCode()) {
         // Typed: the number follows the text (an empty text or a lone sign is zero).
         bool ok = false;

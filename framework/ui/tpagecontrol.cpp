@@ -50,8 +50,7 @@ protected:
 
     void keyPressEvent(QKeyEvent* event) override
     {
-        if (event->modifiers() == Qt::NoModifier
-            && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        if (event->modifiers() == Qt::NoModifier && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
             owner_.SelectNextPage(event->key() == Qt::Key_Right);
             event->accept();
             return;
@@ -85,22 +84,17 @@ void TTabSheet::SetCaption(const QString& caption)
 
 void TTabSheet::SetTabVisible(bool visible)
 {
-    if (tabVisible_ == visible)
-        return;
+    if (tabVisible_ == visible) return;
     tabVisible_ = visible;
     pageControl_.PageStateChanged(*this);
 }
 
-int TTabSheet::PageIndex() const
-{
-    return pageControl_.TabIndexOf(*this);
-}
+int TTabSheet::PageIndex() const { return pageControl_.TabIndexOf(*this); }
 
 void TTabSheet::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange)
-        pageControl_.PageStateChanged(*this);
+    if (event->type() == QEvent::EnabledChange) pageControl_.PageStateChanged(*this);
 }
 
 // ---------------------------------------------------------------- TCustomPageControl98
@@ -147,58 +141,39 @@ TTabSheet* TCustomPageControl98::Pages(int index) const
     return index >= 0 && index < PageCount() ? pages_[static_cast<std::size_t>(index)] : nullptr;
 }
 
-TTabSheet* TCustomPageControl98::ActivePage() const
-{
-    return active_;
-}
+TTabSheet* TCustomPageControl98::ActivePage() const { return active_; }
 
-int TCustomPageControl98::ActivePageIndex() const
-{
-    return active_ ? TabIndexOf(*active_) : -1;
-}
+int TCustomPageControl98::ActivePageIndex() const { return active_ ? TabIndexOf(*active_) : -1; }
 
 int TCustomPageControl98::TabIndexOf(const TTabSheet& page) const
 {
     for (std::size_t i = 0; i < pages_.size(); ++i) {
-        if (pages_[i] == &page)
-            return static_cast<int>(i);
+        if (pages_[i] == &page) return static_cast<int>(i);
     }
     return -1;
 }
 
-TTabSheet* TCustomPageControl98::PageAtTab(int tabIndex) const
-{
-    return Pages(tabIndex);
-}
+TTabSheet* TCustomPageControl98::PageAtTab(int tabIndex) const { return Pages(tabIndex); }
 
-bool TCustomPageControl98::Selectable(const TTabSheet& page)
-{
-    return page.isEnabled() && page.TabVisible();
-}
+bool TCustomPageControl98::Selectable(const TTabSheet& page) { return page.isEnabled() && page.TabVisible(); }
 
 void TCustomPageControl98::SetActivePage(TTabSheet* page)
 {
-    if (!page || &page->PageControl() != this || !page->TabVisible())
-        return;
+    if (!page || &page->PageControl() != this || !page->TabVisible()) return;
     ShowPage(page, false);
 }
 
-void TCustomPageControl98::SetActivePageIndex(int index)
-{
-    SetActivePage(Pages(index));
-}
+void TCustomPageControl98::SetActivePageIndex(int index) { SetActivePage(Pages(index)); }
 
 bool TCustomPageControl98::SelectNextPage(bool forward)
 {
     const int count = PageCount();
-    if (count == 0)
-        return false;
+    if (count == 0) return false;
     const int from = active_ ? TabIndexOf(*active_) : (forward ? -1 : 0);
     for (int step = 1; step <= count; ++step) {
         const int index = ((from + (forward ? step : -step)) % count + count) % count;
         TTabSheet* page = Pages(index);
-        if (page == active_)
-            break;
+        if (page == active_) break;
         if (Selectable(*page)) {
             ShowPage(page, true);
             return true;
@@ -209,8 +184,7 @@ bool TCustomPageControl98::SelectNextPage(bool forward)
 
 void TCustomPageControl98::TabChosen(int tabIndex)
 {
-    if (syncing_ > 0)
-        return;
+    if (syncing_ > 0) return;
     TTabSheet* page = PageAtTab(tabIndex);
     if (!page || !Selectable(*page)) {
         // Chosen some other way (a mnemonic): a disabled page stays unchosen.
@@ -231,8 +205,7 @@ void TCustomPageControl98::ShowPage(TTabSheet* page, bool byOperator)
     // The focus must not wander to another group when its page is hidden: it goes to the
     // tabs, as a click on them would have put it.
     QWidget* focus = QApplication::focusWidget();
-    if (active_ && focus && active_->isAncestorOf(focus) && tabs_->isVisible())
-        tabs_->setFocus(Qt::OtherFocusReason);
+    if (active_ && focus && active_->isAncestorOf(focus) && tabs_->isVisible()) tabs_->setFocus(Qt::OtherFocusReason);
     active_ = page;
     {
         const SyncScope sync(syncing_);
@@ -248,19 +221,16 @@ void TCustomPageControl98::ShowPage(TTabSheet* page, bool byOperator)
 void TCustomPageControl98::PageStateChanged(TTabSheet& page)
 {
     const int index = TabIndexOf(page);
-    if (index < 0)
-        return;  // still being added
+    if (index < 0) return;  // still being added
     const SyncScope sync(syncing_);
     tabs_->setTabText(index, page.Caption());
     tabs_->setTabVisible(index, page.TabVisible());
     ShowTabs();
-    if (active_)
-        tabs_->setCurrentIndex(TabIndexOf(*active_));
+    if (active_) tabs_->setCurrentIndex(TabIndexOf(*active_));
 }
 
 void TCustomPageControl98::ShowTabs()
 {
     const QColor disabled = palette().color(QPalette::Disabled, QPalette::WindowText);
-    for (int i = 0; i < PageCount(); ++i)
-        tabs_->setTabTextColor(i, Pages(i)->isEnabled() ? QColor() : disabled);
+    for (int i = 0; i < PageCount(); ++i) tabs_->setTabTextColor(i, Pages(i)->isEnabled() ? QColor() : disabled);
 }

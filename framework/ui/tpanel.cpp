@@ -9,15 +9,9 @@ void TPanel::SetBevelOuter(TBevel bevel)
 {
     bevel_ = bevel;
     switch (bevel) {
-    case TBevel::None:
-        setFrameStyle(QFrame::NoFrame);
-        break;
-    case TBevel::Lowered:
-        setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        break;
-    case TBevel::Raised:
-        setFrameStyle(QFrame::Panel | QFrame::Raised);
-        break;
+    case TBevel::None: setFrameStyle(QFrame::NoFrame); break;
+    case TBevel::Lowered: setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
+    case TBevel::Raised: setFrameStyle(QFrame::Panel | QFrame::Raised); break;
     }
 }
 

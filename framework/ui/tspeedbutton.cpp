@@ -38,13 +38,9 @@ void TSpeedButton::ShowStyle()
         setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
 }
 
-void TSpeedButton::Click()
-{
-    DoClick();
-}
+void TSpeedButton::Click() { DoClick(); }
 
 void TSpeedButton::DoClick()
 {
-    if (OnClick)
-        OnClick(*this);
+    if (OnClick) OnClick(*this);
 }

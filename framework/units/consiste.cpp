@@ -11,17 +11,14 @@ namespace Consiste {
 void MensErro(const QString& text, bool abort)
 {
     Dialogs().ShowError(text);
-    if (abort)
-        Abort();
+    if (abort) Abort();
 }
 
 void SetChildEnabled(QWidget* panel, bool enabled)
 {
-    if (!panel)
-        return;
+    if (!panel) return;
     const auto children = panel->findChildren<QWidget*>();
-    for (QWidget* child : children)
-        child->setEnabled(enabled);
+    for (QWidget* child : children) child->setEnabled(enabled);
 }
 
 }  // namespace Consiste

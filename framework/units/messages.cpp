@@ -2,10 +2,7 @@
 
 TMessages::TMessages(QObject* owner) : QObject(owner) {}
 
-TMessages::TMessages(const QStringList& entries, QObject* owner) : QObject(owner)
-{
-    SetEntries(entries);
-}
+TMessages::TMessages(const QStringList& entries, QObject* owner) : QObject(owner) { SetEntries(entries); }
 
 void TMessages::SetEntries(const QStringList& entries)
 {
@@ -25,24 +22,19 @@ QStringList TMessages::Entries() const
 {
     QStringList out;
     out.reserve(static_cast<qsizetype>(entries_.size()));
-    for (const Entry& e : entries_)
-        out << e.key + QLatin1Char('|') + e.text;
+    for (const Entry& e : entries_) out << e.key + QLatin1Char('|') + e.text;
     return out;
 }
 
 const TMessages::Entry* TMessages::Find(const QString& key) const
 {
     for (const Entry& e : entries_) {
-        if (e.key.compare(key, Qt::CaseInsensitive) == 0)
-            return &e;
+        if (e.key.compare(key, Qt::CaseInsensitive) == 0) return &e;
     }
     return nullptr;
 }
 
-bool TMessages::Contains(const QString& key) const
-{
-    return Find(key) != nullptr;
-}
+bool TMessages::Contains(const QString& key) const { return Find(key) != nullptr; }
 
 QString TMessages::Msg(const QString& key) const
 {
@@ -50,8 +42,7 @@ QString TMessages::Msg(const QString& key) const
     return e ? e->text : key;
 }
 
-TModalResult TMessages::ShowMsg(const QString& key, TMsgDlgType type, TMsgDlgButtons buttons,
-                                int helpContext) const
+TModalResult TMessages::ShowMsg(const QString& key, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) const
 {
     return Dialogs().MessageDlg(Msg(key), type, buttons, helpContext);
 }

@@ -32,8 +32,7 @@ public:
     // entry wins when two keys differ only in case); the key itself when no entry has it.
     QString Msg(const QString& key) const;
     // Shows the text of `key` through the dialogs service; the button pressed.
-    TModalResult ShowMsg(const QString& key, TMsgDlgType type, TMsgDlgButtons buttons,
-                         int helpContext) const;
+    TModalResult ShowMsg(const QString& key, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) const;
 
 private:
     struct Entry {

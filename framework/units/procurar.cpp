@@ -4,9 +4,6 @@
 
 namespace Procurar {
 
-bool Procura(TClientDataSet& dataSet)
-{
-    return Dialogs().FindInDataSet(dataSet);
-}
+bool Procura(TClientDataSet& dataSet) { return Dialogs().FindInDataSet(dataSet); }
 
 }  // namespace Procurar

@@ -26,16 +26,13 @@ Indicator& Current()
 
 QWidget* DefaultWindow()
 {
-    if (QWidget* active = QApplication::activeWindow())
-        return active;
+    if (QWidget* active = QApplication::activeWindow()) return active;
     const auto tops = QApplication::topLevelWidgets();
     for (QWidget* top : tops) {
-        if (qobject_cast<QMainWindow*>(top) && top->isVisible())
-            return top;
+        if (qobject_cast<QMainWindow*>(top) && top->isVisible()) return top;
     }
     for (QWidget* top : tops) {
-        if (top->isVisible())
-            return top;
+        if (top->isVisible()) return top;
     }
     return nullptr;
 }
@@ -61,12 +58,9 @@ void ActiveShowAvi(QWidget* form, int kind, const QString& text)
 {
     Indicator& indicator = Current();
     QWidget* target = form ? form : DefaultWindow();
-    if (!target)
-        return;  // no window to cover (no user interface up yet)
-    if (indicator.overlay && indicator.overlay->parentWidget() != target)
-        Drop(indicator, true);
-    if (!indicator.overlay)
-        indicator.overlay = new TBusyOverlay(*target);  // owned by the covered window
+    if (!target) return;  // no window to cover (no user interface up yet)
+    if (indicator.overlay && indicator.overlay->parentWidget() != target) Drop(indicator, true);
+    if (!indicator.overlay) indicator.overlay = new TBusyOverlay(*target);  // owned by the covered window
     indicator.showing = true;
     indicator.kind = kind;
     indicator.text = kind == 6 ? QString() : text;
@@ -74,10 +68,7 @@ void ActiveShowAvi(QWidget* form, int kind, const QString& text)
     indicator.overlay->Start();
 }
 
-void DeactiveShowAvi()
-{
-    Drop(Current(), false);
-}
+void DeactiveShowAvi() { Drop(Current(), false); }
 
 bool IsShowing()
 {
@@ -85,10 +76,7 @@ bool IsShowing()
     return indicator.showing && !indicator.overlay.isNull();
 }
 
-QString Caption()
-{
-    return IsShowing() ? Current().text : QString();
-}
+QString Caption() { return IsShowing() ? Current().text : QString(); }
 
 QWidget* Target()
 {

@@ -30,8 +30,8 @@ void ActiveShowAvi(QWidget* form, int kind, const QString& text = QString());
 void DeactiveShowAvi();
 
 bool IsShowing();
-QString Caption();   // empty when nothing shows
-QWidget* Target();   // the covered window; nullptr when nothing shows
+QString Caption();  // empty when nothing shows
+QWidget* Target();  // the covered window; nullptr when nothing shows
 
 // Shows the indicator for its lifetime and then puts back what was showing before
 // (another caption, another window, or nothing), on every way out.

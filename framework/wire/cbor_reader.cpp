@@ -30,8 +30,7 @@ double halfToDouble(std::uint16_t half)
     else if (exponent != 31)
         value = std::ldexp(mantissa + 1024, exponent - 25);
     else
-        value = mantissa == 0 ? std::numeric_limits<double>::infinity()
-                              : std::numeric_limits<double>::quiet_NaN();
+        value = mantissa == 0 ? std::numeric_limits<double>::infinity() : std::numeric_limits<double>::quiet_NaN();
     return (half & 0x8000) ? -value : value;
 }
 
@@ -103,8 +102,8 @@ QString CborReader::describe(const Head& h)
 
 void CborReader::wrongItem(const Head& h, const char* expected, const char* what) const
 {
-    fail(h.offset, QStringLiteral("%1 must be %2, found %3")
-                       .arg(QString::fromUtf8(what), QLatin1String(expected), describe(h)));
+    fail(h.offset,
+         QStringLiteral("%1 must be %2, found %3").arg(QString::fromUtf8(what), QLatin1String(expected), describe(h)));
 }
 
 bool CborReader::takeNull()
@@ -146,22 +145,21 @@ Head CborReader::head()
 void CborReader::need(qsizetype bytes, const Head& h, const char* what) const
 {
     if (bytes > remaining())
-        fail(h.offset, QStringLiteral("%1 declares more than the %2 bytes left").arg(QLatin1String(what)).arg(remaining()));
+        fail(h.offset,
+             QStringLiteral("%1 declares more than the %2 bytes left").arg(QLatin1String(what)).arg(remaining()));
 }
 
 void CborReader::enter(const Head& h)
 {
-    if (++depth_ > maxDepth_)
-        fail(h.offset, QStringLiteral("nesting deeper than %1 levels").arg(maxDepth_));
+    if (++depth_ > maxDepth_) fail(h.offset, QStringLiteral("nesting deeper than %1 levels").arg(maxDepth_));
 }
 
 qsizetype CborReader::enterArray(const Head& h, qsizetype minItemBytes)
 {
     // A declared count is only believed once the input could hold it.
     if (h.arg > static_cast<std::uint64_t>(remaining()) / static_cast<std::uint64_t>(minItemBytes))
-        fail(h.offset, QStringLiteral("an array of %1 items declares more than the %2 bytes left")
-                           .arg(h.arg)
-                           .arg(remaining()));
+        fail(h.offset,
+             QStringLiteral("an array of %1 items declares more than the %2 bytes left").arg(h.arg).arg(remaining()));
     enter(h);
     return static_cast<qsizetype>(h.arg);
 }
@@ -169,9 +167,8 @@ qsizetype CborReader::enterArray(const Head& h, qsizetype minItemBytes)
 qsizetype CborReader::enterMap(const Head& h)
 {
     if (h.arg > static_cast<std::uint64_t>(remaining()) / 2)
-        fail(h.offset, QStringLiteral("a map of %1 entries declares more than the %2 bytes left")
-                           .arg(h.arg)
-                           .arg(remaining()));
+        fail(h.offset,
+             QStringLiteral("a map of %1 entries declares more than the %2 bytes left").arg(h.arg).arg(remaining()));
     enter(h);
     return static_cast<qsizetype>(h.arg);
 }
@@ -180,9 +177,8 @@ QString CborReader::text(const Head& h, const char* what)
 {
     if (h.major != kText) wrongItem(h, "a text", what);
     if (h.arg > static_cast<std::uint64_t>(remaining()))
-        fail(h.offset, QStringLiteral("a text of %1 bytes declares more than the %2 bytes left")
-                           .arg(h.arg)
-                           .arg(remaining()));
+        fail(h.offset,
+             QStringLiteral("a text of %1 bytes declares more than the %2 bytes left").arg(h.arg).arg(remaining()));
     const auto length = static_cast<qsizetype>(h.arg);
     auto decoded = utf16FromUtf8(p_, length);
     if (!decoded) fail(h.offset, QStringLiteral("invalid UTF-8 in a text"));
@@ -197,9 +193,8 @@ std::string_view CborReader::key()
     const Head h = head();
     if (h.major != kText) fail(h.offset, QStringLiteral("a map key must be a text, found %1").arg(describe(h)));
     if (h.arg > static_cast<std::uint64_t>(remaining()))
-        fail(h.offset, QStringLiteral("a map key of %1 bytes declares more than the %2 bytes left")
-                           .arg(h.arg)
-                           .arg(remaining()));
+        fail(h.offset,
+             QStringLiteral("a map key of %1 bytes declares more than the %2 bytes left").arg(h.arg).arg(remaining()));
     const auto length = static_cast<qsizetype>(h.arg);
     if (!isValidUtf8(p_, length)) fail(h.offset, QStringLiteral("invalid UTF-8 in a map key"));
     const std::string_view key(reinterpret_cast<const char*>(p_), static_cast<size_t>(length));
@@ -240,7 +235,8 @@ QDateTime CborReader::dateTime(const Head& h, const char* what)
 {
     if (h.major != kTag || h.arg != 0) wrongItem(h, "a date-time", what);
     const Head inner = head();
-    if (inner.major != kText) fail(inner.offset, QStringLiteral("a date-time must be a text, found %1").arg(describe(inner)));
+    if (inner.major != kText)
+        fail(inner.offset, QStringLiteral("a date-time must be a text, found %1").arg(describe(inner)));
     if (inner.arg > static_cast<std::uint64_t>(remaining()))
         fail(inner.offset, QStringLiteral("input ends inside a date-time"));
     const auto length = static_cast<qsizetype>(inner.arg);

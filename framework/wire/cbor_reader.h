@@ -79,7 +79,7 @@ public:
     QString text(const Head& h, const char* what);
     std::string_view key();  // a map key: text, valid UTF-8, returned as raw bytes
     qint64 integer(const Head& h, const char* what);
-    double floating(const Head& h, const char* what);  // an integer is accepted
+    double floating(const Head& h, const char* what);     // an integer is accepted
     QDateTime dateTime(const Head& h, const char* what);  // h is the head of tag 0
     bool boolean(const Head& h, const char* what);
 

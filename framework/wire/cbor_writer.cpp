@@ -89,8 +89,8 @@ void CborWriter::ascii(std::string_view asciiText)
 void CborWriter::dateTime(const QDateTime& dt)
 {
     std::uint8_t* p = grow(2 + 1 + kDateTimeTextLength);
-    p[0] = 0xC0;              // tag 0
-    p[1] = 0x78;              // text, one-byte length
+    p[0] = 0xC0;  // tag 0
+    p[1] = 0x78;  // text, one-byte length
     p[2] = kDateTimeTextLength;
     if (!writeDateTimeText(naive(dt), p + 3))
         refuse(QStringLiteral("date-time %1 is outside the years 1 to 9999").arg(dt.toString(Qt::ISODate)));
@@ -124,8 +124,8 @@ void CborWriter::fields(const std::vector<FieldDef>& defs)
         names.push_back(&def.name);
     }
     std::sort(names.begin(), names.end(), [](const QString* a, const QString* b) { return *a < *b; });
-    const auto twin = std::adjacent_find(names.begin(), names.end(),
-                                         [](const QString* a, const QString* b) { return *a == *b; });
+    const auto twin =
+        std::adjacent_find(names.begin(), names.end(), [](const QString* a, const QString* b) { return *a == *b; });
     if (twin != names.end()) refuse(QStringLiteral("field \"%1\" appears twice").arg(**twin));
 
     ascii("fields");
@@ -174,8 +174,8 @@ void CborWriter::row(const std::vector<FieldDef>& defs, const Row& cells, qsizet
                 continue;
             }
             if (cell.kind() != Value::Kind::Double) break;
-            if (const double d = cell.toDouble(); std::isfinite(d) && std::trunc(d) == d &&
-                                                  d >= -9.2233720368547758e18 && d < 9.2233720368547758e18) {
+            if (const double d = cell.toDouble();
+                std::isfinite(d) && std::trunc(d) == d && d >= -9.2233720368547758e18 && d < 9.2233720368547758e18) {
                 integer(static_cast<qint64>(d));
                 continue;
             }

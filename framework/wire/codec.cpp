@@ -192,7 +192,8 @@ MessageKeys readMessageKeys(CborReader& reader, const Head& h)
 template <typename T>
 T required(const CborReader& reader, const Head& h, std::optional<T>& slot, const char* message, const char* key)
 {
-    if (!slot) reader.fail(h.offset, QStringLiteral("%1 lacks key \"%2\"").arg(QLatin1String(message), QLatin1String(key)));
+    if (!slot)
+        reader.fail(h.offset, QStringLiteral("%1 lacks key \"%2\"").arg(QLatin1String(message), QLatin1String(key)));
     return std::move(*slot);
 }
 

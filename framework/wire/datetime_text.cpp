@@ -48,10 +48,8 @@ std::optional<QDateTime> parseDateTimeText(const std::uint8_t* p, qsizetype n)
         if (p[19] != '.') return std::nullopt;
         msec = digits(p + 20, 3);
     }
-    if (year < 1 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0 || msec < 0)
-        return std::nullopt;
-    if (!QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second, msec))
-        return std::nullopt;
+    if (year < 1 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0 || msec < 0) return std::nullopt;
+    if (!QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second, msec)) return std::nullopt;
     const qint64 days = QDate(year, month, day).toJulianDay() - kJulianDayOfEpoch;
     const qint64 msecs = days * kMsecsPerDay + ((hour * 60 + minute) * 60 + second) * 1000 + msec;
     return QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);

@@ -95,8 +95,8 @@ std::optional<QString> utf16FromUtf8(const std::uint8_t* p, qsizetype n)
             p += 3;
             break;
         case 4: {
-            const char32_t cp = ((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) |
-                                (p[3] & 0x3Fu);
+            const char32_t cp =
+                ((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
             *out++ = static_cast<char16_t>(0xD7C0 + (cp >> 10));
             *out++ = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
             p += 4;

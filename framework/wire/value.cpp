@@ -2,7 +2,6 @@
 
 #include "framework/wire/codec.h"
 
-
 #include <cmath>
 
 namespace wire {
@@ -67,8 +66,8 @@ const char* kindName(Value::Kind kind)
 
 [[noreturn]] void wrongKind(Value::Kind want, Value::Kind have)
 {
-    throw WireError(QStringLiteral("Expected %1, found %2.")
-                        .arg(QLatin1String(kindName(want)), QLatin1String(kindName(have))));
+    throw WireError(
+        QStringLiteral("Expected %1, found %2.").arg(QLatin1String(kindName(want)), QLatin1String(kindName(have))));
 }
 }  // namespace
 
@@ -83,8 +82,7 @@ qint64 Value::toInteger() const
     if (auto i = std::get_if<qint64>(&v_)) return *i;
     if (auto d = std::get_if<double>(&v_)) {
         // Only an integral double in the range of qint64 reads as an integer.
-        if (std::isfinite(*d) && std::trunc(*d) == *d && *d >= -9.2233720368547758e18 &&
-            *d < 9.2233720368547758e18)
+        if (std::isfinite(*d) && std::trunc(*d) == *d && *d >= -9.2233720368547758e18 && *d < 9.2233720368547758e18)
             return static_cast<qint64>(*d);
     }
     wrongKind(Kind::Integer, kind());
@@ -154,11 +152,8 @@ QString Value::debugString() const
         return QLatin1Char('[') + parts.join(QStringLiteral(", ")) + QLatin1Char(']');
     }
     case Kind::Packet:
-        return QStringLiteral("<packet %1 fields, %2 rows>")
-            .arg(packet().fields.size())
-            .arg(packet().rows.size());
-    case Kind::ChangeSet:
-        return QStringLiteral("<change set %1 changes>").arg(changeSet().changes.size());
+        return QStringLiteral("<packet %1 fields, %2 rows>").arg(packet().fields.size()).arg(packet().rows.size());
+    case Kind::ChangeSet: return QStringLiteral("<change set %1 changes>").arg(changeSet().changes.size());
     }
     return {};
 }

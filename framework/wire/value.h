@@ -36,8 +36,7 @@ using Array = std::vector<Value>;
 using Row = std::vector<Value>;
 
 // A naive date-time (Qt::UTC spec) from its parts.
-QDateTime makeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                       int msec = 0);
+QDateTime makeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int msec = 0);
 // The same wall-clock reading in the naive representation, whatever the spec of `dt`.
 QDateTime naive(const QDateTime& dt);
 
@@ -53,7 +52,7 @@ public:
     Value(double d) : v_(d) {}
     Value(QString s) : v_(std::move(s)) {}
     Value(const char*) = delete;  // say QStringLiteral: the encoding must be explicit
-    Value(const QDateTime& dt);    // stored naive
+    Value(const QDateTime& dt);   // stored naive
     Value(Array a);
     Value(DataPacket p);
     Value(ChangeSet c);
@@ -64,8 +63,8 @@ public:
 
     // Typed access; each throws WireError when the kind does not match.
     bool toBool() const;
-    qint64 toInteger() const;     // an integral double is accepted
-    double toDouble() const;      // an integer is accepted
+    qint64 toInteger() const;  // an integral double is accepted
+    double toDouble() const;   // an integer is accepted
     const QString& text() const;
     const QDateTime& dateTime() const;
     const Array& array() const;

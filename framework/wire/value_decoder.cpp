@@ -29,16 +29,14 @@ struct RowPlace {
     }
 };
 
-QString keyText(std::string_view key)
-{
-    return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-}
+QString keyText(std::string_view key) { return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())); }
 
 [[noreturn]] void wrongCell(CborReader& reader, const Head& h, const RowPlace& place, const FieldDef& field,
                             const QString& problem)
 {
-    reader.fail(h.offset, QStringLiteral("%1, field \"%2\" (%3): %4")
-                              .arg(place.text(), field.name, fieldTypeName(field.type), problem));
+    reader.fail(
+        h.offset,
+        QStringLiteral("%1, field \"%2\" (%3): %4").arg(place.text(), field.name, fieldTypeName(field.type), problem));
 }
 
 Value readCell(CborReader& reader, const FieldDef& field, const RowPlace& place)
@@ -52,7 +50,8 @@ Value readCell(CborReader& reader, const FieldDef& field, const RowPlace& place)
     case FieldType::Float: {
         if (!h.isInteger() && !h.isFloat()) break;
         const double d = reader.floating(h, "a float field");
-        if (!std::isfinite(d)) wrongCell(reader, h, place, field, QStringLiteral("NaN and infinities are not accepted"));
+        if (!std::isfinite(d))
+            wrongCell(reader, h, place, field, QStringLiteral("NaN and infinities are not accepted"));
         return Value(d);
     }
     case FieldType::Integer:
@@ -70,7 +69,8 @@ Row readRow(CborReader& reader, const std::vector<FieldDef>& fields, const RowPl
     const Head h = reader.head();
     const auto width = static_cast<qsizetype>(fields.size());
     if (h.major != kArray)
-        reader.fail(h.offset, QStringLiteral("%1 must be an array, found %2").arg(place.text(), CborReader::describe(h)));
+        reader.fail(h.offset,
+                    QStringLiteral("%1 must be an array, found %2").arg(place.text(), CborReader::describe(h)));
     if (h.arg != static_cast<std::uint64_t>(width))
         reader.fail(h.offset, QStringLiteral("%1 has %2 values for %3 fields").arg(place.text()).arg(h.arg).arg(width));
     reader.enterArray(h);
@@ -118,8 +118,8 @@ std::vector<FieldDef> readFields(CborReader& reader)
     names.reserve(fields.size());
     for (const FieldDef& field : fields) names.push_back(&field.name);
     std::sort(names.begin(), names.end(), [](const QString* a, const QString* b) { return *a < *b; });
-    const auto twin = std::adjacent_find(names.begin(), names.end(),
-                                         [](const QString* a, const QString* b) { return *a == *b; });
+    const auto twin =
+        std::adjacent_find(names.begin(), names.end(), [](const QString* a, const QString* b) { return *a == *b; });
     if (twin != names.end()) reader.fail(h.offset, QStringLiteral("field \"%1\" appears twice").arg(**twin));
     return fields;
 }
@@ -142,7 +142,8 @@ Change readChange(CborReader& reader, const std::vector<FieldDef>& fields, qsize
 {
     const Head h = reader.head();
     if (h.major != kMap)
-        reader.fail(h.offset, QStringLiteral("change %1 must be a map, found %2").arg(index + 1).arg(CborReader::describe(h)));
+        reader.fail(h.offset,
+                    QStringLiteral("change %1 must be a map, found %2").arg(index + 1).arg(CborReader::describe(h)));
     const qsizetype count = reader.enterMap(h);
     Change change;
     std::optional<ChangeKind> kind;
@@ -171,9 +172,7 @@ Change readChange(CborReader& reader, const std::vector<FieldDef>& fields, qsize
             change.newRow = readRow(reader, fields, {"change", index, "new"});
             hasNew = true;
         } else {
-            reader.fail(keyAt, QStringLiteral("unexpected key \"%1\" in change %2")
-                                   .arg(keyText(key))
-                                   .arg(index + 1));
+            reader.fail(keyAt, QStringLiteral("unexpected key \"%1\" in change %2").arg(keyText(key)).arg(index + 1));
         }
     }
     reader.leave();
@@ -227,8 +226,7 @@ Value readPacketOrChangeSet(CborReader& reader, const Head& h)
             fields = readFields(reader);
         } else if (key == "rows"sv || key == "changes"sv) {
             const Body found = key == "rows"sv ? Body::Rows : Body::Changes;
-            if (body == found)
-                reader.fail(keyAt, QStringLiteral("duplicate map key \"%1\"").arg(keyText(key)));
+            if (body == found) reader.fail(keyAt, QStringLiteral("duplicate map key \"%1\"").arg(keyText(key)));
             if (body != Body::None)
                 reader.fail(keyAt, QStringLiteral("a map cannot be both a data packet and a change set"));
             body = found;
@@ -241,12 +239,13 @@ Value readPacketOrChangeSet(CborReader& reader, const Head& h)
                 changes = readChanges(reader, *fields);
             }
         } else {
-            reader.fail(keyAt, QStringLiteral("unexpected key \"%1\" in a data packet or change set")
-                                   .arg(keyText(key)));
+            reader.fail(keyAt,
+                        QStringLiteral("unexpected key \"%1\" in a data packet or change set").arg(keyText(key)));
         }
     }
     if (body == Body::None)
-        reader.fail(h.offset, QStringLiteral("a map must be a data packet (key \"rows\") or a change set (key \"changes\")"));
+        reader.fail(h.offset,
+                    QStringLiteral("a map must be a data packet (key \"rows\") or a change set (key \"changes\")"));
     if (!fields) reader.fail(h.offset, QStringLiteral("missing key \"fields\""));
     if (deferred) {
         const CborReader::Mark after = reader.mark();

@@ -75,9 +75,10 @@ Admission AccessControl::admit(Database& db, const wire::OpenRequest& open, cons
             out.branches = BranchScope::everyBranch();
             return out;
         }
-        out.refusal = QStringLiteral("Este servidor só atende estações de trabalho cadastradas: informe o nome e a "
-                                     "chave da estação (--client e --client-key, ou client e client-key em "
-                                     "ate-host.ini).");
+        out.refusal = QStringLiteral(
+            "Este servidor só atende estações de trabalho cadastradas: informe o nome e a "
+            "chave da estação (--client e --client-key, ou client e client-key em "
+            "ate-host.ini).");
         out.logText = QStringLiteral("no workstation named");
         return out;
     }
@@ -85,8 +86,9 @@ Admission AccessControl::admit(Database& db, const wire::OpenRequest& open, cons
     const QString name = Workstations::validName(*open.client) ? *open.client : QStringLiteral("(invalid name)");
     out.workstation = name;
     if (!open.key || open.key->isEmpty()) {
-        out.refusal = QStringLiteral("A estação de trabalho \"%1\" não informou sua chave (--client-key, ou "
-                                     "client-key em ate-host.ini).")
+        out.refusal = QStringLiteral(
+                          "A estação de trabalho \"%1\" não informou sua chave (--client-key, ou "
+                          "client-key em ate-host.ini).")
                           .arg(name);
         out.logText = QStringLiteral("workstation \"%1\": no key").arg(name);
         recordFailure(address);
@@ -100,8 +102,8 @@ Admission AccessControl::admit(Database& db, const wire::OpenRequest& open, cons
         out.logText = QStringLiteral("workstation \"%1\" (branches %2)").arg(name, out.branches.text());
         return out;
     case KeyCheck::Result::Revoked:
-        out.refusal = QStringLiteral("A estação de trabalho \"%1\" foi revogada pelo administrador do servidor.")
-                          .arg(name);
+        out.refusal =
+            QStringLiteral("A estação de trabalho \"%1\" foi revogada pelo administrador do servidor.").arg(name);
         out.logText = QStringLiteral("workstation \"%1\": revoked").arg(name);
         break;
     case KeyCheck::Result::WrongKey:

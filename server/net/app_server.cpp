@@ -33,7 +33,7 @@ rlim_t raiseDescriptorLimit()
     }
     return limit.rlim_cur;
 }
-}
+}  // namespace
 
 AppServer::AppServer(ServeOptions options, QObject* parent)
     : QObject(parent),
@@ -44,8 +44,7 @@ AppServer::AppServer(ServeOptions options, QObject* parent)
       security_(std::make_unique<ServerSecurity>(options_.address.isLoopback() || options_.trustedNetwork)),
       listener_(new Listener(
           log_, [this](int descriptor, const QByteArray& address) { onIncoming(descriptor, address); }, this))
-{
-}
+{}
 
 AppServer::~AppServer()
 {
@@ -74,12 +73,12 @@ void AppServer::prepareSecurity()
         defined = Workstations(*db).anyDefined();
     }
     if (!defined)
-        throw ServerFailure(QStringLiteral(
-                                "Recusado escutar em %1 sem estações de trabalho cadastradas: qualquer computador "
-                                "da rede poderia numerar, cancelar e alterar deliveries. Cadastre as estações "
-                                "(ate02700-server client add NOME --branches FILIAIS --db URL) ou, numa rede em que "
-                                "todos os computadores são confiáveis, use --trusted-network.")
-                                .arg(options_.address.toString()));
+        throw ServerFailure(
+            QStringLiteral("Recusado escutar em %1 sem estações de trabalho cadastradas: qualquer computador "
+                           "da rede poderia numerar, cancelar e alterar deliveries. Cadastre as estações "
+                           "(ate02700-server client add NOME --branches FILIAIS --db URL) ou, numa rede em que "
+                           "todos os computadores são confiáveis, use --trusted-network.")
+                .arg(options_.address.toString()));
 }
 
 void AppServer::start()
@@ -91,7 +90,8 @@ void AppServer::start()
         for (int i = 0; i < count; ++i) {
             // Told on the worker's thread; counted on this one.
             auto finished = [this](quint64 id) {
-                QMetaObject::invokeMethod(this, [this, id] { onConnectionFinished(id); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, id] { onConnectionFinished(id); }, Qt::QueuedConnection);
             };
             workers_.push_back(
                 std::make_unique<Worker>(i, options_, limits_, budget_, log_, suspect_, finished, *security_));
@@ -127,7 +127,8 @@ void AppServer::start()
                   .arg(options_.maxFrameBytes)
                   .arg(options_.frameTimeout.count())
                   .arg(static_cast<qulonglong>(descriptors)));
-    if (descriptors > 0 && descriptors < static_cast<rlim_t>(options_.maxConnections + kMaxRefusing + kReservedDescriptors))
+    if (descriptors > 0
+        && descriptors < static_cast<rlim_t>(options_.maxConnections + kMaxRefusing + kReservedDescriptors))
         log_.note(QStringLiteral("the descriptor limit (%1) is below what %2 connections need: new connections will "
                                  "wait when it is reached")
                       .arg(static_cast<qulonglong>(descriptors))
@@ -141,9 +142,10 @@ quint16 AppServer::port() const { return listener_->serverPort(); }
 std::pair<QString, QString> AppServer::overLimit(const QByteArray& address) const
 {
     if (served_ >= options_.maxConnections)
-        return {QStringLiteral("O servidor atingiu o limite de %1 conexões simultâneas. Tente novamente em instantes.")
-                    .arg(options_.maxConnections),
-                QStringLiteral("refused: the server's limit of %1 connections is reached").arg(options_.maxConnections)};
+        return {
+            QStringLiteral("O servidor atingiu o limite de %1 conexões simultâneas. Tente novamente em instantes.")
+                .arg(options_.maxConnections),
+            QStringLiteral("refused: the server's limit of %1 connections is reached").arg(options_.maxConnections)};
     if (perAddress_.value(address) >= options_.maxConnectionsPerAddress)
         return {QStringLiteral("Este computador atingiu o limite de %1 conexões simultâneas com o servidor. Feche "
                                "conexões sem uso e tente novamente.")

@@ -52,8 +52,7 @@ private:
     void notePeak(qsizetype value)
     {
         qsizetype peak = peak_.load(std::memory_order_relaxed);
-        while (value > peak && !peak_.compare_exchange_weak(peak, value, std::memory_order_relaxed)) {
-        }
+        while (value > peak && !peak_.compare_exchange_weak(peak, value, std::memory_order_relaxed)) {}
     }
 
     const qsizetype limit_;

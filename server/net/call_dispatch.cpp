@@ -19,10 +19,7 @@ QByteArray errorFrame(std::optional<qint64> id, const QString& text)
     return wire::encodeFrame(wire::ErrorReply{id, text});
 }
 
-QString internalError(const QString& detail)
-{
-    return QStringLiteral("Erro interno do servidor: %1").arg(detail);
-}
+QString internalError(const QString& detail) { return QStringLiteral("Erro interno do servidor: %1").arg(detail); }
 
 // Runs the method and encodes its answer (left in `answer`); anything that escapes is the
 // caller's to report.

@@ -24,8 +24,8 @@ struct CallOutcome {
     // What the answer was encoded from. Kept until the frame has been sent: freeing a large
     // packet takes time the client need not wait for.
     wire::Message answer;
-    QString method;         // empty when the frame was not a readable call
-    QString error;          // empty when the call succeeded
+    QString method;  // empty when the frame was not a readable call
+    QString error;   // empty when the call succeeded
     double milliseconds = 0;
     bool closeConnection = false;  // the frame broke the protocol: answer, then close
     // Taken from the buffer budget for the decoded call; given back by whoever ends the call

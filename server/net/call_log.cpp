@@ -74,8 +74,8 @@ void CallLog::stamp(QByteArray& line)
     line.append(text, sizeof text);
 }
 
-void CallLog::call(const QString& peer, const QString& method, double milliseconds,
-                   const QString& error, const QString& undelivered)
+void CallLog::call(const QString& peer, const QString& method, double milliseconds, const QString& error,
+                   const QString& undelivered)
 {
     if (!out_) return;
     QByteArray line;

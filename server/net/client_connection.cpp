@@ -5,13 +5,13 @@
 
 #include <QHostAddress>
 
-#include <algorithm>
-#include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
 
 namespace server::net {
 
@@ -107,8 +107,9 @@ void ClientConnection::readSome()
         return;
     case ConnectionIo::Status::PlainOnTls:
         io_.dropTls();
-        refuse(QStringLiteral("Este servidor de aplicação só aceita conexões cifradas (TLS): configure na estação o "
-                              "certificado da autoridade do servidor (--tls-ca, ou tls-ca em ate-host.ini)."));
+        refuse(
+            QStringLiteral("Este servidor de aplicação só aceita conexões cifradas (TLS): configure na estação o "
+                           "certificado da autoridade do servidor (--tls-ca, ou tls-ca em ate-host.ini)."));
         return;
     case ConnectionIo::Status::Failed:
         if (!io_.failure().isEmpty()) worker_.log().event(label_, QStringLiteral("closed: ") + io_.failure());
@@ -222,8 +223,8 @@ void ClientConnection::takeTurn()
 void ClientConnection::handleOpen(const QByteArray& body)
 {
     if (body.size() > kMaxOpenBytes) {
-        refuse(QStringLiteral("Mensagem de abertura inválida: %1 bytes (esperada a mensagem \"open\").")
-                   .arg(body.size()));
+        refuse(
+            QStringLiteral("Mensagem de abertura inválida: %1 bytes (esperada a mensagem \"open\").").arg(body.size()));
         return;
     }
     wire::Message message;
@@ -262,8 +263,9 @@ bool ClientConnection::admitOpening(const wire::OpenRequest& open, const QByteAr
     if (open.client && !std::exchange(openAdmitted_, false)) {
         const std::optional<Clock::time_point> at = access.admitAt(address);
         if (!at) {
-            refuse(QStringLiteral("Muitas tentativas de conexão recusadas a partir deste endereço; tente novamente "
-                                  "em alguns minutos."));
+            refuse(
+                QStringLiteral("Muitas tentativas de conexão recusadas a partir deste endereço; tente novamente "
+                               "em alguns minutos."));
             return false;
         }
         if (*at > Clock::now()) {
@@ -300,7 +302,8 @@ void ClientConnection::runCall(QByteArray body)
     {
         WorkerContext& context = worker_.context();
         context.beforeCall();
-        const CallOutcome outcome = dispatchCall(std::move(body), context, worker_.limits(), worker_.budget(), branches_);
+        const CallOutcome outcome =
+            dispatchCall(std::move(body), context, worker_.limits(), worker_.budget(), branches_);
         context.afterCall();
         budgetHeld = outcome.budgetHeld;
         // The answer first, the log line after: the client is not kept waiting for the log.
@@ -494,16 +497,18 @@ ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_poin
     }
     const auto& options = worker_.options();
     if (unsentSince_ && now - *unsentSince_ >= options.frameTimeout) {
-        worker_.log().event(peer_, QStringLiteral("closed: the client did not read its answer within %1 s (%2 bytes unsent)")
-                                       .arg(secondsText(options.frameTimeout))
-                                       .arg(unsent_.size() - unsentFrom_));
+        worker_.log().event(peer_,
+                            QStringLiteral("closed: the client did not read its answer within %1 s (%2 bytes unsent)")
+                                .arg(secondsText(options.frameTimeout))
+                                .arg(unsent_.size() - unsentFrom_));
         abortNow();
         return Clock::time_point::max();
     }
     if (frameSince_ && now - *frameSince_ >= options.frameTimeout && io_.handshaking()) {
         // No frame can be sent before the handshake ends: closed without an answer.
-        worker_.log().event(peer_, QStringLiteral("closed: the TLS handshake did not end within %1 s")
-                                       .arg(secondsText(options.frameTimeout)));
+        worker_.log().event(
+            peer_,
+            QStringLiteral("closed: the TLS handshake did not end within %1 s").arg(secondsText(options.frameTimeout)));
         abortNow();
         return Clock::time_point::max();
     }
@@ -517,14 +522,15 @@ ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_poin
     }
     if (now - lastActivity_ < options.idleTimeout) return nextDeadline();
     if (hasUnsent()) {
-        worker_.log().event(peer_, QStringLiteral("closed: idle timeout, the client did not read its answer (%1 bytes unsent)")
-                                       .arg(unsent_.size() - unsentFrom_));
+        worker_.log().event(peer_,
+                            QStringLiteral("closed: idle timeout, the client did not read its answer (%1 bytes unsent)")
+                                .arg(unsent_.size() - unsentFrom_));
         abortNow();
         return Clock::time_point::max();
     }
     worker_.log().event(label_, reader_.midFrame() && !reader_.hasFrame()
-                                   ? QStringLiteral("closed: incomplete message, idle timeout")
-                                   : QStringLiteral("closed: idle timeout"));
+                                    ? QStringLiteral("closed: incomplete message, idle timeout")
+                                    : QStringLiteral("closed: idle timeout"));
     closeGracefully();
     return lingerUntil_ ? *lingerUntil_ : Clock::time_point::max();
 }

@@ -100,7 +100,7 @@ private:
     QString peer_;
     QString label_;  // in the log: the peer, and the workstation once known
     ConnectionIo io_;
-    BranchScope branches_;  // what the workstation may act for
+    BranchScope branches_;                     // what the workstation may act for
     std::optional<Clock::time_point> openAt_;  // an opening held back after failures from its address
     bool openAdmitted_ = false;
     State state_ = State::Opening;

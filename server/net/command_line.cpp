@@ -30,8 +30,8 @@ void parseCommand(QCommandLineParser& parser, const QString& command, const QStr
     // The first entry stands for the program name.
     if (parser.parse(QStringList{QStringLiteral("ate02700-server")} + args.mid(1))) return;
     if (!parser.unknownOptionNames().isEmpty())
-        throw UsageError(QStringLiteral("Opção desconhecida para %1: \"--%2\".")
-                             .arg(command, parser.unknownOptionNames().front()));
+        throw UsageError(
+            QStringLiteral("Opção desconhecida para %1: \"--%2\".").arg(command, parser.unknownOptionNames().front()));
     static const QRegularExpression quoted(QStringLiteral("'([^']*)'"));
     const QRegularExpressionMatch m = quoted.match(parser.errorText());
     if (m.hasMatch()) throw UsageError(QStringLiteral("A opção %1 exige um valor.").arg(m.captured(1)));
@@ -101,7 +101,8 @@ std::chrono::milliseconds parseSeconds(const QString& text, const QString& optio
 
 DatabaseUrl requireDatabase(const QCommandLineParser& parser, const QString& command)
 {
-    if (!parser.isSet(QStringLiteral("db"))) throw UsageError(QStringLiteral("O comando %1 exige --db URL.").arg(command));
+    if (!parser.isSet(QStringLiteral("db")))
+        throw UsageError(QStringLiteral("O comando %1 exige --db URL.").arg(command));
     return DatabaseUrl::parse(parser.value(QStringLiteral("db")));
 }
 
@@ -131,8 +132,8 @@ ServeCommand parseServe(const QStringList& args)
     QCommandLineParser parser;
     parser.addOptions({valueOption("db"), valueOption("listen"), valueOption("threads"), valueOption("idle-timeout"),
                        valueOption("max-frame"), valueOption("frame-timeout"), valueOption("max-connections"),
-                       valueOption("max-connections-per-address"), valueOption("max-buffered"),
-                       valueOption("tls-cert"), valueOption("tls-key"), flagOption("trusted-network")});
+                       valueOption("max-connections-per-address"), valueOption("max-buffered"), valueOption("tls-cert"),
+                       valueOption("tls-key"), flagOption("trusted-network")});
     parseCommand(parser, QStringLiteral("serve"), args);
     expectPositionals(parser, QStringLiteral("serve"), 0, QString());
     ServeCommand command;
@@ -144,7 +145,8 @@ ServeCommand parseServe(const QStringList& args)
         o.threads = static_cast<int>(parseInteger(value("threads"), QStringLiteral("--threads"), 1, kMaxThreads));
     if (isSet("idle-timeout")) o.idleTimeout = parseSeconds(value("idle-timeout"), QStringLiteral("--idle-timeout"));
     if (isSet("max-frame"))
-        o.maxFrameBytes = parseInteger(value("max-frame"), QStringLiteral("--max-frame"), kMinFrameBytes, kMaxFrameBytes);
+        o.maxFrameBytes =
+            parseInteger(value("max-frame"), QStringLiteral("--max-frame"), kMinFrameBytes, kMaxFrameBytes);
     if (isSet("frame-timeout"))
         o.frameTimeout = parseSeconds(value("frame-timeout"), QStringLiteral("--frame-timeout"));
     if (isSet("max-connections"))
@@ -157,8 +159,9 @@ ServeCommand parseServe(const QStringList& args)
         o.maxBufferedBytes =
             parseInteger(value("max-buffered"), QStringLiteral("--max-buffered"), kMinFrameBytes, kMaxBufferedBytes);
     if (isSet("tls-cert") != isSet("tls-key"))
-        throw UsageError(QStringLiteral("--tls-cert e --tls-key são dados juntos: o certificado do servidor e "
-                                        "sua chave privada."));
+        throw UsageError(
+            QStringLiteral("--tls-cert e --tls-key são dados juntos: o certificado do servidor e "
+                           "sua chave privada."));
     if (isSet("tls-cert")) o.tls = TlsFiles{value("tls-cert"), value("tls-key")};
     o.trustedNetwork = isSet("trusted-network");
     o.database = requireDatabase(parser, QStringLiteral("serve"));
@@ -194,12 +197,15 @@ ClientCommand parseClient(const QStringList& args)
     case ClientCommand::Action::Add:
         expectPositionals(parser, command, 1, QStringLiteral("o nome da estação"));
         if (!parser.isSet(QStringLiteral("branches")))
-            throw UsageError(QStringLiteral("O comando client add exige --branches (filiais separadas por vírgula, "
-                                            "ou * para todas)."));
+            throw UsageError(
+                QStringLiteral("O comando client add exige --branches (filiais separadas por vírgula, "
+                               "ou * para todas)."));
         out.branches = branchesOf(parser.value(QStringLiteral("branches")), QStringLiteral("--branches"));
         break;
     case ClientCommand::Action::List: expectPositionals(parser, command, 0, QString()); break;
-    case ClientCommand::Action::Revoke: expectPositionals(parser, command, 1, QStringLiteral("o nome da estação")); break;
+    case ClientCommand::Action::Revoke:
+        expectPositionals(parser, command, 1, QStringLiteral("o nome da estação"));
+        break;
     case ClientCommand::Action::Branches:
         expectPositionals(parser, command, 2, QStringLiteral("o nome da estação e as filiais"));
         out.branches = branchesOf(parser.positionalArguments()[1], QStringLiteral("filiais"));

@@ -39,8 +39,8 @@ struct ClientCommand {
     enum class Action { Add, List, Revoke, Branches };
     Action action = Action::List;
     DatabaseUrl database;
-    QString name;           // all but List
-    BranchScope branches;   // Add and Branches
+    QString name;          // all but List
+    BranchScope branches;  // Add and Branches
 };
 
 struct HelpCommand {};

@@ -99,8 +99,9 @@ ConnectionIo::Result ConnectionIo::handshake()
         unsigned char first = 0;
         const ssize_t n = ::recv(fd_, &first, 1, MSG_PEEK);
         if (n == 0) return {Status::Closed};
-        if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? Result{Status::WouldBlock}
-                                                                                    : Result{Status::Failed};
+        if (n < 0)
+            return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? Result{Status::WouldBlock}
+                                                                             : Result{Status::Failed};
         looked_ = true;
         if (first != kTlsHandshakeRecord) return {Status::PlainOnTls};
     }

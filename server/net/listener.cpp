@@ -70,8 +70,8 @@ bool Listener::listen(const QHostAddress& address, quint16 port, int backlog)
     }
     fd_ = ::socket(storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const int one = 1;
-    if (fd_ < 0 || ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0 ||
-        ::bind(fd_, reinterpret_cast<const sockaddr*>(&storage), length) != 0 || ::listen(fd_, backlog) != 0) {
+    if (fd_ < 0 || ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0
+        || ::bind(fd_, reinterpret_cast<const sockaddr*>(&storage), length) != 0 || ::listen(fd_, backlog) != 0) {
         error_ = QString::fromLocal8Bit(std::strerror(errno));
         close();
         return false;
@@ -100,7 +100,8 @@ void Listener::acceptSome()
     for (int i = 0; i < kAcceptsPerWake && fd_ >= 0; ++i) {
         sockaddr_storage address{};
         socklen_t length = sizeof address;
-        const int descriptor = ::accept4(fd_, reinterpret_cast<sockaddr*>(&address), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int descriptor =
+            ::accept4(fd_, reinterpret_cast<sockaddr*>(&address), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (descriptor < 0) {
             if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) continue;  // that client gave up
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) outOfDescriptors(errno);

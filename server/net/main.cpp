@@ -14,18 +14,14 @@
 
 namespace {
 
-void printError(const QString& text)
-{
-    std::fprintf(stderr, "ate02700-server: %s\n", text.toUtf8().constData());
-}
+void printError(const QString& text) { std::fprintf(stderr, "ate02700-server: %s\n", text.toUtf8().constData()); }
 
 int runInit(const server::net::InitCommand& command)
 {
     // Interrupting init is safe: every migration and seed runs in a transaction.
     server::net::unblockTerminationSignals();
     server::initDatabase(command.database, command.seed);
-    std::fprintf(stderr, "ate02700-server: banco pronto: %s\n",
-                 command.database.display().toUtf8().constData());
+    std::fprintf(stderr, "ate02700-server: banco pronto: %s\n", command.database.display().toUtf8().constData());
     return 0;
 }
 
@@ -54,7 +50,8 @@ int runClient(const server::net::ClientCommand& command)
     case Action::List:
         for (const server::Workstation& w : workstations.list())
             printOut(QStringLiteral("%1\tfiliais %2\t%3\tcadastrada em %4\n")
-                         .arg(w.name, w.branches.text(), w.revoked ? QStringLiteral("revogada") : QStringLiteral("ativa"),
+                         .arg(w.name, w.branches.text(),
+                              w.revoked ? QStringLiteral("revogada") : QStringLiteral("ativa"),
                               w.created.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
         return 0;
     case Action::Revoke:
@@ -74,11 +71,10 @@ int runServe(QCoreApplication& app, const server::net::ServeCommand& command)
     server::net::SignalWatcher watcher;
     server::net::AppServer server(command.options);
     server.start();
-    QObject::connect(&watcher, &server::net::SignalWatcher::terminationRequested, &server,
-                     [&server](int signalNumber) {
-                         server.log().note(QStringLiteral("signal %1 received").arg(signalNumber));
-                         server.shutdown();
-                     });
+    QObject::connect(&watcher, &server::net::SignalWatcher::terminationRequested, &server, [&server](int signalNumber) {
+        server.log().note(QStringLiteral("signal %1 received").arg(signalNumber));
+        server.shutdown();
+    });
     QObject::connect(&server, &server::net::AppServer::stopped, &app, &QCoreApplication::quit);
 
     // Scripts and tests read the port from here (it is chosen by the system for port 0).

@@ -4,11 +4,11 @@
 
 #include <QSocketNotifier>
 
-#include <cerrno>
-#include <cstring>
-#include <csignal>
 #include <sys/signalfd.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 namespace server::net {
 

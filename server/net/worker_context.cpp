@@ -6,8 +6,7 @@ namespace server::net {
 
 WorkerContext::WorkerContext(DatabaseUrl url, int workerIndex, std::atomic<int>& suspect, qsizetype answerLimit)
     : url_(std::move(url)), index_(workerIndex), suspect_(suspect), answerLimit_(answerLimit), checked_(suspect.load())
-{
-}
+{}
 
 WorkerContext::~WorkerContext() { close(); }
 

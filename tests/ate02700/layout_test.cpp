@@ -1,12 +1,12 @@
 // The designed layout of both forms: components, captions, masks, hints, grid columns,
 // footer, menu items and bindings, checked against the screen's definition.
 
+#include "framework/units/larkumo.h"
 #include "modules/ate02700/emission/frm_rel_manu_del_valor.h"
 #include "modules/ate02700/main_form/check_glyphs.h"
 #include "modules/ate02700/main_form/frm_manu_del_valor.h"
 #include "modules/ate02700/model/emission_messages.h"
 #include "modules/ate02700/model/main_form_messages.h"
-#include "framework/units/larkumo.h"
 
 #include "framework/data/clientdataset.h"
 #include "framework/data/datasource.h"
@@ -67,10 +67,7 @@ void ExpectColumns(const TDBGrid& grid, const std::vector<ColumnSpec>& expected)
 }
 
 // The index of a widget in the layout that holds it (left-to-right order in a row).
-int PlaceIn(const QWidget& w)
-{
-    return w.parentWidget()->layout()->indexOf(const_cast<QWidget*>(&w));
-}
+int PlaceIn(const QWidget& w) { return w.parentWidget()->layout()->indexOf(const_cast<QWidget*>(&w)); }
 
 class MainFormLayout : public ::testing::Test {
 protected:
@@ -85,14 +82,14 @@ TEST_F(MainFormLayout, FormToolbarAndNonVisualComponents)
 
     // Every component is found by its name, as the designed form names it.
     for (const char* name :
-         {"panMenu", "btnCancelDel", "imgCheck", "imgUncheck", "panFiltro", "lblFilial", "medCdFilial",
-          "btpFilial", "edtNmFilial", "lblCompanhia", "medCompanhia", "btpCia", "edtNmCia", "lblPlanoVoo",
-          "depPlanoVooIni", "depPlanoVooFin", "pgcPadrao", "tshFolhaDados", "tshFormulario", "dbgPadrao",
-          "dbgServicoDel", "ndeTotalServico", "dbeVrPeTaxa", "DBEdit2", "DBEdit1", "DBEdit8", "panNavigator",
-          "dbnPadrao", "lblNmCia", "dbtNome", "cdsDelivery", "cdsServicoDel", "cdsPesqServico",
-          "cdsParamComis", "cdsCalcPreco", "qryFilial", "qryCompanhia", "qryAgrDeDe", "dtsDelivery",
-          "dtsPadrao", "dtsPesqServico", "dtsFilial", "dtsCompanhia", "dtsAgrDeDe", "netManuDelValor",
-          "msgPadrao", "msgMensagensPadroes"}) {
+         {"panMenu",       "btnCancelDel",  "imgCheck",        "imgUncheck",      "panFiltro",          "lblFilial",
+          "medCdFilial",   "btpFilial",     "edtNmFilial",     "lblCompanhia",    "medCompanhia",       "btpCia",
+          "edtNmCia",      "lblPlanoVoo",   "depPlanoVooIni",  "depPlanoVooFin",  "pgcPadrao",          "tshFolhaDados",
+          "tshFormulario", "dbgPadrao",     "dbgServicoDel",   "ndeTotalServico", "dbeVrPeTaxa",        "DBEdit2",
+          "DBEdit1",       "DBEdit8",       "panNavigator",    "dbnPadrao",       "lblNmCia",           "dbtNome",
+          "cdsDelivery",   "cdsServicoDel", "cdsPesqServico",  "cdsParamComis",   "cdsCalcPreco",       "qryFilial",
+          "qryCompanhia",  "qryAgrDeDe",    "dtsDelivery",     "dtsPadrao",       "dtsPesqServico",     "dtsFilial",
+          "dtsCompanhia",  "dtsAgrDeDe",    "netManuDelValor", "msgPadrao",       "msgMensagensPadroes"}) {
         EXPECT_NE(form.findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
     }
 
@@ -149,9 +146,9 @@ TEST_F(MainFormLayout, DataSetsQueriesAndDataSources)
               QStringLiteral("FROM CLASSE CL, CLASSECIA CC,  PARAM(:SGCLASSE) SGCLASSE"));
 
     const std::vector<std::pair<TDataSource*, TClientDataSet*>> sources{
-        {form.dtsDelivery, form.cdsDelivery},   {form.dtsPadrao, form.cdsServicoDel},
+        {form.dtsDelivery, form.cdsDelivery},       {form.dtsPadrao, form.cdsServicoDel},
         {form.dtsPesqServico, form.cdsPesqServico}, {form.dtsFilial, form.qryFilial},
-        {form.dtsCompanhia, form.qryCompanhia}, {form.dtsAgrDeDe, form.qryAgrDeDe}};
+        {form.dtsCompanhia, form.qryCompanhia},     {form.dtsAgrDeDe, form.qryAgrDeDe}};
     for (const auto& [source, dataSet] : sources)
         EXPECT_EQ(source->DataSet(), dataSet) << source->objectName().toStdString();
 
@@ -184,8 +181,7 @@ TEST_F(MainFormLayout, FilterPanel)
     EXPECT_EQ(form.medCompanhia->CharCase(), TEditCharCase::UpperCase);
     EXPECT_EQ(form.medCompanhia->Color(), Colors::InfoBk());
 
-    for (TEdit* name : {form.edtNmFilial, form.edtNmCia})
-        EXPECT_FALSE(name->isEnabled());
+    for (TEdit* name : {form.edtNmFilial, form.edtNmCia}) EXPECT_FALSE(name->isEnabled());
 
     EXPECT_EQ(form.btpFilial->Hint(), QStringLiteral("Pesquisar"));
     EXPECT_EQ(form.btpFilial->Associate(), form.medCdFilial);
@@ -206,12 +202,11 @@ TEST_F(MainFormLayout, FilterPanel)
     EXPECT_EQ(form.Label2->Caption(), QStringLiteral("Até"));
 
     // Tab order through the panel (disabled edits keep their place in the chain).
-    const std::vector<QWidget*> order{form.medCdFilial, form.edtNmFilial, form.medCompanhia,
+    const std::vector<QWidget*> order{form.medCdFilial, form.edtNmFilial,    form.medCompanhia,
                                       form.edtNmCia,    form.depPlanoVooIni, form.depPlanoVooFin};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         QWidget* next = order[i]->nextInFocusChain();
-        while (next && next->focusPolicy() == Qt::NoFocus)
-            next = next->nextInFocusChain();
+        while (next && next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
         EXPECT_EQ(next, order[i + 1]) << order[i]->objectName().toStdString();
     }
 }
@@ -221,8 +216,8 @@ TEST_F(MainFormLayout, DeliveryGrid)
     EXPECT_EQ(form.tshFolhaDados->Caption(), QStringLiteral("Delivery"));
     EXPECT_EQ(form.dbgPadrao->parentWidget(), form.tshFolhaDados);
     EXPECT_TRUE(form.dbgPadrao->ReadOnly());
-    EXPECT_EQ(form.dbgPadrao->Options(), dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs
-                                             | dgAlwaysShowSelection | dgConfirmDelete);
+    EXPECT_EQ(form.dbgPadrao->Options(),
+              dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgAlwaysShowSelection | dgConfirmDelete);
     ExpectColumns(*form.dbgPadrao, {{"IDMARCADO", 17, "\u2714"},
                                     {"DTHRPLAVOOPV", 89, "Data do Vôo"},
                                     {"NUMERO", 93, "Nr. Delivery"},
@@ -255,8 +250,8 @@ TEST_F(MainFormLayout, ServicesGridAndFooter)
     EXPECT_FALSE(form.tshFormulario->isEnabled());
     EXPECT_EQ(form.dbgServicoDel->parentWidget(), form.tshFormulario);
     EXPECT_FALSE(form.dbgServicoDel->ReadOnly());
-    EXPECT_EQ(form.dbgServicoDel->Options(), dgEditing | dgTitles | dgColumnResize | dgColLines | dgRowLines
-                                                 | dgTabs | dgAlwaysShowSelection | dgConfirmDelete);
+    EXPECT_EQ(form.dbgServicoDel->Options(), dgEditing | dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs
+                                                 | dgAlwaysShowSelection | dgConfirmDelete);
     EXPECT_EQ(form.dbgServicoDel->Color(), Colors::InfoBk());
     EXPECT_EQ(form.dbgServicoDel->frameShape(), QFrame::NoFrame);
     EXPECT_EQ(form.dbgServicoDel->TitleFont().family(), QStringLiteral("MS Sans Serif"));
@@ -320,8 +315,7 @@ QImage OnBackground(const QPixmap& glyph, const QColor& background)
     QImage image = glyph.toImage().convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (QColor(image.pixel(x, y)) == ate02700::kCheckGlyphTransparent)
-                image.setPixel(x, y, background.rgb());
+            if (QColor(image.pixel(x, y)) == ate02700::kCheckGlyphTransparent) image.setPixel(x, y, background.rgb());
     return image;
 }
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <dlfcn.h>
+#include <array>
 #include <string>
 
 namespace {
@@ -23,17 +23,14 @@ protected:
     }
     void TearDown() override
     {
-        if (handle_)
-            dlclose(handle_);
+        if (handle_) dlclose(handle_);
     }
 
     void* Symbol(const char* name) const { return dlsym(handle_, name); }
-    template <class T>
-    T& Variable(const char* mangled) const
+    template <class T> T& Variable(const char* mangled) const
     {
         void* address = Symbol(mangled);
-        if (!address)
-            throw std::runtime_error(std::string("not exported: ") + mangled);
+        if (!address) throw std::runtime_error(std::string("not exported: ") + mangled);
         return *static_cast<T*>(address);
     }
 
@@ -46,10 +43,10 @@ TEST_F(ModuleLibrary, ExportsTheEntriesAndTheModuleVariables)
         EXPECT_NE(Symbol(entry), nullptr) << entry;
     // Cli_ate02700::... and Cli_ate02701::... as the C++ toolchain names them.
     for (const char* variable :
-         {"_ZN12Cli_ate0270015frmManuDelValorE", "_ZN12Cli_ate0270010boIdCriadoE",
-          "_ZN12Cli_ate0270013boPrimeiraVezE", "_ZN12Cli_ate027008astCdCiaE", "_ZN12Cli_ate0270011stCdAgrDeCoE",
-          "_ZN12Cli_ate0270118frmRelManuDelValorE", "_ZN12Cli_ate0270110boIdCriadoE", "_ZN12Cli_ate027017boPrintE",
-          "_ZN12Cli_ate027019boPreviewE", "_ZN12Cli_ate0270115astCiaVooTreRelE"})
+         {"_ZN12Cli_ate0270015frmManuDelValorE", "_ZN12Cli_ate0270010boIdCriadoE", "_ZN12Cli_ate0270013boPrimeiraVezE",
+          "_ZN12Cli_ate027008astCdCiaE", "_ZN12Cli_ate0270011stCdAgrDeCoE", "_ZN12Cli_ate0270118frmRelManuDelValorE",
+          "_ZN12Cli_ate0270110boIdCriadoE", "_ZN12Cli_ate027017boPrintE", "_ZN12Cli_ate027019boPreviewE",
+          "_ZN12Cli_ate0270115astCiaVooTreRelE"})
         EXPECT_NE(Symbol(variable), nullptr) << variable;
 }
 

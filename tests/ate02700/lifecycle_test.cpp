@@ -8,8 +8,8 @@
 #include "modules/ate02700/package/pkg_ate02700.h"
 
 #include "framework/core/exceptions.h"
-#include "framework/db/adoibquery.h"
 #include "framework/data/clientdataset.h"
+#include "framework/db/adoibquery.h"
 #include "framework/net/netconnection.h"
 #include "framework/ui/application_host.h"
 #include "framework/ui/tbtnpesquisa.h"

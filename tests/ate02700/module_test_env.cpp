@@ -25,8 +25,7 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!done()) {
-        if (deadline.hasExpired())
-            return done();
+        if (deadline.hasExpired()) return done();
         QTest::qWait(10);
     }
     return true;
@@ -54,12 +53,11 @@ void TypeOver(QWidget& control, const QString& text)
 int CallCountSince(const testsupport::ServerProcess& server, const QString& method, const QString& logBefore)
 {
     // "<date> <time> <peer> <method> <ms> ms <outcome>"
-    const QRegularExpression call(QStringLiteral(R"(^\S+ \S+ \S+ %1 [0-9.]+ ms )")
-                                      .arg(QRegularExpression::escape(method)));
+    const QRegularExpression call(
+        QStringLiteral(R"(^\S+ \S+ \S+ %1 [0-9.]+ ms )").arg(QRegularExpression::escape(method)));
     int count = 0;
     for (const QString& line : server.log().mid(logBefore.size()).split(QLatin1Char('\n'))) {
-        if (call.match(line).hasMatch())
-            ++count;
+        if (call.match(line).hasMatch()) ++count;
     }
     return count;
 }
@@ -76,20 +74,16 @@ int ServerSideConnections(quint16 port)
     int count = 0;
     for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
         QFile file(QString::fromLatin1(table));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
+        if (!file.open(QIODevice::ReadOnly)) continue;
         const QList<QByteArray> lines = file.readAll().split('\n');
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const QList<QByteArray> cols = lines[i].simplified().split(' ');
-            if (cols.size() < 4)
-                continue;
+            if (cols.size() < 4) continue;
             const QList<QByteArray> local = cols[1].split(':');
             bool ok = false;
             const uint localPort = local.value(1).toUInt(&ok, 16);
-            if (!ok || localPort != port)
-                continue;
-            if (cols[3] == "01" || cols[3] == "08")
-                ++count;
+            if (!ok || localPort != port) continue;
+            if (cols[3] == "01" || cols[3] == "08") ++count;
         }
     }
     return count;
@@ -98,8 +92,7 @@ int ServerSideConnections(quint16 port)
 quint16 UnusedPort()
 {
     QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 1;  // port 1 refuses connections on any ordinary machine
+    if (!probe.listen(QHostAddress::LocalHost, 0)) return 1;  // port 1 refuses connections on any ordinary machine
     const quint16 port = probe.serverPort();
     probe.close();
     return port;
@@ -127,16 +120,14 @@ bool HostWindow::Open(QSize size)
     window_->setCentralWidget(mdi_);
     window_->resize(size);
     Application().Attach(window_.get(), mdi_);
-    if (!WidgetDriver::ShowActive(*window_))
-        return false;
+    if (!WidgetDriver::ShowActive(*window_)) return false;
     Initialize();
     return true;
 }
 
 void HostWindow::Close()
 {
-    if (!window_)
-        return;
+    if (!window_) return;
     Application().DestroyForms();
     FlushDeletes();
     Finalize();
@@ -151,8 +142,7 @@ TfrmManuDelValor& OpenFirstActivation()
     IniProc();
     TfrmManuDelValor* form = Cli_ate02700::frmManuDelValor;
     EXPECT_NE(form, nullptr);
-    if (!form)
-        throw std::runtime_error("IniProc made no form");
+    if (!form) throw std::runtime_error("IniProc made no form");
     EXPECT_TRUE(WaitUntil([form] { return form->cdsParamComis->Active(); }))
         << "the first activation did not load the branch parameters";
     return *form;

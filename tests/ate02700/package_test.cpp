@@ -54,11 +54,9 @@ TEST(Package, InitializeClearsTheFlagsAndFinalizeReleasesTheTexts)
     Cli_ate02700::stCdAgrDeCo = QStringLiteral("0003");
     Cli_ate02701::astCiaVooTreRel = {QStringLiteral("0001"), QStringLiteral("1010"), QStringLiteral("GRU")};
     Finalize();
-    for (const QString& text : Cli_ate02700::astCdCia)
-        EXPECT_TRUE(text.isNull());
+    for (const QString& text : Cli_ate02700::astCdCia) EXPECT_TRUE(text.isNull());
     EXPECT_TRUE(Cli_ate02700::stCdAgrDeCo.isNull());
-    for (const QString& text : Cli_ate02701::astCiaVooTreRel)
-        EXPECT_TRUE(text.isNull());
+    for (const QString& text : Cli_ate02701::astCiaVooTreRel) EXPECT_TRUE(text.isNull());
 
     // Loaded again, the marking state starts as a fresh module's does.
     Initialize();

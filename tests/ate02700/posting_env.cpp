@@ -31,8 +31,7 @@ std::unique_ptr<testsupport::DirectConnection>& Direct()
 
 void PostingEnv::SetUp()
 {
-    if (Demo() == nullptr || !Demo()->available())
-        GTEST_SKIP() << "ATE_TEST_PG_URL not set";
+    if (Demo() == nullptr || !Demo()->available()) GTEST_SKIP() << "ATE_TEST_PG_URL not set";
     dtmDBGeral().Open(Demo()->database().url());
     Direct() = std::make_unique<testsupport::DirectConnection>(Demo()->database());
     // The installation's code picture keeps its dots, as the demo catalogue's codes have.
@@ -73,20 +72,17 @@ qint64 PostingEnv::OpenDelivery(TfrmManuDelValor& form, const QString& sgCia, QD
     for (int r = 0; r < form.cdsDelivery->ViewRowCount() && row < 0; ++r)
         form.cdsDelivery->ReadRow(r, [&] {
             const bool match = !numero.isEmpty() ? form.fldDelivery.NUMERO->AsString() == numero
-                                                 : form.fldDelivery.NRVOO->AsString() == flight &&
-                                                       form.fldDelivery.DTHRPLAVOOPV->AsDateTime().date() == day;
-            if (match)
-                row = r;
+                                                 : form.fldDelivery.NRVOO->AsString() == flight
+                                                       && form.fldDelivery.DTHRPLAVOOPV->AsDateTime().date() == day;
+            if (match) row = r;
         });
-    if (row < 0)
-        throw std::runtime_error("no such delivery in the demo");
+    if (row < 0) throw std::runtime_error("no such delivery in the demo");
     TDBGrid& list = *form.dbgPadrao;
     const int column = Consiste::IndiceCol(list, QStringLiteral("NUMERO"));
     list.scrollTo(list.model()->index(row, column));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.CellRect(row, column).center());
     QApplication::processEvents();
-    if (form.cdsDelivery->RecNo() != row + 1)
-        throw std::runtime_error("the click did not choose the delivery");
+    if (form.cdsDelivery->RecNo() != row + 1) throw std::runtime_error("the click did not choose the delivery");
 
     // The services tab loads the delivery's services.
     form.pgcPadrao->SetActivePage(form.tshFormulario);
@@ -106,8 +102,7 @@ void PostingEnv::ClickCell(TfrmManuDelValor& form, const QString& cdArvServ, con
     int row = -1;
     for (int r = 0; r < form.cdsServicoDel->ViewRowCount() && row < 0; ++r)
         form.cdsServicoDel->ReadRow(r, [&] {
-            if (form.fldServicoDel.CDARVSERV->AsString() == cdArvServ)
-                row = r;
+            if (form.fldServicoDel.CDARVSERV->AsString() == cdArvServ) row = r;
         });
     ASSERT_GE(row, 0) << cdArvServ.toStdString();
     const int column = Consiste::IndiceCol(*form.dbgServicoDel, QString::fromLatin1(field));
@@ -120,8 +115,7 @@ void PostingEnv::ClickCell(TfrmManuDelValor& form, const QString& cdArvServ, con
 
 void PostingEnv::Type(const QString& text)
 {
-    for (const QChar c : text)
-        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    for (const QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
 }
 
 void PostingEnv::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)

@@ -17,7 +17,6 @@
 
 #include <memory>
 
-
 namespace ate02700test {
 
 using testsupport::TestDatabase;
@@ -64,8 +63,7 @@ private:
 };
 
 // The suite on one engine; one demo database and server for all its tests.
-template <TestDatabase::Engine E>
-class PostingOn : public PostingEnv {
+template <TestDatabase::Engine E> class PostingOn : public PostingEnv {
 public:
     static void SetUpTestSuite() { demo_ = std::make_unique<testsupport::DemoServer>(E); }
     static void TearDownTestSuite() { demo_.reset(); }

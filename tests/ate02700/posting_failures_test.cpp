@@ -17,8 +17,7 @@
 namespace ate02700test {
 namespace {
 
-template <class T>
-class PostingFailure : public T {};
+template <class T> class PostingFailure : public T {};
 using Engines = ::testing::Types<OnSQLite, OnPostgreSQL>;
 TYPED_TEST_SUITE(PostingFailure, Engines);
 
@@ -27,8 +26,7 @@ QString FirstCode(TfrmManuDelValor& form, QString* cdServico = nullptr)
     QString code;
     form.cdsServicoDel->ReadRow(0, [&] {
         code = form.fldServicoDel.CDARVSERV->AsString();
-        if (cdServico)
-            *cdServico = form.fldServicoDel.CDSERVICO->AsString();
+        if (cdServico) *cdServico = form.fldServicoDel.CDSERVICO->AsString();
     });
     return code;
 }
@@ -87,11 +85,11 @@ TYPED_TEST(PostingFailure, AnOraTextIsPassedOnWhenPricingAndDecodedWhenSaving)
     const double totalBefore = this->StoredDelivery(delivery, "VRBACATX").toDouble();
     bool changed = false;
     form.cdsCalcPreco->AfterScroll = [this, &changed](TClientDataSet&) {
-        if (std::exchange(changed, true))
-            return;
-        this->Exec(QStringLiteral("INSERT INTO TABPRECO (CDTABPRECO, CDFILIAL, CDCIA, DSTABPRECO, DTINIVIGEN, "
-                                  "DTFIMVIGEN, IDATIVO) VALUES (901, '0001', '0003', 'Tabela paralela', "
-                                  "'2026-11-01', '2026-12-31', 'S')"));
+        if (std::exchange(changed, true)) return;
+        this->Exec(
+            QStringLiteral("INSERT INTO TABPRECO (CDTABPRECO, CDFILIAL, CDCIA, DSTABPRECO, DTINIVIGEN, "
+                           "DTFIMVIGEN, IDATIVO) VALUES (901, '0001', '0003', 'Tabela paralela', "
+                           "'2026-11-01', '2026-12-31', 'S')"));
     };
     const int saves = this->Calls("SetServicoDel");
 
@@ -162,8 +160,7 @@ TYPED_TEST(PostingFailure, TheServerGoingAwayShowsOneErrorAndTheNextPostWorksWhe
     // Down between the price and the save: one error, the list shows what the server holds.
     testsupport::ServerProcess* running = server.get();
     form.cdsCalcPreco->AfterScroll = [running](TClientDataSet&) {
-        if (running->running())
-            running->stop();
+        if (running->running()) running->stop();
     };
     this->dialogs_->ClearShown();
     this->ClickCell(form, code, "QTSERFATSP");
@@ -199,8 +196,8 @@ TYPED_TEST(PostingFailure, TwoScreensOnOneLineTheSecondSaveIsRefusedAndNothingIs
                                                QStringLiteral("1010"), QDate(2026, 11, 19));
     auto* second = Application().CreateForm<TfrmManuDelValor>();
     EXPECT_TRUE(WaitUntil([second] { return second->cdsParamComis->Active(); }));
-    this->OpenDelivery(*second, QStringLiteral("CAB"), QDate(2026, 11, 19), QDate(2026, 11, 19),
-                       QStringLiteral("1010"), QDate(2026, 11, 19));
+    this->OpenDelivery(*second, QStringLiteral("CAB"), QDate(2026, 11, 19), QDate(2026, 11, 19), QStringLiteral("1010"),
+                       QDate(2026, 11, 19));
     QString service;
     const QString code = FirstCode(first, &service);
     const double invoiced = this->Stored(delivery, service, "QTSERFATSP").toDouble();

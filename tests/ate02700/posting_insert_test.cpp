@@ -15,8 +15,7 @@
 namespace ate02700test {
 namespace {
 
-template <class T>
-class PostingInsert : public T {
+template <class T> class PostingInsert : public T {
 protected:
     // Insert on the first row, the code typed and its column left (the lookup fills the row),
     // then the service quantity typed.
@@ -30,7 +29,8 @@ protected:
             << this->dialogs_->Errors().join(QLatin1Char('|')).toStdString();
         this->Type(digits);
         this->Key(Qt::Key_Tab);
-        ASSERT_TRUE(this->dialogs_->Errors().isEmpty()) << this->dialogs_->Errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(this->dialogs_->Errors().isEmpty())
+            << this->dialogs_->Errors().join(QLatin1Char('|')).toStdString();
         this->ClickCell(form, form.fldServicoDel.CDARVSERV->AsString(), "QTATUAPRODSP");
         this->Type(quantity);
         this->Key(Qt::Key_Tab);

@@ -20,8 +20,7 @@
 namespace ate02700test {
 namespace {
 
-template <class T>
-class Posting : public T {};
+template <class T> class Posting : public T {};
 using Engines = ::testing::Types<OnSQLite, OnPostgreSQL>;
 TYPED_TEST_SUITE(Posting, Engines);
 
@@ -43,14 +42,14 @@ double Money(double v) { return std::round(v * 100.0) / 100.0; }
 
 // The screen and the database agree after a completed save: the delivery list is the
 // server's, on the saved delivery; the services of that delivery, on the saved service.
-#define EXPECT_BACK_ON(form, delivery, code)                                                      \
-    do {                                                                                          \
-        EXPECT_EQ((form).fldDelivery.NRDELIVERY->AsInteger(), (delivery));                        \
-        EXPECT_EQ((form).fldServicoDel.CDARVSERV->AsString(), (code));                            \
-        EXPECT_EQ((form).fldServicoDel.NRDELIVERY->AsInteger(), (delivery));                      \
-        EXPECT_EQ((form).cdsServicoDel->State(), TDataSetState::Browse);                          \
-        EXPECT_EQ((form).cdsServicoDel->ChangeCount(), 0);                                        \
-        EXPECT_FALSE(Showavi::IsShowing());                                                       \
+#define EXPECT_BACK_ON(form, delivery, code)                                 \
+    do {                                                                     \
+        EXPECT_EQ((form).fldDelivery.NRDELIVERY->AsInteger(), (delivery));   \
+        EXPECT_EQ((form).fldServicoDel.CDARVSERV->AsString(), (code));       \
+        EXPECT_EQ((form).fldServicoDel.NRDELIVERY->AsInteger(), (delivery)); \
+        EXPECT_EQ((form).cdsServicoDel->State(), TDataSetState::Browse);     \
+        EXPECT_EQ((form).cdsServicoDel->ChangeCount(), 0);                   \
+        EXPECT_FALSE(Showavi::IsShowing());                                  \
     } while (false)
 
 TYPED_TEST(Posting, ChangedQuantityIsPricedSavedAndTheDeliveryRecalculated)
@@ -105,8 +104,7 @@ TYPED_TEST(Posting, ChangedQuantityIsPricedSavedAndTheDeliveryRecalculated)
     // of the filter's range, the line as stored.
     EXPECT_EQ(form.cdsDelivery->RecordCount(), deliveries);
     EXPECT_NEAR(form.fldDelivery.VRBACATX->AsFloat(), base, 0.001);
-    EXPECT_NEAR(form.fldDelivery.VRTOTDELIV->AsFloat(), this->StoredDelivery(delivery, "VRTOTDELIV").toDouble(),
-                0.001);
+    EXPECT_NEAR(form.fldDelivery.VRTOTDELIV->AsFloat(), this->StoredDelivery(delivery, "VRTOTDELIV").toDouble(), 0.001);
     EXPECT_DOUBLE_EQ(form.fldServicoDel.QTSERFATSP->AsFloat(), invoiced + 7);
     EXPECT_NEAR(form.fldServicoDel.VRTOTSERVR->AsFloat(),
                 this->Stored(delivery, line.cdServico, "VRTOTSERVR").toDouble(), 0.001);
@@ -197,8 +195,8 @@ TYPED_TEST(Posting, EachCheckFocusesItsColumnKeepsTheRowAndACorrectedPostDerives
     EXPECT_DOUBLE_EQ(this->Stored(delivery, line.cdServico, "VRPRECMANUTSESP").toDouble(), 10.0);
     const double sb = this->Stored(delivery, line.cdServico, "QTSESBYPRSP").toDouble();
     const double sbUnit = this->Stored(delivery, line.cdServico, "VRPRUSBYSP").toDouble();
-    EXPECT_NEAR(this->Stored(delivery, line.cdServico, "VRTOTSERVR").toDouble(), Money((invoiced + 2) * 10.0 + sb * sbUnit),
-                0.011);
+    EXPECT_NEAR(this->Stored(delivery, line.cdServico, "VRTOTSERVR").toDouble(),
+                Money((invoiced + 2) * 10.0 + sb * sbUnit), 0.011);
     EXPECT_DOUBLE_EQ(this->Stored(delivery, line.cdServico, "QTSESOLICSP").toDouble(), requested + 2);
     this->ClickCell(form, line.cdArvServ, "VRPRECMANUTSESP");
     this->Retype(QString());
@@ -219,7 +217,8 @@ TYPED_TEST(Posting, ANewRowWithoutAServiceIsRefusedAndEscLeavesNothing)
 
     this->ClickCell(form, first.cdArvServ, "QTATUAPRODSP");
     this->Key(Qt::Key_Insert);
-    ASSERT_EQ(form.cdsServicoDel->State(), TDataSetState::Insert) << this->dialogs_->Errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(form.cdsServicoDel->State(), TDataSetState::Insert)
+        << this->dialogs_->Errors().join(QLatin1Char('|')).toStdString();
     this->ClickCell(form, QString(), "QTATUAPRODSP");
     this->Type(QStringLiteral("4"));
     this->Key(Qt::Key_Tab);
@@ -237,8 +236,7 @@ TYPED_TEST(Posting, ANewRowWithoutAServiceIsRefusedAndEscLeavesNothing)
 
     // Esc closes nothing open in the cell, so it drops the new row; nothing was sent.
     this->Key(Qt::Key_Escape);
-    if (form.cdsServicoDel->State() != TDataSetState::Browse)
-        this->Key(Qt::Key_Escape);
+    if (form.cdsServicoDel->State() != TDataSetState::Browse) this->Key(Qt::Key_Escape);
     EXPECT_EQ(form.cdsServicoDel->State(), TDataSetState::Browse);
     EXPECT_EQ(form.cdsServicoDel->RecordCount(), lines);
     EXPECT_EQ(form.cdsServicoDel->ChangeCount(), 0);
@@ -250,9 +248,9 @@ TYPED_TEST(Posting, ANewRowWithoutAServiceIsRefusedAndEscLeavesNothing)
 TYPED_TEST(Posting, TheLastServiceCannotBeDeletedAndADeleteIsSavedAtOnce)
 {
     TfrmManuDelValor& form = this->OpenScreen();
-    const qint64 single = this->OpenDelivery(form, QStringLiteral("CAB"), QDate(2026, 11, 25), QDate(2026, 11, 26),
-                                             QStringLiteral("1010"), QDate(2026, 11, 25),
-                                             QStringLiteral("009001/2026"));
+    const qint64 single =
+        this->OpenDelivery(form, QStringLiteral("CAB"), QDate(2026, 11, 25), QDate(2026, 11, 26),
+                           QStringLiteral("1010"), QDate(2026, 11, 25), QStringLiteral("009001/2026"));
     ASSERT_EQ(form.cdsServicoDel->RecordCount(), 1);
     const int saves = this->Calls("SetServicoDel");
 

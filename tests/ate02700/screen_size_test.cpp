@@ -17,8 +17,7 @@ class ScreenSize : public ModuleTest {};
 TEST_F(ScreenSize, MaximisedExactlyOn640By480)
 {
     const QString expected = qEnvironmentVariable("ATE_EXPECT_SCREEN");
-    if (expected.isEmpty())
-        GTEST_SKIP() << "run through ctest, which sets the screen size";
+    if (expected.isEmpty()) GTEST_SKIP() << "run through ctest, which sets the screen size";
     const QStringList size = expected.split(QLatin1Char('x'));
     ASSERT_EQ(size.size(), 2);
     ASSERT_EQ(Screen().Width(), size[0].toInt()) << "the offscreen screen was not configured";

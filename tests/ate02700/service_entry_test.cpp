@@ -11,10 +11,10 @@
 #include "framework/data/clientdataset.h"
 #include "framework/ui/grid/tdbgrid.h"
 #include "framework/ui/tmaskedit.h"
-#include "framework/units/larkumo.h"
 #include "framework/ui/tmenu.h"
 #include "framework/ui/tpagecontrol.h"
 #include "framework/ui/tspeedbutton.h"
+#include "framework/units/larkumo.h"
 #include "framework/units/showavi.h"
 
 #include <QAction>
@@ -26,8 +26,8 @@ namespace {
 
 using ate02700test::Settle;
 
-const QString kOperBloq =
-    QStringLiteral("Operação bloqueada ! A quantidade de serviços da delivery não pode exceder o número parametrizado.");
+const QString kOperBloq = QStringLiteral(
+    "Operação bloqueada ! A quantidade de serviços da delivery não pode exceder o número parametrizado.");
 const QString kServInv = QStringLiteral("Serviço não cadastrado ou já existente nesta delivey.");
 const QString kClNComp = QStringLiteral("Operação bloqueada ! Classe do serviço não relacionada a companhia.");
 const QString kPesq = QStringLiteral("GetPesqServico");
@@ -58,13 +58,11 @@ protected:
     // the delivery tab and opens the services tab with the focus in their grid.
     void OpenServicesOf(qint64 delivery)
     {
-        if (!form_)
-            OpenScreen();
+        if (!form_) OpenScreen();
         LoadDeliveries(QStringLiteral("LAA"), kMon16, kFri20);
         WidgetDriver::Focus(*form_->dbgPadrao);
         Key(Qt::Key_Home, Qt::ControlModifier);
-        for (int guard = 0; guard < 40 && Current() != delivery; ++guard)
-            Key(Qt::Key_Down);
+        for (int guard = 0; guard < 40 && Current() != delivery; ++guard) Key(Qt::Key_Down);
         ASSERT_EQ(Current(), delivery);
         ClickTab(1);
         ASSERT_EQ(form_->pgcPadrao->ActivePage(), form_->tshFormulario);
@@ -72,7 +70,8 @@ protected:
     }
     void SetLimit(qint64 delivery, int limit)
     {
-        Db().exec(QStringLiteral("UPDATE DELIVERY SET NRMAXSERVDEL = %1 WHERE NRDELIVERY = %2").arg(limit).arg(delivery));
+        Db().exec(
+            QStringLiteral("UPDATE DELIVERY SET NRMAXSERVDEL = %1 WHERE NRDELIVERY = %2").arg(limit).arg(delivery));
     }
     TDataSetState State() const { return form_->cdsServicoDel->State(); }
     TField& F(const char* name) const { return form_->cdsServicoDel->FieldByName(QString::fromLatin1(name)); }
@@ -107,7 +106,8 @@ TEST_P(ServiceEntry, InsertGuardsRunInTheirOrder)
 
     // One more allowed: accepted, and the new row inherits the grouping of the row it came from.
     SetLimit(atLimit, 4);
-    Db().exec(QStringLiteral("UPDATE SERVDEL SET CDAGRDECO = '0002' WHERE NRDELIVERY = %1 AND NRITEMPLANSP = 2").arg(atLimit));
+    Db().exec(QStringLiteral("UPDATE SERVDEL SET CDAGRDECO = '0002' WHERE NRDELIVERY = %1 AND NRITEMPLANSP = 2")
+                  .arg(atLimit));
     const RowsRestore restore([&] {
         SetLimit(atLimit, 3);
         Db().exec(QStringLiteral("UPDATE SERVDEL SET CDAGRDECO = '0003' WHERE NRDELIVERY = %1").arg(atLimit));
@@ -143,8 +143,10 @@ TEST_P(ServiceEntry, AnInvoicedDeliveryAtItsLimitGivesTheLimitFirst)
     LoadDeliveries(QStringLiteral("CAB"), QDate(2026, 11, 2), QDate(2026, 11, 2));
     ASSERT_FALSE(f.fldDelivery.NRDELIVERYFA->IsNull());
     const qint64 invoiced = Current();
-    const int stored = Db().scalar(QStringLiteral("SELECT COUNT(*) FROM SERVDEL WHERE NRDELIVERY = %1").arg(invoiced)).toInt();
-    const int limit = Db().scalar(QStringLiteral("SELECT NRMAXSERVDEL FROM DELIVERY WHERE NRDELIVERY = %1").arg(invoiced)).toInt();
+    const int stored =
+        Db().scalar(QStringLiteral("SELECT COUNT(*) FROM SERVDEL WHERE NRDELIVERY = %1").arg(invoiced)).toInt();
+    const int limit =
+        Db().scalar(QStringLiteral("SELECT NRMAXSERVDEL FROM DELIVERY WHERE NRDELIVERY = %1").arg(invoiced)).toInt();
     const RowsRestore restore([&] { SetLimit(invoiced, limit); });
 
     // Below its limit: a silent refusal.
@@ -308,7 +310,8 @@ TEST_P(ServiceEntry, ATypedCodeFillsTheNewRowAndKeepsItsFirstGrouping)
     EXPECT_EQ(F("SGCLASSE").AsString(), QStringLiteral("Y"));
     EXPECT_EQ(F("IDCICLO").AsString(), Catalogue("SV02", "IDCICLO"));
     EXPECT_LE(std::abs(F("DTHRINCSESP").AsDateTime().secsTo(typedAt)), 60);
-    for (const char* zero : {"QTANTAPRODSP", "QTSESBYPRSP", "QTSESBYUTSP", "QTSESBYNUTSP", "VRPRUSBYSP", "QTCORTSERVSP"}) {
+    for (const char* zero :
+         {"QTANTAPRODSP", "QTSESBYPRSP", "QTSESBYUTSP", "QTSESBYNUTSP", "VRPRUSBYSP", "QTCORTSERVSP"}) {
         EXPECT_FALSE(F(zero).IsNull()) << zero;
         EXPECT_EQ(F(zero).AsFloat(), 0.0) << zero;
     }
@@ -371,8 +374,7 @@ TEST_P(ServiceEntry, TheClassGroupingComesFromTheAirlinesClasses)
 
     // A first-class service offered to LAA, which has no first class at Guarulhos.
     // An international LAA delivery of the week with room for one more service.
-    const qint64 international = Db()
-                                     .scalar(QStringLiteral("SELECT MIN(D.NRDELIVERY) FROM DELIVERY D WHERE D.CDCIA = "
+    const qint64 international = Db().scalar(QStringLiteral("SELECT MIN(D.NRDELIVERY) FROM DELIVERY D WHERE D.CDCIA = "
                                                             "'0003' AND D.IDTIPNACDEL = '2' AND D.NRDELIVERYFA IS NULL "
                                                             "AND D.DTHRPLAVOOPV >= '2026-11-16' AND D.DTHRPLAVOOPV < "
                                                             "'2026-11-21' AND D.NRMAXSERVDEL > (SELECT COUNT(*) FROM "
@@ -399,8 +401,7 @@ TEST_P(ServiceEntry, TheSearchListsTheOfferedServicesAndFillsThePickedOne)
     TfrmManuDelValor& f = OpenScreen();
     const qint64 delivery = Flight3390(19);
     OpenServicesOf(delivery);
-    const int offered = Db()
-                            .scalar(QStringLiteral("SELECT COUNT(*) FROM SERVCIA SC JOIN SERVICO S ON S.CDSERVICO = "
+    const int offered = Db().scalar(QStringLiteral("SELECT COUNT(*) FROM SERVCIA SC JOIN SERVICO S ON S.CDSERVICO = "
                                                    "SC.CDSERVICO WHERE SC.CDFILIAL = '0001' AND SC.CDCIA = '0003' AND "
                                                    "SC.IDATIVO = 'S' AND S.IDTIPMANUAL = '1' AND NOT EXISTS (SELECT 1 "
                                                    "FROM SERVDEL D WHERE D.NRDELIVERY = %1 AND D.CDSERVICO = "

@@ -36,8 +36,7 @@ std::map<Engine, std::unique_ptr<testsupport::DemoServer>>& Servers()
 testsupport::DemoServer& DemoFor(Engine engine)
 {
     auto& slot = Servers()[engine];
-    if (!slot)
-        slot = std::make_unique<testsupport::DemoServer>(engine);
+    if (!slot) slot = std::make_unique<testsupport::DemoServer>(engine);
     return *slot;
 }
 
@@ -98,12 +97,12 @@ void ServicesTest::LoadDeliveries(const QString& airline, const QDate& from, con
 
 std::vector<qint64> ServicesTest::DeliveriesOf(const QString& cdCia, const QDate& from, const QDate& to) const
 {
-    const QString sql = QStringLiteral("SELECT NRDELIVERY FROM DELIVERY WHERE CDFILIAL = '0001' AND CDCIA = '%1' "
-                                       "AND DTHRPLAVOOPV >= '%2' AND DTHRPLAVOOPV < '%3' ORDER BY NRDELIVERY")
+    const QString sql = QStringLiteral(
+                            "SELECT NRDELIVERY FROM DELIVERY WHERE CDFILIAL = '0001' AND CDCIA = '%1' "
+                            "AND DTHRPLAVOOPV >= '%2' AND DTHRPLAVOOPV < '%3' ORDER BY NRDELIVERY")
                             .arg(cdCia, from.toString(Qt::ISODate), to.addDays(1).toString(Qt::ISODate));
     std::vector<qint64> numbers;
-    for (const QVariant& v : direct_->column(sql))
-        numbers.push_back(v.toLongLong());
+    for (const QVariant& v : direct_->column(sql)) numbers.push_back(v.toLongLong());
     return numbers;
 }
 

@@ -84,12 +84,11 @@ private:
 };
 
 // Instantiates a suite for SQLite and PostgreSQL.
-#define SERVICES_ENGINES(Suite)                                                                               \
-    INSTANTIATE_TEST_SUITE_P(Engines, Suite,                                                                  \
-                             ::testing::Values(servicestest::Engine::SQLite, servicestest::Engine::PostgreSQL), \
-                             [](const auto& info) {                                                           \
-                                 return info.param == servicestest::Engine::SQLite ? std::string("SQLite")    \
-                                                                                   : std::string("PostgreSQL"); \
-                             })
+#define SERVICES_ENGINES(Suite)                                                                                    \
+    INSTANTIATE_TEST_SUITE_P(                                                                                      \
+        Engines, Suite, ::testing::Values(servicestest::Engine::SQLite, servicestest::Engine::PostgreSQL),         \
+        [](const auto& info) {                                                                                     \
+            return info.param == servicestest::Engine::SQLite ? std::string("SQLite") : std::string("PostgreSQL"); \
+        })
 
 }  // namespace servicestest

@@ -47,7 +47,9 @@ protected:
     QString DeliveryColumn(qint64 delivery, const char* column) const
     {
         return Db()
-            .scalar(QStringLiteral("SELECT %1 FROM DELIVERY WHERE NRDELIVERY = %2").arg(QLatin1String(column)).arg(delivery))
+            .scalar(QStringLiteral("SELECT %1 FROM DELIVERY WHERE NRDELIVERY = %2")
+                        .arg(QLatin1String(column))
+                        .arg(delivery))
             .toString();
     }
     void NavigatorNext() { QTest::mouseClick(&form_->dbnPadrao->Button(TNavigateBtn::nbNext), Qt::LeftButton); }
@@ -121,11 +123,11 @@ TEST_P(ServiceList, PriceAndTotalColumnsFollowTheCurrencyOfTheDelivery)
     WidgetDriver::Focus(*f.dbgServicoDel);
 
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        if (i > 0)
-            NavigatorNext();
+        if (i > 0) NavigatorNext();
         ASSERT_EQ(Current(), ids[i]);
         const bool international = DeliveryColumn(ids[i], "IDTIPNACDEL") == QLatin1String("2");
-        EXPECT_EQ(columns[9].FieldName(), international ? QStringLiteral("VRPRUDOLSESP") : QStringLiteral("VRPRURESESP"));
+        EXPECT_EQ(columns[9].FieldName(),
+                  international ? QStringLiteral("VRPRUDOLSESP") : QStringLiteral("VRPRURESESP"));
         EXPECT_EQ(columns[13].FieldName(), international ? QStringLiteral("VRTOTSERVD") : QStringLiteral("VRTOTSERVR"));
         // Place, width and title stay.
         EXPECT_EQ(columns.Count(), 14);
@@ -193,8 +195,7 @@ TEST_P(ServiceList, CommandsFollowTheTabTheEditStateAndTheInvoice)
     const int firstOpen = [&] {
         for (int row = 1; row <= f.cdsDelivery->RecordCount(); ++row) {
             f.cdsDelivery->SetRecNo(row);
-            if (f.fldDelivery.NRDELIVERYFA->IsNull())
-                return row;
+            if (f.fldDelivery.NRDELIVERYFA->IsNull()) return row;
         }
         return 0;
     }();
@@ -221,8 +222,7 @@ TEST_P(ServiceList, CommandsFollowTheTabTheEditStateAndTheInvoice)
     EXPECT_TRUE(dialogs_->Errors().isEmpty()) << "refusals on an invoiced delivery are silent";
 
     // A delivery without a number: every row command.
-    while (f.cdsDelivery->RecNo() < firstOpen)
-        NavigatorNext();
+    while (f.cdsDelivery->RecNo() < firstOpen) NavigatorNext();
     ExpectCommands(f, {true, true, true, false, false, true, true, true, true, false}, "open delivery");
 
     // Insert: save and cancel only, the delivery tab and the filter shut, the code's button shown.
@@ -340,10 +340,11 @@ TEST_P(ServiceList, RowsAreDrawnInTheColourOfTheirSituation)
     const std::vector<qint64> ids = DeliveriesOf(QStringLiteral("0003"), kNov10, kNov10);
     ASSERT_FALSE(ids.empty());
     const qint64 delivery = ids.front();
-    ASSERT_GE(Db().scalar(QStringLiteral("SELECT COUNT(*) FROM SERVDEL WHERE NRDELIVERY = %1").arg(delivery)).toInt(), 3);
+    ASSERT_GE(Db().scalar(QStringLiteral("SELECT COUNT(*) FROM SERVDEL WHERE NRDELIVERY = %1").arg(delivery)).toInt(),
+              3);
     // Situations 1, 2, 3 and 4 on the first rows, then one that is not a number.
-    const QVariantList items =
-        Db().column(QStringLiteral("SELECT NRITEMPLANSP FROM SERVDEL WHERE NRDELIVERY = %1 ORDER BY NRITEMPLANSP").arg(delivery));
+    const QVariantList items = Db().column(
+        QStringLiteral("SELECT NRITEMPLANSP FROM SERVDEL WHERE NRDELIVERY = %1 ORDER BY NRITEMPLANSP").arg(delivery));
     QVariantList kept = Db().column(
         QStringLiteral("SELECT IDSITSERSP FROM SERVDEL WHERE NRDELIVERY = %1 ORDER BY NRITEMPLANSP").arg(delivery));
     const QStringList situations{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
@@ -355,11 +356,9 @@ TEST_P(ServiceList, RowsAreDrawnInTheColourOfTheirSituation)
                       .arg(delivery)
                       .arg(item.toLongLong()));
     };
-    for (int i = 0; i < shown; ++i)
-        setSituation(items[i], situations[i]);
+    for (int i = 0; i < shown; ++i) setSituation(items[i], situations[i]);
     const RowsRestore restore([&] {
-        for (int i = 0; i < shown; ++i)
-            setSituation(items[i], kept[i].toString());
+        for (int i = 0; i < shown; ++i) setSituation(items[i], kept[i].toString());
     });
 
     LoadDeliveries(QStringLiteral("LAA"), kNov10, kNov10);
@@ -384,7 +383,9 @@ TEST_P(ServiceList, RowsAreDrawnInTheColourOfTheirSituation)
             const QColor background = current ? grid.palette().color(QPalette::Highlight) : Colors::InfoBk();
             EXPECT_EQ(image.pixelColor(cell.right() - 2, cell.center().y()), background);
             if (current) {
-                EXPECT_LT(NearestDistance(image, cell.adjusted(2, 2, -2, -2), grid.palette().color(QPalette::HighlightedText)), 60);
+                EXPECT_LT(NearestDistance(image, cell.adjusted(2, 2, -2, -2),
+                                          grid.palette().color(QPalette::HighlightedText)),
+                          60);
                 continue;
             }
             if (row < 4) {

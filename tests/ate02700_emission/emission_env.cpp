@@ -101,8 +101,9 @@ void EmissionTest::LoadDeliveries(const QString& sgCia, int fromDay, int toDay)
     WidgetDriver::Focus(*f.dbgPadrao);
     ASSERT_TRUE(WaitUntil([&f] { return f.cdsDelivery->Active(); }, 2000))
         << dialogs_->Errors().join(u'|').toStdString() << " cia=" << f.medCompanhia->Text().toStdString()
-        << " ini=" << f.depPlanoVooIni->EditText().toStdString() << " fin=" << f.depPlanoVooFin->EditText().toStdString()
-        << " focus=" << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+        << " ini=" << f.depPlanoVooIni->EditText().toStdString()
+        << " fin=" << f.depPlanoVooFin->EditText().toStdString() << " focus="
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     ASSERT_TRUE(dialogs_->Errors().isEmpty()) << dialogs_->Errors().join(u'|').toStdString();
     // Counted from here on, the load itself once logged.
     WaitUntil([&] { return CallCount(Server(), QStringLiteral("GetDelivery")) > loadsBefore; }, 3000);
@@ -180,7 +181,8 @@ QString EmissionTest::ListedInvoice(qint64 key) const
     QString invoice = QStringLiteral("<not listed>");
     for (int row = 0; row < cds.ViewRowCount(); ++row)
         cds.ReadRow(row, [&] {
-            if (Form().fldDelivery.NRDELIVERY->AsInteger() == key) invoice = Form().fldDelivery.NRDELIVERYFA->AsString();
+            if (Form().fldDelivery.NRDELIVERY->AsInteger() == key)
+                invoice = Form().fldDelivery.NRDELIVERYFA->AsString();
         });
     return invoice;
 }

@@ -36,10 +36,10 @@ using ate02700test::WaitUntil;
 QString PdfText(const QString& path);
 
 struct DeliveryRow {
-    qint64 key = 0;         // NRDELIVERY
-    QString number;         // NUMERO
-    QString invoice;        // NRDELIVERYFA as stored ("" when none)
-    QString place;          // CDLOCALDELIV as stored
+    qint64 key = 0;   // NRDELIVERY
+    QString number;   // NUMERO
+    QString invoice;  // NRDELIVERYFA as stored ("" when none)
+    QString place;    // CDLOCALDELIV as stored
 };
 
 class EmissionTest : public ::testing::TestWithParam<TestDatabase::Engine> {

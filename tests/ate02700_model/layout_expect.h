@@ -28,8 +28,7 @@ struct Expect {
     const char16_t* origin = u"";
 };
 
-template <class Fields>
-struct Row {
+template <class Fields> struct Row {
     TField* Fields::*member;
     Expect e;
 };
@@ -65,13 +64,11 @@ inline void ExpectDef(const TFieldDef& d, const Expect& e, int at)
 
 // Checks the plain definitions, then declares them on a real dataset and checks that every
 // member of the returned struct points at its own field.
-template <class Fields>
-void CheckLayout(const std::vector<TFieldDef>& defs, Fields (*declare)(TClientDataSet&),
-                 const std::vector<Row<Fields>>& expected)
+template <class Fields> void CheckLayout(const std::vector<TFieldDef>& defs, Fields (*declare)(TClientDataSet&),
+                                         const std::vector<Row<Fields>>& expected)
 {
     ASSERT_EQ(defs.size(), expected.size());
-    for (size_t i = 0; i < defs.size(); ++i)
-        ExpectDef(defs[i], expected[i].e, int(i));
+    for (size_t i = 0; i < defs.size(); ++i) ExpectDef(defs[i], expected[i].e, int(i));
 
     TClientDataSet cds;
     const Fields fields = declare(cds);

@@ -23,8 +23,7 @@ namespace {
 QStringList Column(TADOIBQuery& query, const TField& field)
 {
     QStringList values;
-    for (query.First(); !query.Eof(); query.Next())
-        values << field.AsString();
+    for (query.First(); !query.Eof(); query.Next()) values << field.AsString();
     return values;
 }
 
@@ -33,8 +32,7 @@ protected:
     void SetUp() override
     {
         db_ = TestDatabase::create(GetParam());
-        if (!db_)
-            GTEST_SKIP() << "ATE_TEST_PG_URL not set";
+        if (!db_) GTEST_SKIP() << "ATE_TEST_PG_URL not set";
         server::initDatabase(server::DatabaseUrl::parse(db_->url()), server::SeedSpec::parse(QStringLiteral("demo")));
         dtmDBGeral().Open(db_->url());
     }

@@ -20,8 +20,7 @@ namespace {
 QStringList Lines(std::initializer_list<const char*> lines)
 {
     QStringList out;
-    for (const char* line : lines)
-        out << QString::fromUtf8(line);
+    for (const char* line : lines) out << QString::fromUtf8(line);
     return out;
 }
 
@@ -29,8 +28,7 @@ QSet<QString> Placeholders(const QStringList& text)
 {
     QSet<QString> names;
     static const QRegularExpression placeholder(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
-    for (auto it = placeholder.globalMatch(text.join(u'\n')); it.hasNext();)
-        names.insert(it.next().captured(1));
+    for (auto it = placeholder.globalMatch(text.join(u'\n')); it.hasNext();) names.insert(it.next().captured(1));
     return names;
 }
 
@@ -39,8 +37,7 @@ QSet<QString> Placeholders(const QStringList& text)
 void ExpectParamsMatchTexts(const LookupQuerySpec& spec)
 {
     QSet<QString> declared;
-    for (const ParamSpec& p : spec.params)
-        declared.insert(p.name);
+    for (const ParamSpec& p : spec.params) declared.insert(p.name);
     for (const QStringList* text : {&spec.sql, &spec.sqlOracle, &spec.sqlIb}) {
         if (!text->isEmpty()) {
             EXPECT_EQ(Placeholders(*text), declared) << spec.name.toStdString();
@@ -54,7 +51,8 @@ TEST(LookupQueries, Filial)
 {
     const LookupQuerySpec spec = QryFilialSpec();
     EXPECT_EQ(spec.name, QStringLiteral("qryFilial"));
-    const QStringList text = Lines({"SELECT", "   CDFILIAL,", "   NMFILIAL", "FROM", "   FILIAL", "ORDER BY", "   CDFILIAL"});
+    const QStringList text =
+        Lines({"SELECT", "   CDFILIAL,", "   NMFILIAL", "FROM", "   FILIAL", "ORDER BY", "   CDFILIAL"});
     EXPECT_EQ(spec.sql, text);
     EXPECT_EQ(spec.sqlOracle, text);
     EXPECT_EQ(spec.sqlIb, text);
@@ -73,20 +71,10 @@ TEST(LookupQueries, CompanhiaHasOnlyTheGenericTextEndingInABlankLine)
 {
     const LookupQuerySpec spec = QryCompanhiaSpec();
     EXPECT_EQ(spec.name, QStringLiteral("qryCompanhia"));
-    EXPECT_EQ(spec.sql, Lines({"SELECT",
-                               "   CO.CDCIA,",
-                               "   CO.NMCIA,",
-                               "   CO.SGCIA",
-                               "FROM",
-                               "   COMPANHIA CO,",
-                               "   CIAFILI CI",
-                               "WHERE",
-                               "    CI.CDCIA    = CO.CDCIA    AND",
-                               "    CI.CDFILIAL = :P_CDFILIAL AND",
-                               "    ((CO.SGCIA = :P_SGCIA) OR ('T' = :P_TSGCIA))",
-                               "ORDER BY",
-                               "      SGCIA",
-                               " "}));
+    EXPECT_EQ(spec.sql,
+              Lines({"SELECT", "   CO.CDCIA,", "   CO.NMCIA,", "   CO.SGCIA", "FROM", "   COMPANHIA CO,",
+                     "   CIAFILI CI", "WHERE", "    CI.CDCIA    = CO.CDCIA    AND", "    CI.CDFILIAL = :P_CDFILIAL AND",
+                     "    ((CO.SGCIA = :P_SGCIA) OR ('T' = :P_TSGCIA))", "ORDER BY", "      SGCIA", " "}));
     EXPECT_TRUE(spec.sqlOracle.isEmpty());
     EXPECT_TRUE(spec.sqlIb.isEmpty());
     const QList<ParamSpec> params = {{QStringLiteral("P_CDFILIAL"), TFieldType::String},
@@ -109,21 +97,16 @@ TEST(LookupQueries, AgrDeDeKeepsAnInterBaseText)
     const LookupQuerySpec spec = QryAgrDeDeSpec();
     EXPECT_EQ(spec.name, QStringLiteral("qryAgrDeDe"));
     const QStringList generic = Lines({"SELECT CL.CDCLASSE, CL.SGCLASSE, CC.DSCLASSECIA",
-                                       "FROM CLASSE CL, CLASSECIA CC",
-                                       "WHERE (CC.CDFILIAL = :CDFILIAL  ) AND",
-                                       "      (CC.CDCIA    = :CDCIA     ) AND",
-                                       "      (CC.CDCLASSE = CL.CDCLASSE) AND",
-                                       "      (CL.SGCLASSE = NVL(:SGCLASSE,CL.SGCLASSE))",
-                                       "ORDER BY CL.SGCLASSE"});
+                                       "FROM CLASSE CL, CLASSECIA CC", "WHERE (CC.CDFILIAL = :CDFILIAL  ) AND",
+                                       "      (CC.CDCIA    = :CDCIA     ) AND", "      (CC.CDCLASSE = CL.CDCLASSE) AND",
+                                       "      (CL.SGCLASSE = NVL(:SGCLASSE,CL.SGCLASSE))", "ORDER BY CL.SGCLASSE"});
     EXPECT_EQ(spec.sql, generic);
     EXPECT_EQ(spec.sqlOracle, generic);
     EXPECT_EQ(spec.sqlIb, Lines({"SELECT CL.CDCLASSE, CL.SGCLASSE, CC.DSCLASSECIA",
                                  "FROM CLASSE CL, CLASSECIA CC,  PARAM(:SGCLASSE) SGCLASSE",
-                                 "WHERE (CC.CDFILIAL = :CDFILIAL  ) AND",
-                                 "      (CC.CDCIA    = :CDCIA     ) AND",
+                                 "WHERE (CC.CDFILIAL = :CDFILIAL  ) AND", "      (CC.CDCIA    = :CDCIA     ) AND",
                                  "      (CC.CDCLASSE = CL.CDCLASSE) AND",
-                                 "      (CL.SGCLASSE = NVLSTR(SGCLASSE.PARAM,CL.SGCLASSE))",
-                                 "ORDER BY CL.SGCLASSE"}));
+                                 "      (CL.SGCLASSE = NVLSTR(SGCLASSE.PARAM,CL.SGCLASSE))", "ORDER BY CL.SGCLASSE"}));
     // SGCLASSE takes its type from the value bound (null lists every class).
     const QList<ParamSpec> params = {{QStringLiteral("SGCLASSE"), std::nullopt},
                                      {QStringLiteral("CDFILIAL"), TFieldType::String},

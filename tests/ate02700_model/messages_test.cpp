@@ -38,16 +38,14 @@ std::vector<Entry> Split(const QStringList& entries)
 QStringList Keys(const QStringList& entries)
 {
     QStringList keys;
-    for (const auto& [key, text] : Split(entries))
-        keys << key;
+    for (const auto& [key, text] : Split(entries)) keys << key;
     return keys;
 }
 
 QString TextOf(const QStringList& entries, const QString& key)
 {
     for (const auto& [k, text] : Split(entries)) {
-        if (k == key)
-            return text;
+        if (k == key) return text;
     }
     ADD_FAILURE() << "no entry " << key.toStdString();
     return {};
@@ -63,18 +61,15 @@ std::optional<QByteArray> Windows1252(const QString& text)
         QByteArray bytes;
         for (const QChar c : text) {
             const char16_t u = c.unicode();
-            if (u >= 0x80 && u < 0xA0)
-                return std::nullopt;
-            if (u > 0xFF)
-                return std::nullopt;
+            if (u >= 0x80 && u < 0xA0) return std::nullopt;
+            if (u > 0xFF) return std::nullopt;
             bytes.append(char(u));
         }
         return bytes;
     }
     const QByteArray bytes = encoder.encode(text);
     QStringDecoder decoder("windows-1252");
-    if (encoder.hasError() || QString(decoder.decode(bytes)) != text)
-        return std::nullopt;
+    if (encoder.hasError() || QString(decoder.decode(bytes)) != text) return std::nullopt;
     return bytes;
 }
 
@@ -91,19 +86,20 @@ void ExpectBytes(const QStringList& entries, const char* key, const char* window
 TEST(Messages, KeysInStoredOrder)
 {
     const QStringList main = {
-        "FILIAL_ni", "FILIAL_nc", "CIA_ni", "CIA_nc", "VOO_ni", "VOO_nc", "Veri_Cia", "Veri_VooTrecho",
-        "Atual_Dados", "Agrup_Vaz", "Serv_Vaz", "Qtde_Vaz", "SBUt_Vaz", "SBNU_Vaz", "Qtde_Zero",
-        "Cal_Preco", "Pesq_Serv", "Servico", "Serv_Inv", "Recal_Del", "DEL_nm", "DELVALO_nu", "CIAs_di",
-        "mb_OK", "DELIVERY", "deli_n", "cia_n_cad", "dt_ini", "dt_fin", "dtini>dtfin", "EVoo_valta",
-        "Eser_Preco", "Evoo_Inter", "Eser_Prepr", "Eser_PreDa", "Eser_IndFi", "Eser_CAdRe", "del_dev",
-        "oper_bloq", "NExcl_Serv", "cl_n_comp", "n_h_nrfat", "manutpreco<>Zero"};
+        "FILIAL_ni",       "FILIAL_nc",   "CIA_ni",     "CIA_nc",     "VOO_ni",     "VOO_nc",     "Veri_Cia",
+        "Veri_VooTrecho",  "Atual_Dados", "Agrup_Vaz",  "Serv_Vaz",   "Qtde_Vaz",   "SBUt_Vaz",   "SBNU_Vaz",
+        "Qtde_Zero",       "Cal_Preco",   "Pesq_Serv",  "Servico",    "Serv_Inv",   "Recal_Del",  "DEL_nm",
+        "DELVALO_nu",      "CIAs_di",     "mb_OK",      "DELIVERY",   "deli_n",     "cia_n_cad",  "dt_ini",
+        "dt_fin",          "dtini>dtfin", "EVoo_valta", "Eser_Preco", "Evoo_Inter", "Eser_Prepr", "Eser_PreDa",
+        "Eser_IndFi",      "Eser_CAdRe",  "del_dev",    "oper_bloq",  "NExcl_Serv", "cl_n_comp",  "n_h_nrfat",
+        "manutpreco<>Zero"};
     ASSERT_EQ(main.size(), 43);
     EXPECT_EQ(Keys(MainFormMsgPadraoEntries()), main);
     EXPECT_EQ(Keys(MainFormMsgMensagensPadroesEntries()), (QStringList{"Excl", "Canc", "cancel_del"}));
     // The dialog asks for "Numeracao": lookups ignore case, the stored key is upper case.
     EXPECT_EQ(Keys(EmissionMsgPadraoEntries()),
-              (QStringList{"Arq_Rel_Err", "NovoCaption", "NovoPrompt", "DELIVALO_ni", "DELIVALO_nc",
-                           "Local_inf", "Local_cad", "NUMERACAO", "DELIVERY"}));
+              (QStringList{"Arq_Rel_Err", "NovoCaption", "NovoPrompt", "DELIVALO_ni", "DELIVALO_nc", "Local_inf",
+                           "Local_cad", "NUMERACAO", "DELIVERY"}));
 }
 
 TEST(Messages, EveryTableHasUniqueKeysAndWindows1252Texts)

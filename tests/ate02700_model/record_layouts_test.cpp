@@ -180,8 +180,7 @@ wire::DataPacket DeliveryPacket(const std::vector<std::pair<double, const char16
 std::vector<double> Numbers(TClientDataSet& cds, const TField& nr)
 {
     std::vector<double> out;
-    for (cds.First(); !cds.Eof(); cds.Next())
-        out.push_back(nr.AsFloat());
+    for (cds.First(); !cds.Eof(); cds.Next()) out.push_back(nr.AsFloat());
     return out;
 }
 

@@ -24,8 +24,7 @@ int CountPixels(const QImage& shot, const QRect& area, const QColor& colour)
     int count = 0;
     const QRect clipped = area.intersected(shot.rect());
     for (int y = clipped.top(); y <= clipped.bottom(); ++y)
-        for (int x = clipped.left(); x <= clipped.right(); ++x)
-            count += QColor(shot.pixel(x, y)) == colour ? 1 : 0;
+        for (int x = clipped.left(); x <= clipped.right(); ++x) count += QColor(shot.pixel(x, y)) == colour ? 1 : 0;
     return count;
 }
 
@@ -90,8 +89,8 @@ TEST_P(Drawing, InvoiceNumbersAreFittedAndMoneyIsRoundedByTheDeliverysCurrency)
         const double total = form.fldDelivery.VRTOTDELIV->AsFloat();
         const bool dollars = form.fldDelivery.IDTIPNACDEL->AsString() == QLatin1String("2");
         const QLocale us(QLocale::English, QLocale::UnitedStates);
-        const QString expected = dollars ? us.toString(std::round(total * 100) / 100, 'f', 2)
-                                         : us.toString(std::round(total), 'f', 2);
+        const QString expected =
+            dollars ? us.toString(std::round(total * 100) / 100, 'f', 2) : us.toString(std::round(total), 'f', 2);
         EXPECT_EQ(form.DBEdit8->text(), expected) << "row " << row;
         EXPECT_EQ(form.fldDelivery.VRBACATX->DisplayText(),
                   us.toString(dollars ? std::round(form.fldDelivery.VRBACATX->AsFloat() * 100) / 100

@@ -9,12 +9,12 @@
 
 #include "framework/db/adoibquery.h"
 #include "framework/ui/colors.h"
-#include "framework/ui/tlabel.h"
-#include "framework/ui/tpanel.h"
 #include "framework/ui/tbtnpesquisa.h"
 #include "framework/ui/tdateeditplus.h"
 #include "framework/ui/tedit.h"
+#include "framework/ui/tlabel.h"
 #include "framework/ui/tmaskedit.h"
+#include "framework/ui/tpanel.h"
 
 #include <QApplication>
 #include <QTest>
@@ -97,8 +97,7 @@ TEST_P(FilterPanel, LookupsListTheBranchsAirlinesAndABranchChosenLaterClearsTheA
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_EQ(lists[0].caption, QStringLiteral("Companhia"));
     QStringList shortCodes;
-    for (const QStringList& row : lists[0].rows)
-        shortCodes << row.value(0);
+    for (const QStringList& row : lists[0].rows) shortCodes << row.value(0);
     EXPECT_EQ(shortCodes, (QStringList{"AIC", "CAB", "CRP", "LAA", "TRAPA", "VAS"}));
     EXPECT_EQ(form.medCompanhia->Text(), QStringLiteral("CRP"));
     EXPECT_EQ(form.edtNmCia->Text(), QStringLiteral("Conexão Regional Paulista"));

@@ -31,10 +31,7 @@ namespace {
 using Loading = SelectionTest;
 using LoadingSQLite = SelectionTest;
 
-bool InPanel(const TfrmManuDelValor& form)
-{
-    return form.panFiltro->isAncestorOf(QApplication::focusWidget());
-}
+bool InPanel(const TfrmManuDelValor& form) { return form.panFiltro->isAncestorOf(QApplication::focusWidget()); }
 
 TEST_P(Loading, TheScreenOpensOnTheDeliveryTabWithTheFocusInThePanel)
 {
@@ -67,9 +64,9 @@ TEST_P(Loading, AnAirlineListsItsOwnAndItsPartnersDeliveriesOrderedByNumber)
     EXPECT_TRUE(caption.isEmpty()) << "without a text";
     ASSERT_TRUE(form.cdsDelivery->Active());
     EXPECT_TRUE(dialogs_->Shown().empty());
-    const int stored = static_cast<int>(SqlNumber(QStringLiteral(
-        "SELECT COUNT(*) FROM DELIVERY WHERE CDFILIAL = '0001' AND CDCIA IN ('0001', '0006') "
-        "AND DTHRPLAVOOPV >= '2026-11-02' AND DTHRPLAVOOPV < '2026-11-03'")));
+    const int stored = static_cast<int>(
+        SqlNumber(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE CDFILIAL = '0001' AND CDCIA IN ('0001', '0006') "
+                                 "AND DTHRPLAVOOPV >= '2026-11-02' AND DTHRPLAVOOPV < '2026-11-03'")));
     EXPECT_EQ(form.cdsDelivery->RecordCount(), stored);
     EXPECT_GE(stored, 2);
     QSet<QString> airlines;
@@ -134,7 +131,8 @@ TEST_P(Loading, ChecksRunInOrderAndARefusalKeepsWhatWasTyped)
     ASSERT_TRUE(form.cdsDelivery->Active());
     for (int row = 0; row < form.cdsDelivery->RecordCount(); ++row) {
         QString when;
-        form.cdsDelivery->ReadRow(row, [&] { when = form.fldDelivery.DTHRPLAVOOPV->AsDateTime().date().toString(Qt::ISODate); });
+        form.cdsDelivery->ReadRow(
+            row, [&] { when = form.fldDelivery.DTHRPLAVOOPV->AsDateTime().date().toString(Qt::ISODate); });
         EXPECT_EQ(when, QStringLiteral("2026-11-05"));
     }
 }

@@ -15,23 +15,22 @@
 namespace ate02700test {
 namespace {
 
-const QString kBox = QStringLiteral("Devem ser marcadas deliveries apenas de uma mesma companhia.\r"
-                                    "Serão marcadas apenas as deliveries da companhia Companhia Aérea Brasileira.\r");
+const QString kBox = QStringLiteral(
+    "Devem ser marcadas deliveries apenas de uma mesma companhia.\r"
+    "Serão marcadas apenas as deliveries da companhia Companhia Aérea Brasileira.\r");
 
 class MarkingList : public SelectionTest {
 protected:
     QStringList MarksNow() const
     {
         QStringList marks;
-        for (int row = 0; row < form_->cdsDelivery->RecordCount(); ++row)
-            marks << Cell(row, "IDMARCADO");
+        for (int row = 0; row < form_->cdsDelivery->RecordCount(); ++row) marks << Cell(row, "IDMARCADO");
         return marks;
     }
     QStringList AirlinesNow() const
     {
         QStringList airlines;
-        for (int row = 0; row < form_->cdsDelivery->RecordCount(); ++row)
-            airlines << Cell(row, "CDCIA");
+        for (int row = 0; row < form_->cdsDelivery->RecordCount(); ++row) airlines << Cell(row, "CDCIA");
         return airlines;
     }
     QStringList InformationBoxes() const
@@ -112,9 +111,8 @@ TEST_P(MarkAll, MarksOneAirlineShowingTheBoxOnceThenUnmarksEverything)
     ClickTitle(0);
     EXPECT_EQ(MarksNow(), (QStringList{"S", "S", "S", "S"})) << "the hand mark of another airline stays";
     EXPECT_EQ(InformationBoxes(), QStringList{kBox});
-    EXPECT_EQ(Cli_ate02700::astCdCia,
-              (std::array<QString, 3>{QStringLiteral("3"), QStringLiteral("0001"),
-                                      QStringLiteral("Companhia Aérea Brasileira")}));
+    EXPECT_EQ(Cli_ate02700::astCdCia, (std::array<QString, 3>{QStringLiteral("3"), QStringLiteral("0001"),
+                                                              QStringLiteral("Companhia Aérea Brasileira")}));
     EXPECT_EQ(form.cdsDelivery->RecNo(), 1);
 
     dialogs_->ClearShown();

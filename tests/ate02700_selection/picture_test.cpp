@@ -26,10 +26,8 @@ TEST_P(Picture, ALoadedListWithInvoicedBlockedAndMarkedDeliveries)
     int invoiced = 0, blocked = -1, firstPartner = -1;
     for (int row = 0; row < form.cdsDelivery->RecordCount(); ++row) {
         invoiced += Cell(row, "NRDELIVERYFA").isEmpty() ? 0 : 1;
-        if (Cell(row, "NRDELIVERYFA").isEmpty() && Cell(row, "IDSITDEL") == QLatin1String("2"))
-            blocked = row;
-        if (firstPartner < 0 && Cell(row, "CDCIA") == QLatin1String("0006"))
-            firstPartner = row;
+        if (Cell(row, "NRDELIVERYFA").isEmpty() && Cell(row, "IDSITDEL") == QLatin1String("2")) blocked = row;
+        if (firstPartner < 0 && Cell(row, "CDCIA") == QLatin1String("0006")) firstPartner = row;
     }
     ASSERT_GE(invoiced, 3);
     ASSERT_GT(blocked, invoiced);

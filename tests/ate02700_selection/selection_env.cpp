@@ -48,10 +48,8 @@ testsupport::DemoServer& SelectionTest::Demo() const { return *Demos().at(GetPar
 void SelectionTest::SetUp()
 {
     auto& demo = Demos()[GetParam()];
-    if (!demo)
-        demo = std::make_unique<testsupport::DemoServer>(GetParam());
-    if (!demo->available())
-        GTEST_SKIP() << "ATE_TEST_PG_URL not set";
+    if (!demo) demo = std::make_unique<testsupport::DemoServer>(GetParam());
+    if (!demo->available()) GTEST_SKIP() << "ATE_TEST_PG_URL not set";
     if (openUrl != demo->database().url()) {
         dtmDBGeral().Open(demo->database().url());
         openUrl = demo->database().url();
@@ -65,10 +63,7 @@ void SelectionTest::SetUp()
 
 void SelectionTest::TearDown() { host_.Close(); }
 
-int SelectionTest::Calls(const QString& method) const
-{
-    return CallCountSince(Server(), method, logBefore_);
-}
+int SelectionTest::Calls(const QString& method) const { return CallCountSince(Server(), method, logBefore_); }
 
 TfrmManuDelValor& SelectionTest::OpenScreen()
 {
@@ -130,7 +125,8 @@ QImage SelectionTest::GridShot() const
 QString SelectionTest::Cell(int row, const char* field) const
 {
     QString out;
-    form_->cdsDelivery->ReadRow(row, [&] { out = form_->cdsDelivery->FieldByName(QString::fromLatin1(field)).AsString(); });
+    form_->cdsDelivery->ReadRow(row,
+                                [&] { out = form_->cdsDelivery->FieldByName(QString::fromLatin1(field)).AsString(); });
     return out;
 }
 

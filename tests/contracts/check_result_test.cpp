@@ -40,8 +40,9 @@ TEST(CheckResultServ, PacketsPassAndAnythingElseIsTheServersFailure)
                                     wire::Value(wire::makeDateTime(2026, 1, 1))};
     for (const wire::Value& v : unusable) {
         SCOPED_TRACE(v.debugString().toStdString());
-        EXPECT_TRUE(serverErrorOf([&] { Consiste::CheckResultServ(v, true, 0); })
-                        .startsWith(QStringLiteral("O servidor de aplicação retornou ")));
+        EXPECT_TRUE(serverErrorOf([&] {
+                        Consiste::CheckResultServ(v, true, 0);
+                    }).startsWith(QStringLiteral("O servidor de aplicação retornou ")));
         // Not raising: nothing to load.
         EXPECT_EQ(Consiste::CheckResultServ(v, false, 0), wire::DataPacket{});
     }
@@ -56,11 +57,14 @@ TEST(CheckResultServ, APacketListMustHoldExactlyThePacketsAsked)
     EXPECT_EQ(packets[1], onePacket("D"));
 
     EXPECT_EQ(serverErrorOf([&] { Consiste::CheckResultServPackets(three, 2, true, 0); }),
-              QStringLiteral("O servidor de aplicação retornou 3 valores quando se esperava uma lista de 2 pacotes de dados."));
+              QStringLiteral(
+                  "O servidor de aplicação retornou 3 valores quando se esperava uma lista de 2 pacotes de dados."));
     const wire::Value mixed(wire::Array{onePacket("E"), wire::Value(true), onePacket("S")});
-    EXPECT_FALSE(serverErrorOf([&] { Consiste::CheckResultServPackets(mixed, 3, true, 0); }).startsWith(QLatin1Char('<')));
-    EXPECT_EQ(serverErrorOf([] { Consiste::CheckResultServPackets(wire::Value(QStringLiteral("falhou")), 3, true, 0); }),
-              QStringLiteral("falhou"));
+    EXPECT_FALSE(
+        serverErrorOf([&] { Consiste::CheckResultServPackets(mixed, 3, true, 0); }).startsWith(QLatin1Char('<')));
+    EXPECT_EQ(
+        serverErrorOf([] { Consiste::CheckResultServPackets(wire::Value(QStringLiteral("falhou")), 3, true, 0); }),
+        QStringLiteral("falhou"));
     EXPECT_EQ(Consiste::CheckResultServPackets(mixed, 3, false, 0), std::vector<wire::DataPacket>(3));
 }
 

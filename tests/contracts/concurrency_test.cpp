@@ -57,13 +57,14 @@ TEST_P(ConcurrencyTest, SixteenClientsAskingForNumbersGetEachNumberOnceWithoutGa
     {
         DirectConnection direct(*db_);
         for (const QVariant& v : direct.column(QStringLiteral("SELECT NRDELIVERY FROM DELIVERY WHERE CDFILIAL = '0001' "
-                                                               "AND NRDELIVERYFA IS NULL ORDER BY NRDELIVERY")))
+                                                              "AND NRDELIVERYFA IS NULL ORDER BY NRDELIVERY")))
             free.push_back(v.toLongLong());
         ASSERT_GE(free.size(), 500u);
         // Fewer numbers than the clients will ask for, so the range runs out under contention.
         rangeSize = std::min<qint64>(800, static_cast<qint64>(free.size()) - 200);
-        direct.exec(QStringLiteral("INSERT INTO LOCALEMISS (CDFILIAL, CDLOCALDELIV, NMLOCALDELIV) VALUES ('0001', '0009', "
-                                   "'Teste concorrência')"));
+        direct.exec(
+            QStringLiteral("INSERT INTO LOCALEMISS (CDFILIAL, CDLOCALDELIV, NMLOCALDELIV) VALUES ('0001', '0009', "
+                           "'Teste concorrência')"));
         direct.exec(QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, "
                                    "NRPROXIMO) VALUES ('0001', '0009', 1, %1, %2, %1)")
                         .arg(kFirstNumber)
@@ -105,9 +106,10 @@ TEST_P(ConcurrencyTest, SixteenClientsAskingForNumbersGetEachNumberOnceWithoutGa
                     }
                     QStringList keys;
                     for (const qint64 k : batch.deliveries) keys << QString::number(k);
-                    const QVariant given = direct.scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE NRDELIVERY IN "
-                                                                        "(%1) AND NRDELIVERYFA IS NOT NULL")
-                                                             .arg(keys.join(QLatin1Char(','))));
+                    const QVariant given =
+                        direct.scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE NRDELIVERY IN "
+                                                     "(%1) AND NRDELIVERYFA IS NOT NULL")
+                                          .arg(keys.join(QLatin1Char(','))));
                     if (given.toLongLong() != 0) problems[c] = QStringLiteral("a refused batch got numbers");
                 } catch (const std::exception& e) {
                     problems[c] = QString::fromUtf8(e.what());
@@ -117,14 +119,16 @@ TEST_P(ConcurrencyTest, SixteenClientsAskingForNumbersGetEachNumberOnceWithoutGa
         });
     }
     for (auto& t : clients) t.join();
-    for (int c = 0; c < kClients; ++c) EXPECT_TRUE(problems[c].isEmpty()) << "client " << c << ": " << problems[c].toStdString();
+    for (int c = 0; c < kClients; ++c)
+        EXPECT_TRUE(problems[c].isEmpty()) << "client " << c << ": " << problems[c].toStdString();
 
     // Every number of the place, in the order it was given.
     DirectConnection direct(*db_);
     std::map<qint64, qint64> numberOf;  // delivery -> number
     QSqlQuery q(direct.db());
-    ASSERT_TRUE(q.exec(QStringLiteral("SELECT NRDELIVERY, NRDELIVERYFA FROM DELIVERY WHERE CDFILIAL = '0001' AND "
-                                      "CDLOCALDELIV = '0009'")));
+    ASSERT_TRUE(
+        q.exec(QStringLiteral("SELECT NRDELIVERY, NRDELIVERYFA FROM DELIVERY WHERE CDFILIAL = '0001' AND "
+                              "CDLOCALDELIV = '0009'")));
     std::vector<qint64> numbers;
     while (q.next()) {
         numberOf[q.value(0).toLongLong()] = q.value(1).toString().toLongLong();
@@ -132,13 +136,17 @@ TEST_P(ConcurrencyTest, SixteenClientsAskingForNumbersGetEachNumberOnceWithoutGa
     }
     std::sort(numbers.begin(), numbers.end());
     ASSERT_FALSE(numbers.empty());
-    for (std::size_t i = 0; i < numbers.size(); ++i) ASSERT_EQ(numbers[i], kFirstNumber + static_cast<qint64>(i)) << "gap or repeat";
-    const qint64 next = direct.scalar(QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0009'"))
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        ASSERT_EQ(numbers[i], kFirstNumber + static_cast<qint64>(i)) << "gap or repeat";
+    const qint64 next = direct
+                            .scalar(QStringLiteral(
+                                "SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0009'"))
                             .toLongLong();
     EXPECT_EQ(next, kFirstNumber + static_cast<qint64>(numbers.size()));
-    EXPECT_EQ(direct.scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE CDLOCALDELIV = '0009' AND IDOPERACAO = 'E'"))
-                  .toLongLong(),
-              static_cast<qint64>(numbers.size()));
+    EXPECT_EQ(
+        direct.scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE CDLOCALDELIV = '0009' AND IDOPERACAO = 'E'"))
+            .toLongLong(),
+        static_cast<qint64>(numbers.size()));
 
     int refused = 0;
     std::size_t given = 0;
@@ -170,7 +178,8 @@ TEST_P(ConcurrencyTest, TwoSavesOfOneDeliveryCannotBothWinAndTotalsStayTheSumOfL
     TNetConnection probeNet;
     server_->configure(probeNet);
     TRdmManuDelValor probe(probeNet);
-    const wire::DataPacket list = Consiste::CheckResultServ(probe.GetDelivery(kBranch, QStringLiteral("0001"), from, to), true, 0);
+    const wire::DataPacket list =
+        Consiste::CheckResultServ(probe.GetDelivery(kBranch, QStringLiteral("0001"), from, to), true, 0);
     std::optional<std::size_t> row;
     for (std::size_t r = 0; r < list.rows.size() && !row; ++r)
         if (text(list, r, u"NRDELIVERYFA").isEmpty()) row = r;
@@ -179,7 +188,8 @@ TEST_P(ConcurrencyTest, TwoSavesOfOneDeliveryCannotBothWinAndTotalsStayTheSumOfL
 
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE(round);
-        const wire::DataPacket loaded = Consiste::CheckResultServ(probe.GetServicoDel(kBranch, QString::number(key)), true, 0);
+        const wire::DataPacket loaded =
+            Consiste::CheckResultServ(probe.GetServicoDel(kBranch, QString::number(key)), true, 0);
         ASSERT_FALSE(loaded.rows.empty());
         const double base = number(loaded, 0, u"QTSERFATSP");
         std::latch start(2);
@@ -198,15 +208,16 @@ TEST_P(ConcurrencyTest, TwoSavesOfOneDeliveryCannotBothWinAndTotalsStayTheSumOfL
                     });
                     start.arrive_and_wait();
                     answers[c] = Consiste::CheckResultServPackets(
-                        rdm.SetServicoDel(mine, kBranch, key, QString(), QStringLiteral("0001"), from, to, QString()), 3,
-                        true, 0);
+                        rdm.SetServicoDel(mine, kBranch, key, QString(), QStringLiteral("0001"), from, to, QString()),
+                        3, true, 0);
                 } catch (const std::exception& e) {
                     failures[c] = QString::fromUtf8(e.what());
                 }
             });
         }
         for (auto& t : clients) t.join();
-        ASSERT_TRUE(failures[0].isEmpty() && failures[1].isEmpty()) << failures[0].toStdString() << failures[1].toStdString();
+        ASSERT_TRUE(failures[0].isEmpty() && failures[1].isEmpty())
+            << failures[0].toStdString() << failures[1].toStdString();
 
         const auto refused = [&](int c) {
             return !answers[c][0].rows.empty() && text(answers[c][0], 0, u"CDERRO") == QLatin1String("ERRO_ATU");
@@ -215,10 +226,12 @@ TEST_P(ConcurrencyTest, TwoSavesOfOneDeliveryCannotBothWinAndTotalsStayTheSumOfL
         const int winner = refused(0) ? 1 : 0;
         EXPECT_FALSE(text(answers[1 - winner][0], 0, u"CDOBJETO").isEmpty());
 
-        const wire::DataPacket after = Consiste::CheckResultServ(probe.GetServicoDel(kBranch, QString::number(key)), true, 0);
+        const wire::DataPacket after =
+            Consiste::CheckResultServ(probe.GetServicoDel(kBranch, QString::number(key)), true, 0);
         EXPECT_EQ(number(after, 0, u"QTSERFATSP"), base + 1 + winner);
-        expectTotalsAddUp(Consiste::CheckResultServ(probe.GetDelivery(kBranch, QStringLiteral("0001"), from, to), true, 0), after,
-                          key);
+        expectTotalsAddUp(
+            Consiste::CheckResultServ(probe.GetDelivery(kBranch, QStringLiteral("0001"), from, to), true, 0), after,
+            key);
     }
 }
 

@@ -41,8 +41,7 @@ inline wire::DataPacket markedDeliveries(const std::vector<qint64>& keys)
 }
 
 // A change set updating one loaded row of `services` with `change` applied to its copy.
-template <class Change>
-wire::ChangeSet updateOf(const wire::DataPacket& services, std::size_t row, Change change)
+template <class Change> wire::ChangeSet updateOf(const wire::DataPacket& services, std::size_t row, Change change)
 {
     wire::ChangeSet set;
     set.fields = services.fields;
@@ -73,8 +72,8 @@ inline void expectTotalsAddUp(const wire::DataPacket& deliveries, const wire::Da
         sum += number(services, s, dollars ? u"VRTOTSERVD" : u"VRTOTSERVR");
     EXPECT_NEAR(number(deliveries, row, u"VRBACATX"), sum, 0.005 + 1e-9) << "delivery " << key;
     EXPECT_NEAR(number(deliveries, row, u"VRTOTDELIV"),
-                number(deliveries, row, u"VRBACATX") + number(deliveries, row, u"VRTXAERO") -
-                    number(deliveries, row, u"VRTOTDESC"),
+                number(deliveries, row, u"VRBACATX") + number(deliveries, row, u"VRTXAERO")
+                    - number(deliveries, row, u"VRTOTDESC"),
                 0.011)
         << "delivery " << key;
 }

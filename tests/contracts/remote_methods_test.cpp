@@ -89,10 +89,12 @@ TEST_P(RemoteMethodsTest, ReadingMethodsAnswerTheLayoutsTheModuleLoads)
     EXPECT_EQ(offered.fields.size(), 11u);
     EXPECT_EQ(searchCia, sentCia);
 
-    const wire::DataPacket places = Consiste::CheckResultServ(rdm_.GetLocalEmissDel(kBranch, QString(), QStringLiteral("T")), true, 0);
+    const wire::DataPacket places =
+        Consiste::CheckResultServ(rdm_.GetLocalEmissDel(kBranch, QString(), QStringLiteral("T")), true, 0);
     EXPECT_EQ(places.fields.size(), 2u);
     EXPECT_EQ(places.rows.size(), 2u);
-    const wire::DataPacket one = Consiste::CheckResultServ(rdm_.GetLocalEmissDel(kBranch, QStringLiteral("2"), QString()), true, 0);
+    const wire::DataPacket one =
+        Consiste::CheckResultServ(rdm_.GetLocalEmissDel(kBranch, QStringLiteral("2"), QString()), true, 0);
     ASSERT_EQ(one.rows.size(), 1u);
     EXPECT_EQ(text(one, 0, u"CDLOCALDELIV"), QStringLiteral("0002"));
 }
@@ -111,22 +113,23 @@ TEST_P(RemoteMethodsTest, ASaveANumberingAndACancellationGoAllTheWay)
     ASSERT_FALSE(before.rows.empty());
 
     const double quantity = number(before, 0, u"QTSERFATSP") + 3;
-    const wire::ChangeSet raise = updateOf(before, 0, [&](const wire::ChangeSet& set, wire::Row& r) {
-        setField(set, r, u"QTSERFATSP", quantity);
-    });
+    const wire::ChangeSet raise = updateOf(
+        before, 0, [&](const wire::ChangeSet& set, wire::Row& r) { setField(set, r, u"QTSERFATSP", quantity); });
     auto answer = Consiste::CheckResultServPackets(
         rdm_.SetServicoDel(raise, kBranch, key, text(list, *row, u"CDLOCAFATCIA"), kAirline, kFrom, kTo, QString()), 3,
         true, 0);
     ASSERT_EQ(answer[1].fields.size(), 20u);
     ASSERT_EQ(answer[2].fields.size(), 46u);
     for (std::size_t e = 0; e < answer[0].rows.size(); ++e)
-        EXPECT_NE(text(answer[0], e, u"CDERRO"), QStringLiteral("ERRO_ATU")) << text(answer[0], e, u"CDOBJETO").toStdString();
+        EXPECT_NE(text(answer[0], e, u"CDERRO"), QStringLiteral("ERRO_ATU"))
+            << text(answer[0], e, u"CDOBJETO").toStdString();
     EXPECT_EQ(number(answer[2], 0, u"QTSERFATSP"), quantity);
     expectTotalsAddUp(answer[1], answer[2], key);
 
     // The rows of another delivery cannot travel inside this one's change set.
     const qint64 otherKey = static_cast<qint64>(number(list, *row == 0 ? 1 : 0, u"NRDELIVERY"));
-    const wire::DataPacket other = Consiste::CheckResultServ(rdm_.GetServicoDel(kBranch, QString::number(otherKey)), true, 0);
+    const wire::DataPacket other =
+        Consiste::CheckResultServ(rdm_.GetServicoDel(kBranch, QString::number(otherKey)), true, 0);
     const wire::ChangeSet foreign = updateOf(other, 0, [&](const wire::ChangeSet& set, wire::Row& r) {
         setField(set, r, u"QTSERFATSP", number(other, 0, u"QTSERFATSP") + 5);
     });
@@ -147,8 +150,8 @@ TEST_P(RemoteMethodsTest, ASaveANumberingAndACancellationGoAllTheWay)
     };
     EXPECT_FALSE(invoiceOf(deliveries()).isEmpty());
 
-    const wire::DataPacket afterCancel = Consiste::CheckResultServ(
-        rdm_.SetCancelDel(markedDeliveries({key}), kBranch, kAirline, kFrom, kTo), true, 0);
+    const wire::DataPacket afterCancel =
+        Consiste::CheckResultServ(rdm_.SetCancelDel(markedDeliveries({key}), kBranch, kAirline, kFrom, kTo), true, 0);
     EXPECT_EQ(afterCancel.fields.size(), 20u);
     EXPECT_TRUE(invoiceOf(afterCancel).isEmpty());
 }

@@ -24,7 +24,8 @@ inline wire::Value T(const char* text) { return wire::Value(QString::fromUtf8(te
 // Fields: CODIGO string 10 required "Código", DESCR string 5 "Descrição", QTD float, NR float.
 inline void declareServices(TClientDataSet& ds)
 {
-    ds.AddField({.Name = "CODIGO", .DataType = TFieldType::String, .Size = 10, .DisplayLabel = "Código", .Required = true});
+    ds.AddField(
+        {.Name = "CODIGO", .DataType = TFieldType::String, .Size = 10, .DisplayLabel = "Código", .Required = true});
     ds.AddField({.Name = "DESCR", .DataType = TFieldType::String, .Size = 5, .DisplayLabel = "Descrição"});
     ds.AddField({.Name = "QTD", .DataType = TFieldType::Float});
     ds.AddField({.Name = "NR", .DataType = TFieldType::Float});
@@ -32,7 +33,9 @@ inline void declareServices(TClientDataSet& ds)
 
 inline std::vector<wire::FieldDef> serviceColumns()
 {
-    return {{"CODIGO", TFieldType::String, 10}, {"DESCR", TFieldType::String, 5}, {"QTD", TFieldType::Float, 0},
+    return {{"CODIGO", TFieldType::String, 10},
+            {"DESCR", TFieldType::String, 5},
+            {"QTD", TFieldType::Float, 0},
             {"NR", TFieldType::Float, 0}};
 }
 
@@ -56,8 +59,7 @@ inline void loadABC(TClientDataSet& ds)
 inline QStringList codes(const TClientDataSet& ds, const QString& field = QStringLiteral("CODIGO"))
 {
     QStringList out;
-    for (int row = 0; row < ds.ViewRowCount(); ++row)
-        ds.ReadRow(row, [&] { out << ds.FieldByName(field).AsString(); });
+    for (int row = 0; row < ds.ViewRowCount(); ++row) ds.ReadRow(row, [&] { out << ds.FieldByName(field).AsString(); });
     return out;
 }
 
@@ -66,7 +68,9 @@ struct EventLog {
     QStringList names;
     void attach(TClientDataSet& ds)
     {
-        const auto rec = [this](const char* n) { return [this, n](TClientDataSet&) { names << QString::fromLatin1(n); }; };
+        const auto rec = [this](const char* n) {
+            return [this, n](TClientDataSet&) { names << QString::fromLatin1(n); };
+        };
         ds.BeforeInsert = rec("BeforeInsert");
         ds.AfterInsert = rec("AfterInsert");
         ds.BeforeEdit = rec("BeforeEdit");

@@ -40,7 +40,10 @@ protected:
 };
 
 wire::Change insertOf(wire::Row row) { return {wire::ChangeKind::Insert, {}, std::move(row)}; }
-wire::Change updateOf(wire::Row oldRow, wire::Row newRow) { return {wire::ChangeKind::Update, std::move(oldRow), std::move(newRow)}; }
+wire::Change updateOf(wire::Row oldRow, wire::Row newRow)
+{
+    return {wire::ChangeKind::Update, std::move(oldRow), std::move(newRow)};
+}
 wire::Change deleteOf(wire::Row row) { return {wire::ChangeKind::Delete, std::move(row), {}}; }
 
 wire::Row row(const char* code, double qtd, double nr, const char* descr = "d")
@@ -53,13 +56,13 @@ wire::Row row(const char* code, double qtd, double nr, const char* descr = "d")
 TEST_F(ChangeLog, EachRowGivesOneChangeWhateverHappenedToIt)
 {
     edit("A", 11);
-    edit("A", 12);          // change then change: one update from the loaded row
+    edit("A", 12);  // change then change: one update from the loaded row
     appendRow("N", 5, 9);
-    edit("N", 6);           // insert then change: one insert with the posted row
+    edit("N", 6);  // insert then change: one insert with the posted row
     appendRow("T", 1, 8);
-    remove("T");            // insert then delete: nothing
+    remove("T");  // insert then delete: nothing
     edit("B", 21);
-    remove("B");            // change then delete: one delete with the loaded row
+    remove("B");  // change then delete: one delete with the loaded row
 
     const wire::ChangeSet cs = ds.Delta();
     EXPECT_EQ(cs.fields, serviceColumns());

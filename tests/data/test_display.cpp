@@ -29,7 +29,7 @@ TEST(Display, FloatFormatsUseTheSeparatorsOfTheLocale)
         {999.999, "#,##0.00", "1,000.00", "1.000,00"},
         {0, "#,##0.00", "0.00", "0,00"},
         {-0.001, "#,##0.00", "0.00", "0,00"},  // rounds to zero: no sign
-        {2.675, "0.00", "2.68", "2,68"},        // decimal half up, not the binary value's
+        {2.675, "0.00", "2.68", "2,68"},       // decimal half up, not the binary value's
         {1.005, "0.00", "1.01", "1,01"},
         {1234.5, "0", "1235", "1235"},
         {-2.5, "0", "-3", "-3"},
@@ -57,7 +57,9 @@ TEST(Display, FieldTextsForOperatorAndServer)
     TField& qtd = ds.AddField({.Name = "QTD", .DataType = TFieldType::Float});
     TField& when = ds.AddField({.Name = "QUANDO", .DataType = TFieldType::DateTime});
     TField& n = ds.AddField({.Name = "N", .DataType = TFieldType::Integer, .DisplayFormat = "#,##0"});
-    ds.SetData(packet({{"TOTAL", TFieldType::Float, 0}, {"QTD", TFieldType::Float, 0}, {"QUANDO", TFieldType::DateTime, 0},
+    ds.SetData(packet({{"TOTAL", TFieldType::Float, 0},
+                       {"QTD", TFieldType::Float, 0},
+                       {"QUANDO", TFieldType::DateTime, 0},
                        {"N", TFieldType::Integer, 0}},
                       {{1234.5, 1234.0, wire::makeDateTime(2024, 1, 5), qint64{12345}},
                        {wire::Value(), 0.1, wire::makeDateTime(2024, 1, 5, 13, 45, 7), wire::Value()}}));

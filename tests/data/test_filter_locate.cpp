@@ -48,7 +48,7 @@ TEST_F(FilterAndLocate, FilterLanguage)
     EXPECT_EQ(passing("DESCR = 'O''Hara'"), QStringList({"C"}));
     EXPECT_EQ(passing("[DESCR] IS NULL OR QTD = -1"), QStringList({"D"}));
     EXPECT_EQ(passing("DESCR IS NOT NULL AND DESCR > 'P'"), QStringList({"A", "B"}));
-    EXPECT_EQ(passing("QTD = '20'"), QStringList({"B"}));  // quoted number against a number field
+    EXPECT_EQ(passing("QTD = '20'"), QStringList({"B"}));   // quoted number against a number field
     EXPECT_EQ(passing("DESCR < 'a'"), QStringList({"C"}));  // case-sensitive: 'O' sorts before 'a'
 
     const auto refused = [&](const char* expression, const char* fragment) {

@@ -14,8 +14,11 @@ TEST(Loading, IndexOrdersAnUnorderedPacketStablyWithNullsFirst)
     EventLog log;
     log.attach(ds);
     // The second row carries no number at all.
-    ds.SetData(packet(serviceColumns(), {service("C1", 0, 3), {T("N"), T("x"), 0.0, wire::Value()}, service("A", 0, 1),
-                                         service("C2", 0, 3), service("B", 0, 2)}));
+    ds.SetData(packet(serviceColumns(), {service("C1", 0, 3),
+                                         {T("N"), T("x"), 0.0, wire::Value()},
+                                         service("A", 0, 1),
+                                         service("C2", 0, 3),
+                                         service("B", 0, 2)}));
     EXPECT_EQ(codes(ds), QStringList({"N", "A", "B", "C1", "C2"}));
     EXPECT_EQ(ds.RecNo(), 1);
     EXPECT_TRUE(ds.Bof());
@@ -28,7 +31,8 @@ TEST(Loading, IndexOrdersAnUnorderedPacketStablyWithNullsFirst)
 
     // A text key of two fields: "A;B" sorts by the first, then the second.
     ds.SetIndexFieldNames("DESCR;NR");
-    ds.SetData(packet(serviceColumns(), {service("z3", 0, 3, "b"), service("z1", 0, 9, "a"), service("z2", 0, 1, "b")}));
+    ds.SetData(
+        packet(serviceColumns(), {service("z3", 0, 3, "b"), service("z1", 0, 9, "a"), service("z2", 0, 1, "b")}));
     EXPECT_EQ(codes(ds), QStringList({"z1", "z2", "z3"}));
 }
 
@@ -52,9 +56,10 @@ TEST(Loading, PacketThatDoesNotFitIsRefusedAndTheOldRowsStay)
         EXPECT_EQ(ds.State(), TDataSetState::Browse);
     };
 
-    expectRefused(packet({{"CODIGO", TFieldType::String, 10}, {"DESCR", TFieldType::String, 5}, {"QTD", TFieldType::Float, 0}},
-                         {{T("X"), T("x"), 1.0}}),
-                  "não traz o campo 'NR'");
+    expectRefused(
+        packet({{"CODIGO", TFieldType::String, 10}, {"DESCR", TFieldType::String, 5}, {"QTD", TFieldType::Float, 0}},
+               {{T("X"), T("x"), 1.0}}),
+        "não traz o campo 'NR'");
     auto columns = serviceColumns();
     columns[2].type = TFieldType::String;
     expectRefused(packet(columns, {{T("X"), T("x"), T("1"), 1.0}}), "'QTD'");
@@ -81,14 +86,15 @@ TEST(Loading, ColumnsMatchByNameInAnyCaseAndOrder)
     ds.AddField({.Name = "QUANDO", .DataType = TFieldType::DateTime});
     ds.AddField({.Name = "N", .DataType = TFieldType::Integer});
     // Columns reversed, in lower case, an extra column, integers for a float field.
-    ds.SetData(packet({{"n", TFieldType::Integer, 0},
-                       {"quando", TFieldType::DateTime, 0},
-                       {"EXTRA", TFieldType::String, 3},
-                       {"nr", TFieldType::Integer, 0},
-                       {"qtd", TFieldType::Float, 0},
-                       {"descr", TFieldType::String, 5},
-                       {"codigo", TFieldType::String, 10}},
-                      {{qint64{7}, wire::makeDateTime(2024, 3, 1, 10, 30), T("ign"), qint64{1234}, 2.5, T("dd"), T("K1")}}));
+    ds.SetData(
+        packet({{"n", TFieldType::Integer, 0},
+                {"quando", TFieldType::DateTime, 0},
+                {"EXTRA", TFieldType::String, 3},
+                {"nr", TFieldType::Integer, 0},
+                {"qtd", TFieldType::Float, 0},
+                {"descr", TFieldType::String, 5},
+                {"codigo", TFieldType::String, 10}},
+               {{qint64{7}, wire::makeDateTime(2024, 3, 1, 10, 30), T("ign"), qint64{1234}, 2.5, T("dd"), T("K1")}}));
     EXPECT_EQ(ds.FieldByName("CODIGO").AsString(), "K1");
     EXPECT_EQ(ds.FieldByName("NR").Value(), wire::Value(1234.0));  // stored as a float
     EXPECT_EQ(ds.FieldByName("NR").AsString(), "1234");
@@ -104,9 +110,12 @@ TEST(Loading, ColumnsMatchByNameInAnyCaseAndOrder)
     EXPECT_EQ(out.rows[0][3], wire::Value(1234.0));
 
     // A float column never feeds an integer field.
-    EXPECT_THROW(ds.SetData(packet({{"CODIGO", TFieldType::String, 10}, {"DESCR", TFieldType::String, 5},
-                                    {"QTD", TFieldType::Float, 0}, {"NR", TFieldType::Float, 0},
-                                    {"QUANDO", TFieldType::DateTime, 0}, {"N", TFieldType::Float, 0}},
+    EXPECT_THROW(ds.SetData(packet({{"CODIGO", TFieldType::String, 10},
+                                    {"DESCR", TFieldType::String, 5},
+                                    {"QTD", TFieldType::Float, 0},
+                                    {"NR", TFieldType::Float, 0},
+                                    {"QUANDO", TFieldType::DateTime, 0},
+                                    {"N", TFieldType::Float, 0}},
                                    {})),
                  EDatabaseError);
 }
@@ -122,7 +131,8 @@ TEST(Loading, DatasetWithoutPersistentFieldsTakesThemFromEachPacket)
     EXPECT_EQ(first.AsString(), "ERRO_ATU");
 
     // The same layout keeps the same field objects.
-    erro.SetData(packet({{"CDERRO", TFieldType::String, 20}, {"CDOBJETO", TFieldType::String, 200}}, {{T("Erro_Mens"), T("x")}}));
+    erro.SetData(packet({{"CDERRO", TFieldType::String, 20}, {"CDOBJETO", TFieldType::String, 200}},
+                        {{T("Erro_Mens"), T("x")}}));
     EXPECT_EQ(&erro.FieldByName("CDERRO"), &first);
     EXPECT_EQ(first.AsString(), "Erro_Mens");
 

@@ -98,8 +98,8 @@ TEST_F(Reentrancy, ScrollHandlersLoadOtherDatasetsOnEveryStepOfAWalk)
     ds.AfterScroll = [&](TClientDataSet& d) {
         ++loads;
         const double nr = d.FieldByName("NR").AsFloat();
-        detail.SetData(packet({{"NR", TFieldType::Float, 0}, {"LINHA", TFieldType::String, 20}},
-                              {{nr, T("1")}, {nr, T("2")}}));
+        detail.SetData(
+            packet({{"NR", TFieldType::Float, 0}, {"LINHA", TFieldType::String, 20}}, {{nr, T("1")}, {nr, T("2")}}));
         if (detail.FieldByName("NR").AsFloat() != nr) mismatches << d.FieldByName("CODIGO").AsString();
     };
     ds.SetData(ds.Data());
@@ -158,7 +158,9 @@ TEST_F(Reentrancy, HandlersMayEmptyCloseOrReloadMidOperation)
     // Reloaded from BeforeDelete: the delete is abandoned, no row of the new packet goes.
     loadABC(ds);
     log.attach(ds);
-    ds.BeforeDelete = [](TClientDataSet& d) { d.SetData(packet(serviceColumns(), {service("X", 1, 1), service("Y", 1, 2)})); };
+    ds.BeforeDelete = [](TClientDataSet& d) {
+        d.SetData(packet(serviceColumns(), {service("X", 1, 1), service("Y", 1, 2)}));
+    };
     ds.Delete();
     EXPECT_EQ(codes(ds), QStringList({"X", "Y"}));
     EXPECT_EQ(ds.ChangeCount(), 0);

@@ -42,7 +42,9 @@ TEST_F(SourceAndModel, DataSourceTellsStateAndDataChanges)
     source.OnStateChange = [&](TDataSource& s) {
         calls << QStringLiteral("state:%1").arg(static_cast<int>(s.State()));
     };
-    source.OnDataChange = [&](TDataSource&, TField* f) { calls << QStringLiteral("data:%1").arg(f ? f->FieldName() : "-"); };
+    source.OnDataChange = [&](TDataSource&, TField* f) {
+        calls << QStringLiteral("data:%1").arg(f ? f->FieldName() : "-");
+    };
     QSignalSpy rowChanged(&source, &TDataSource::rowChanged);
     QSignalSpy cursorMoved(&source, &TDataSource::cursorMoved);
     QSignalSpy dataSetChanged(&source, &TDataSource::dataSetChanged);

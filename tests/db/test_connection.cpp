@@ -96,8 +96,8 @@ TEST_F(SharedConnection, AFileThatIsNotADatabaseIsRefusedWhenOpened)
 
 TEST_F(SharedConnection, IsReadOnlyAndHasNvl)
 {
-    ScratchDatabase scratch({QStringLiteral("CREATE TABLE T (A VARCHAR(4), B INTEGER)"),
-                             QStringLiteral("INSERT INTO T VALUES ('x', 1)")});
+    ScratchDatabase scratch(
+        {QStringLiteral("CREATE TABLE T (A VARCHAR(4), B INTEGER)"), QStringLiteral("INSERT INTO T VALUES ('x', 1)")});
     dtmDBGeral().Open(scratch.Url());
     EXPECT_EQ(dtmDBGeral().Dialect(), TSqlDialect::SQLite);
 

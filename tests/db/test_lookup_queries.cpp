@@ -15,9 +15,9 @@ namespace {
 
 using testsupport::TestDatabase;
 
-const QStringList kQryFilial = {QStringLiteral("SELECT"),   QStringLiteral("   CDFILIAL,"), QStringLiteral("   NMFILIAL"),
-                                QStringLiteral("FROM"),     QStringLiteral("   FILIAL"),    QStringLiteral("ORDER BY"),
-                                QStringLiteral("   CDFILIAL")};
+const QStringList kQryFilial = {
+    QStringLiteral("SELECT"),    QStringLiteral("   CDFILIAL,"), QStringLiteral("   NMFILIAL"), QStringLiteral("FROM"),
+    QStringLiteral("   FILIAL"), QStringLiteral("ORDER BY"),     QStringLiteral("   CDFILIAL")};
 
 const QStringList kQryCompanhia = {QStringLiteral("SELECT"),
                                    QStringLiteral("   CO.CDCIA,"),
@@ -74,7 +74,8 @@ protected:
         if (!db) {
             db = TestDatabase::create(GetParam());
             if (!db) GTEST_SKIP() << "ATE_TEST_PG_URL not set";
-            server::initDatabase(server::DatabaseUrl::parse(db->url()), server::SeedSpec::parse(QStringLiteral("demo")));
+            server::initDatabase(server::DatabaseUrl::parse(db->url()),
+                                 server::SeedSpec::parse(QStringLiteral("demo")));
         }
         dtmDBGeral().Open(db->url());
     }
@@ -98,8 +99,9 @@ TEST_P(LookupQueries, QryFilialListsEveryBranch)
     qryFilial.Open();
     EXPECT_EQ(column(qryFilial, "CDFILIAL"),
               (QStringList{QStringLiteral("0001"), QStringLiteral("0002"), QStringLiteral("0003")}));
-    EXPECT_EQ(column(qryFilial, "NMFILIAL"), (QStringList{QStringLiteral("Guarulhos - SP"), QStringLiteral("Galeão - RJ"),
-                                                          QStringLiteral("Confins - MG")}));
+    EXPECT_EQ(
+        column(qryFilial, "NMFILIAL"),
+        (QStringList{QStringLiteral("Guarulhos - SP"), QStringLiteral("Galeão - RJ"), QStringLiteral("Confins - MG")}));
 }
 
 TEST_P(LookupQueries, QryCompanhiaListsOrFindsTheAirlinesOfABranch)
@@ -123,12 +125,14 @@ TEST_P(LookupQueries, QryCompanhiaListsOrFindsTheAirlinesOfABranch)
         return column(qryCompanhia, "SGCIA");
     };
 
-    EXPECT_EQ(run("0001", "", "T"), (QStringList{QStringLiteral("AIC"), QStringLiteral("CAB"), QStringLiteral("CRP"),
-                                                 QStringLiteral("LAA"), QStringLiteral("TRAPA"), QStringLiteral("VAS")}));
+    EXPECT_EQ(run("0001", "", "T"),
+              (QStringList{QStringLiteral("AIC"), QStringLiteral("CAB"), QStringLiteral("CRP"), QStringLiteral("LAA"),
+                           QStringLiteral("TRAPA"), QStringLiteral("VAS")}));
     EXPECT_EQ(run("0003", "", "T"), (QStringList{QStringLiteral("TRAPA"), QStringLiteral("VAS")}));
     EXPECT_EQ(run("0001", "LAA", ""), QStringList{QStringLiteral("LAA")});
     EXPECT_EQ(qryCompanhia.FieldByName(QStringLiteral("CDCIA")).AsString(), QStringLiteral("0003"));
-    EXPECT_EQ(qryCompanhia.FieldByName(QStringLiteral("NMCIA")).AsString(), QStringLiteral("Linhas Aéreas do Atlântico"));
+    EXPECT_EQ(qryCompanhia.FieldByName(QStringLiteral("NMCIA")).AsString(),
+              QStringLiteral("Linhas Aéreas do Atlântico"));
     EXPECT_TRUE(run("0001", "laa", "").isEmpty()) << "lookups are case-sensitive";
     EXPECT_TRUE(run("0003", "LAA", "").isEmpty()) << "LAA does not fly from Confins";
     EXPECT_TRUE(run("0009", "", "T").isEmpty());

@@ -23,7 +23,8 @@ protected:
     ScratchDatabase db{{
         QStringLiteral("CREATE TABLE CIA (CDCIA VARCHAR(4), NMCIA VARCHAR(50), SGCIA VARCHAR(5), VRTAXA, "
                        "DTHRCAD TIMESTAMP, EXTRA TEXT)"),
-        QStringLiteral("INSERT INTO CIA VALUES ('0001', 'Aerolíneas Sul', 'ASL', 12.5, '2026-11-05 10:30:00.000', 'x')"),
+        QStringLiteral(
+            "INSERT INTO CIA VALUES ('0001', 'Aerolíneas Sul', 'ASL', 12.5, '2026-11-05 10:30:00.000', 'x')"),
         QStringLiteral("INSERT INTO CIA VALUES ('0002', 'O''Brien Air', 'OBA', 7, '2026-11-06', NULL)"),
         QStringLiteral("INSERT INTO CIA VALUES ('0003', 'Céu Azul', 'CEU', '3.25', NULL, NULL)"),
     }};
@@ -62,11 +63,12 @@ TEST(QueryText, ParametersSurviveANewTextThatKeepsThem)
 TEST_F(Query, LoadsRowsIntoThePersistentFieldsConvertingLooseTypes)
 {
     TADOIBQuery q;
-    q.AddField(str("sgcia", 5));      // matched without regard to case
-    q.AddField(num("VRTAXA"));        // 12.5, the integer 7 and the text '3.25'
-    q.AddField(when("DTHRCAD"));      // ISO text as SQLite keeps dates
+    q.AddField(str("sgcia", 5));  // matched without regard to case
+    q.AddField(num("VRTAXA"));    // 12.5, the integer 7 and the text '3.25'
+    q.AddField(when("DTHRCAD"));  // ISO text as SQLite keeps dates
     q.AddField(str("CDCIA", 4));
-    q.SetSQL({QStringLiteral("SELECT CDCIA, NMCIA, SGCIA, VRTAXA, DTHRCAD FROM CIA"), QStringLiteral("ORDER BY CDCIA")});
+    q.SetSQL(
+        {QStringLiteral("SELECT CDCIA, NMCIA, SGCIA, VRTAXA, DTHRCAD FROM CIA"), QStringLiteral("ORDER BY CDCIA")});
     q.Open();
     ASSERT_EQ(q.RecordCount(), 3);
     EXPECT_EQ(q.FieldCount(), 4);
@@ -169,8 +171,9 @@ TEST_F(Query, StringsLongerThanTheirFieldAreRefusedUnlessOnlyBlanksOverflow)
 TEST_F(Query, WithoutPersistentFieldsTheResultGivesTheFields)
 {
     TADOIBQuery q;
-    q.SetSQL({QStringLiteral("SELECT CDCIA, VRTAXA, VRTAXA * 2 AS DOBRO, EXTRA, COUNT(*) OVER () AS N FROM CIA "
-                             "WHERE CDCIA <> '0003' ORDER BY CDCIA")});
+    q.SetSQL(
+        {QStringLiteral("SELECT CDCIA, VRTAXA, VRTAXA * 2 AS DOBRO, EXTRA, COUNT(*) OVER () AS N FROM CIA "
+                        "WHERE CDCIA <> '0003' ORDER BY CDCIA")});
     q.Open();
     ASSERT_EQ(q.RecordCount(), 2);
     EXPECT_EQ(q.FieldByName(QStringLiteral("CDCIA")).DataType(), TFieldType::String);

@@ -36,8 +36,7 @@ protected:
 
     static void Settle()
     {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
     }
 
     int Count(const QStringList& trail, const QString& entry) const { return static_cast<int>(trail.count(entry)); }

@@ -44,10 +44,8 @@ struct Bound {
         label = new TDBText(&window);
         navigator = new TDBNavigator(&window);
         other = new TEdit(&window);
-        for (QWidget* w : std::initializer_list<QWidget*>{name, price, label, navigator, other})
-            layout->addWidget(w);
-        for (TDBEdit* edit : {name, price})
-            edit->SetDataSource(&source);
+        for (QWidget* w : std::initializer_list<QWidget*>{name, price, label, navigator, other}) layout->addWidget(w);
+        for (TDBEdit* edit : {name, price}) edit->SetDataSource(&source);
         name->SetDataField(QStringLiteral("NOME"));
         price->SetDataField(QStringLiteral("PRECO"));
         label->SetDataSource(&source);
@@ -61,9 +59,10 @@ struct Bound {
         packet.fields = {{QStringLiteral("CODIGO"), wire::FieldType::String, 4},
                          {QStringLiteral("NOME"), wire::FieldType::String, 10},
                          {QStringLiteral("PRECO"), wire::FieldType::Float, 0}};
-        packet.rows = {{wire::Value(QStringLiteral("A")), wire::Value(QStringLiteral("Arroz")), wire::Value(1234.5)},
-                       {wire::Value(QStringLiteral("B")), wire::Value(QStringLiteral("Batata")), wire::Value(2.0)},
-                       {wire::Value(QStringLiteral("C")), wire::Value(QStringLiteral("Cenoura")), wire::Value(nullptr)}};
+        packet.rows = {
+            {wire::Value(QStringLiteral("A")), wire::Value(QStringLiteral("Arroz")), wire::Value(1234.5)},
+            {wire::Value(QStringLiteral("B")), wire::Value(QStringLiteral("Batata")), wire::Value(2.0)},
+            {wire::Value(QStringLiteral("C")), wire::Value(QStringLiteral("Cenoura")), wire::Value(nullptr)}};
         data.SetData(std::move(packet));
     }
 

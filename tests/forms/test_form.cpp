@@ -7,10 +7,7 @@
 
 namespace {
 
-QString State(bool enabled)
-{
-    return enabled ? QStringLiteral("on") : QStringLiteral("off");
-}
+QString State(bool enabled) { return enabled ? QStringLiteral("on") : QStringLiteral("off"); }
 
 }  // namespace
 
@@ -63,16 +60,14 @@ void TfrmTeste::Load(int count)
 
 void TfrmTeste::Note(const QString& what)
 {
-    if (trail_)
-        trail_->append(what);
+    if (trail_) trail_->append(what);
 }
 
 void TfrmTeste::FormCreate(QObject& sender)
 {
     TfrmPadrao::FormCreate(sender);
     Note(QStringLiteral("FormCreate gravar=%1").arg(State(sbtGravar->isEnabled())));
-    if (OnFormCreate)
-        OnFormCreate();
+    if (OnFormCreate) OnFormCreate();
 }
 
 void TfrmTeste::FormActivate(QObject& sender)
@@ -86,8 +81,7 @@ void TfrmTeste::FormClose(QObject& sender, TCloseAction& action)
     Note(QStringLiteral("FormClose before base free=%1").arg(State(action == TCloseAction::Free)));
     TfrmPadrao::FormClose(sender, action);
     Note(QStringLiteral("FormClose after base free=%1").arg(State(action == TCloseAction::Free)));
-    if (OnFormClose)
-        OnFormClose(action);
+    if (OnFormClose) OnFormClose(action);
 }
 
 void TfrmTeste::pgcPadraoChange(QObject& sender)
@@ -95,7 +89,8 @@ void TfrmTeste::pgcPadraoChange(QObject& sender)
     TfrmPadrao::pgcPadraoChange(sender);
     Note(QStringLiteral("pgcPadraoChange %1 checked=%2")
              .arg(pgcPadrao->ActivePage()->objectName(),
-                  State(pgcPadrao->ActivePage() == tshFormulario ? mnuFormulario->Checked() : mnuFolhaDados->Checked())));
+                  State(pgcPadrao->ActivePage() == tshFormulario ? mnuFormulario->Checked()
+                                                                 : mnuFolhaDados->Checked())));
 }
 
 void TfrmTeste::dbgPadraoKeyDown(QObject& sender, int& key, Qt::KeyboardModifiers shift)

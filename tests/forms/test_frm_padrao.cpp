@@ -49,14 +49,15 @@ void PressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::No
 TEST(StandardForm, ComponentsCarryTheirNames)
 {
     Opened o;
-    for (const char* name : {"panMenu", "sbtIncluir", "sbtAlterar", "sbtExcluir", "sbtGravar", "sbtCancelar",
-                             "sbtProcurar", "sbtVerificar", "sbtImprimir", "sbtAjuda", "sbtFechar", "pgcPadrao",
-                             "tshFolhaDados", "tshFormulario", "dbgPadrao", "panNavigator", "dbnPadrao", "lblCodTela",
-                             "dtsPadrao", "pmnNavegar", "mnuMenu"}) {
+    for (const char* name :
+         {"panMenu",      "sbtIncluir",   "sbtAlterar", "sbtExcluir", "sbtGravar", "sbtCancelar",   "sbtProcurar",
+          "sbtVerificar", "sbtImprimir",  "sbtAjuda",   "sbtFechar",  "pgcPadrao", "tshFolhaDados", "tshFormulario",
+          "dbgPadrao",    "panNavigator", "dbnPadrao",  "lblCodTela", "dtsPadrao", "pmnNavegar",    "mnuMenu"}) {
         EXPECT_NE(o.form->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
     }
-    for (const char* name : {"mnuOperacao", "mnuIncluir", "mnuAlterar", "mnuExcluir", "mnuGravar", "mnuCancelar",
-                             "mnuProcurar", "mnuVerificar", "mnuFolhaDados", "mnuFormulario", "mnuImprimir", "mnuFechar"}) {
+    for (const char* name :
+         {"mnuOperacao", "mnuIncluir", "mnuAlterar", "mnuExcluir", "mnuGravar", "mnuCancelar", "mnuProcurar",
+          "mnuVerificar", "mnuFolhaDados", "mnuFormulario", "mnuImprimir", "mnuFechar"}) {
         EXPECT_NE(o.form->mnuMenu->Find(QString::fromLatin1(name)), nullptr) << name;
     }
     EXPECT_EQ(o.form->mnuIncluir->Parent(), o.form->mnuOperacao);
@@ -127,8 +128,8 @@ TEST(StandardForm, CommandsFollowTheStateAndButtonsFollowTheirItems)
     Opened o(0);
     TfrmTeste& f = *o.form;
     const auto enabled = [&] {
-        return QStringList{f.sbtIncluir->isEnabled() ? "I" : "-", f.sbtAlterar->isEnabled() ? "A" : "-",
-                           f.sbtExcluir->isEnabled() ? "E" : "-", f.sbtGravar->isEnabled() ? "G" : "-",
+        return QStringList{f.sbtIncluir->isEnabled() ? "I" : "-",  f.sbtAlterar->isEnabled() ? "A" : "-",
+                           f.sbtExcluir->isEnabled() ? "E" : "-",  f.sbtGravar->isEnabled() ? "G" : "-",
                            f.sbtCancelar->isEnabled() ? "C" : "-", f.sbtProcurar->isEnabled() ? "P" : "-",
                            f.sbtVerificar->isEnabled() ? "V" : "-"}
             .join(QString());
@@ -237,7 +238,8 @@ TEST(StandardForm, PageHandlersRunTheBaseFirst)
     o.trail.clear();
     o.form->mnuFormulario->Action()->trigger();  // as the operator
     EXPECT_EQ(o.form->pgcPadrao->ActivePage(), o.form->tshFormulario);
-    EXPECT_EQ(o.trail, QStringList{"pgcPadraoChange tshFormulario checked=on"}) << "the base checked the page's item first";
+    EXPECT_EQ(o.trail, QStringList{"pgcPadraoChange tshFormulario checked=on"})
+        << "the base checked the page's item first";
     EXPECT_FALSE(o.form->mnuFolhaDados->Checked());
 
     // The page's item can be chosen exactly when the page can.

@@ -68,10 +68,12 @@ int main(int argc, char** argv)
     const Message messages[] = {
         OpenRequest{QStringLiteral("ATE02700.rdmManuDelValor"), 1},
         OpenAccepted{},
-        CallRequest{1, QStringLiteral("GetDelivery"),
+        CallRequest{1,
+                    QStringLiteral("GetDelivery"),
                     {Value(QStringLiteral("0001")), Value(QStringLiteral("TAM")), Value(makeDateTime(2024, 3, 1)),
                      Value(makeDateTime(2024, 3, 31))}},
-        CallRequest{2, QStringLiteral("SetServicoDel"), {Value(changes()), Value(Array{Value(QStringLiteral("QTSERFATSP"))})}},
+        CallRequest{
+            2, QStringLiteral("SetServicoDel"), {Value(changes()), Value(Array{Value(QStringLiteral("QTSERFATSP"))})}},
         CallReply{1, Value(deliveries(3)), {Value(QStringLiteral("0001")), Value()}},
         CallReply{2, Value(true), {Value(-7), Value(2.5)}},
         ErrorReply{3, QStringLiteral("¿Eser_Preco     SRV0000001*")},

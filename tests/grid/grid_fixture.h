@@ -5,11 +5,11 @@
 #include "framework/core/exceptions.h"
 #include "framework/data/clientdataset.h"
 #include "framework/data/datasource.h"
-#include "framework/ui/grid/tdbgrid.h"
 #include "framework/ui/dialogs.h"
+#include "framework/ui/grid/tdbgrid.h"
+#include "framework/units/consiste.h"
 #include "tests/support/gui/scripted_dialogs.h"
 #include "tests/support/gui/widget_driver.h"
-#include "framework/units/consiste.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -33,19 +33,26 @@ inline wire::Value T(const char* text) { return wire::Value(QString::fromUtf8(te
 // PRICE float read-only; NOTE string 10 not visible.
 inline void DeclareFields(TClientDataSet& ds)
 {
-    ds.AddField({.Name = "CODE", .DataType = TFieldType::String, .Size = 4, .DisplayLabel = "Código",
-                 .EditMask = ">llll;0; "});
+    ds.AddField(
+        {.Name = "CODE", .DataType = TFieldType::String, .Size = 4, .DisplayLabel = "Código", .EditMask = ">llll;0; "});
     ds.AddField({.Name = "NAME", .DataType = TFieldType::String, .Size = 12, .DisplayLabel = "Nome"});
-    ds.AddField({.Name = "QTY", .DataType = TFieldType::Float, .DisplayLabel = "Quantidade", .DisplayFormat = "#,##0.00"});
-    ds.AddField({.Name = "PRICE", .DataType = TFieldType::Float, .DisplayLabel = "Preço", .DisplayWidth = 14,
+    ds.AddField(
+        {.Name = "QTY", .DataType = TFieldType::Float, .DisplayLabel = "Quantidade", .DisplayFormat = "#,##0.00"});
+    ds.AddField({.Name = "PRICE",
+                 .DataType = TFieldType::Float,
+                 .DisplayLabel = "Preço",
+                 .DisplayWidth = 14,
                  .ReadOnly = true});
     ds.AddField({.Name = "NOTE", .DataType = TFieldType::String, .Size = 10, .DisplayLabel = "Obs", .Visible = false});
 }
 
 inline std::vector<wire::FieldDef> Columns()
 {
-    return {{"CODE", TFieldType::String, 4}, {"NAME", TFieldType::String, 12}, {"QTY", TFieldType::Float, 0},
-            {"PRICE", TFieldType::Float, 0}, {"NOTE", TFieldType::String, 10}};
+    return {{"CODE", TFieldType::String, 4},
+            {"NAME", TFieldType::String, 12},
+            {"QTY", TFieldType::Float, 0},
+            {"PRICE", TFieldType::Float, 0},
+            {"NOTE", TFieldType::String, 10}};
 }
 
 inline wire::Row Row(const QString& code, const QString& name, double qty, double price, const QString& note = {})
@@ -91,11 +98,13 @@ protected:
         QWidget* w = QApplication::focusWidget();
         return w ? w : grid;
     }
-    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(Focused(), key, modifiers); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(Focused(), key, modifiers);
+    }
     void Type(const QString& text)
     {
-        for (const QChar c : text)
-            QTest::keyClick(Focused(), c.toLatin1());
+        for (const QChar c : text) QTest::keyClick(Focused(), c.toLatin1());
     }
     void ClickCell(int row, int column)
     {
@@ -104,7 +113,8 @@ protected:
     void ClickTitle(int column)
     {
         QHeaderView* titles = grid->horizontalHeader();
-        const QPoint at(titles->sectionViewportPosition(column) + titles->sectionSize(column) / 2, titles->height() / 2);
+        const QPoint at(titles->sectionViewportPosition(column) + titles->sectionSize(column) / 2,
+                        titles->height() / 2);
         QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, at);
     }
     QImage Shot() const { return grid->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }

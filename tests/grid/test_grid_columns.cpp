@@ -10,8 +10,7 @@ namespace {
 QStringList FieldNames(const TDBGrid& grid)
 {
     QStringList names;
-    for (const auto& column : grid.Columns())
-        names << column->FieldName();
+    for (const auto& column : grid.Columns()) names << column->FieldName();
     return names;
 }
 

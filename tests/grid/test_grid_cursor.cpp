@@ -129,12 +129,10 @@ TEST_F(GridTest, KeyDownSeesEveryKeyAndMaySwallowIt)
     Qt::KeyboardModifiers lastShift;
     grid->OnKeyDown = [&](TDBGrid& sender, int& key, Qt::KeyboardModifiers shift) {
         EXPECT_EQ(&sender, grid);
-        if (key == Qt::Key_Shift || key == Qt::Key_Control)
-            return;  // the modifiers are keys of their own
+        if (key == Qt::Key_Shift || key == Qt::Key_Control) return;  // the modifiers are keys of their own
         keys << key;
         lastShift = shift;
-        if (key == Qt::Key_Down && shift.testFlag(Qt::ShiftModifier))
-            key = 0;  // swallowed
+        if (key == Qt::Key_Down && shift.testFlag(Qt::ShiftModifier)) key = 0;  // swallowed
     };
     Key(Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(ds.RecNo(), 1);
@@ -146,8 +144,7 @@ TEST_F(GridTest, KeyDownSeesEveryKeyAndMaySwallowIt)
 
     // A handler may turn one key into another.
     grid->OnKeyDown = [](TDBGrid&, int& key, Qt::KeyboardModifiers) {
-        if (key == Qt::Key_Right)
-            key = Qt::Key_Down;
+        if (key == Qt::Key_Right) key = Qt::Key_Down;
     };
     Key(Qt::Key_Right);
     EXPECT_EQ(ds.RecNo(), 3);
@@ -159,15 +156,14 @@ TEST_F(GridTest, TenThousandRowsOpenAndScrollToTheEnd)
     std::vector<wire::Row> rows;
     rows.reserve(10000);
     for (int i = 0; i < 10000; ++i)
-        rows.push_back(Row(QStringLiteral("R%1").arg(i % 1000, 3, 10, QLatin1Char('0')), QStringLiteral("row %1").arg(i),
-                           i, i * 0.5));
+        rows.push_back(Row(QStringLiteral("R%1").arg(i % 1000, 3, 10, QLatin1Char('0')),
+                           QStringLiteral("row %1").arg(i), i, i * 0.5));
     ds.SetData({Columns(), std::move(rows)});
     ASSERT_EQ(grid->model()->rowCount(), 10000);
 
     QSet<QString> drawn;
     grid->OnDrawColumnCell = [&](TDBGrid&, const QRect&, int dataCol, TColumn&, TGridDrawState) {
-        if (dataCol == 1)
-            drawn << ds.FieldByName(u"NAME").AsString();
+        if (dataCol == 1) drawn << ds.FieldByName(u"NAME").AsString();
     };
     (void)Shot();
     EXPECT_TRUE(drawn.contains("row 0"));

@@ -39,7 +39,8 @@ TEST_F(GridTest, OwnerDrawingReadsTheRowBeingDrawn)
         TGridDrawState state;
     };
     std::vector<Call> calls;
-    grid->OnDrawColumnCell = [&](TDBGrid& sender, const QRect& rect, int dataCol, TColumn& column, TGridDrawState state) {
+    grid->OnDrawColumnCell = [&](TDBGrid& sender, const QRect& rect, int dataCol, TColumn& column,
+                                 TGridDrawState state) {
         EXPECT_EQ(&sender, grid);
         EXPECT_EQ(column.Index(), dataCol);
         calls.push_back({rect, dataCol, ds.FieldByName(u"CODE").AsString(), state});
@@ -64,9 +65,8 @@ TEST_F(GridTest, OwnerDrawingReadsTheRowBeingDrawn)
     Type("zz");
     Key(Qt::Key_Return);
     (void)Shot();
-    const auto edited = std::find_if(calls.begin(), calls.end(), [&](const Call& c) {
-        return grid->rowAt(c.rect.center().y()) == 3;
-    });
+    const auto edited =
+        std::find_if(calls.begin(), calls.end(), [&](const Call& c) { return grid->rowAt(c.rect.center().y()) == 3; });
     ASSERT_NE(edited, calls.end());
     EXPECT_EQ(edited->code, "ZZ");
 }
@@ -84,13 +84,13 @@ TEST_F(GridTest, CanvasOperationsPaintTheCell)
         }
         if (dataCol == 0) {
             // As wide as the image, as high as the cell, olive taking the brush colour.
-            canvas.BrushCopy(QRect(rect.left() + 1, rect.top(), check.width(), rect.height()), check, check.rect(), kOlive);
+            canvas.BrushCopy(QRect(rect.left() + 1, rect.top(), check.width(), rect.height()), check, check.rect(),
+                             kOlive);
         } else if (dataCol == 1) {
             canvas.Font().SetColor(Qt::red);
             canvas.TextRect(rect, rect.left() + 2, rect.top() + 2, QString(40, QLatin1Char('W')));
         }
-        if (state.Focused)
-            canvas.DrawFocusRect(rect);
+        if (state.Focused) canvas.DrawFocusRect(rect);
     };
     ClickCell(2, 2);
     const QImage shot = Shot();
@@ -98,11 +98,11 @@ TEST_F(GridTest, CanvasOperationsPaintTheCell)
     // The check box of a row that is not selected: on the info colour, stretched to the cell.
     const QRect box = grid->CellRect(0, 0);
     const int x = box.left() + 1;
-    EXPECT_EQ(QColor(shot.pixel(x + 0, box.top())), kInfo);            // olive corner
+    EXPECT_EQ(QColor(shot.pixel(x + 0, box.top())), kInfo);  // olive corner
     EXPECT_EQ(QColor(shot.pixel(x + 0, box.bottom())), kInfo);
     EXPECT_EQ(QColor(shot.pixel(x + 2, box.center().y())), QColor(Qt::black));  // edge of the box
     EXPECT_EQ(QColor(shot.pixel(x + 4, box.top() + 3 * box.height() / 16 + 1)), QColor(Qt::white));
-    EXPECT_EQ(QColor(shot.pixel(x + 16, box.center().y())), kInfo);    // right of the image
+    EXPECT_EQ(QColor(shot.pixel(x + 16, box.center().y())), kInfo);  // right of the image
     EXPECT_EQ(QColor(shot.pixel(box.left(), box.center().y())), kInfo);
 
     // Red text clipped to its cell: the next cell keeps its own colour.

@@ -19,7 +19,7 @@ TEST_F(GridTest, TypingPutsTheRowInEditAndEnterWritesTheCell)
     Type("xy");
     EXPECT_EQ(ds.State(), TDataSetState::Edit);
     ASSERT_TRUE(grid->EditorMode());
-    EXPECT_EQ(grid->InplaceEditor()->Text(), "xy");  // the first character replaced the old text
+    EXPECT_EQ(grid->InplaceEditor()->Text(), "xy");           // the first character replaced the old text
     EXPECT_EQ(ds.FieldByName(u"NAME").AsString(), "name 2");  // not written yet
 
     Key(Qt::Key_Return);
@@ -143,8 +143,7 @@ TEST_F(GridTest, TabAndEnterWrapToTheNextAndPreviousRow)
 TEST_F(GridTest, ARefusedPostKeepsTheOperatorOnTheRowWithTheTypedValues)
 {
     ds.BeforePost = [](TClientDataSet& d) {
-        if (d.FieldByName(u"QTY").AsFloat() > 100)
-            Abort();
+        if (d.FieldByName(u"QTY").AsFloat() > 100) Abort();
     };
     ClickCell(1, 2);
     Type("500");
@@ -299,8 +298,7 @@ TEST_F(GridTest, LeavingAColumnWritesTheCellThenAsksOnColExit)
     QStringList exits;
     grid->OnColExit = [&](TDBGrid& g) {
         exits << g.SelectedField()->FieldName() + '=' + ds.FieldByName(u"CODE").AsString();
-        if (g.SelectedField()->FieldName() == "CODE" && ds.FieldByName(u"CODE").AsString().isEmpty())
-            Abort();
+        if (g.SelectedField()->FieldName() == "CODE" && ds.FieldByName(u"CODE").AsString().isEmpty()) Abort();
     };
     ClickCell(0, 0);
     Key(Qt::Key_Insert);
@@ -337,7 +335,9 @@ TEST_F(GridTest, APostFromElsewhereTakesWhatIsTypedInTheEditor)
 
 TEST_F(GridTest, AFieldChangedByCodeReplacesTheEditorText)
 {
-    ds.FieldByName(u"QTY").OnChange = [&](TField& qty) { ds.FieldByName(u"NAME").SetAsString(QStringLiteral("q=%1").arg(qty.AsString())); };
+    ds.FieldByName(u"QTY").OnChange = [&](TField& qty) {
+        ds.FieldByName(u"NAME").SetAsString(QStringLiteral("q=%1").arg(qty.AsString()));
+    };
     ClickCell(0, 2);
     Type("7");
     grid->SetSelectedIndex(1);  // writes 7, whose change handler fills NAME

@@ -96,7 +96,8 @@ TEST_F(HostConfig, TheFileIsTheOneNamedOrBesideTheProgramOrInTheWorkingFolder)
     EXPECT_EQ(Read({}).branch, QStringLiteral("0004"));
     WriteIni(dir.filePath(QStringLiteral("work/outro.ini")), "[HOST]\nBranch = 0005\n");
     EXPECT_EQ(Read({"--config", "outro.ini"}).branch, QStringLiteral("0005"));
-    EXPECT_TRUE(Refusal({"--config", "falta.ini"}).startsWith(QStringLiteral("Arquivo de configuração não encontrado")));
+    EXPECT_TRUE(
+        Refusal({"--config", "falta.ini"}).startsWith(QStringLiteral("Arquivo de configuração não encontrado")));
 }
 
 TEST_F(HostConfig, RefusesWhatItDoesNotUnderstand)
@@ -112,20 +113,26 @@ TEST_F(HostConfig, RefusesWhatItDoesNotUnderstand)
     EXPECT_EQ(Refusal({"--branch", " "}), QStringLiteral("--branch: o valor não pode ser vazio."));
     EXPECT_EQ(Read({"--printer", "Guias Balcão"}).printer, QStringLiteral("Guias Balcão"));
     EXPECT_EQ(Refusal({"--printer", ""}), QStringLiteral("--printer: o valor não pode ser vazio."));
-    EXPECT_EQ(Refusal({"--param", "P_CDFILIAL=0001"}), QStringLiteral("--title e --param só valem com --print-report."));
-    EXPECT_EQ(Refusal({"--print-report", "ATE027", "--param", "=1"}), QStringLiteral("--param: use NOME=VALOR, e não '=1'."));
+    EXPECT_EQ(Refusal({"--param", "P_CDFILIAL=0001"}),
+              QStringLiteral("--title e --param só valem com --print-report."));
+    EXPECT_EQ(Refusal({"--print-report", "ATE027", "--param", "=1"}),
+              QStringLiteral("--param: use NOME=VALOR, e não '=1'."));
     EXPECT_TRUE(Refusal({"--screenshot-delay", "-5"}).startsWith(QStringLiteral("--screenshot-delay")));
 
     WriteIni(dir.filePath(QStringLiteral("work/a.ini")), "[host]\nserver = h:1\ncor = azul\n");
     EXPECT_EQ(Refusal({"--config", "a.ini"}), QStringLiteral("a.ini, linha 3: chave desconhecida 'cor'."));
     WriteIni(dir.filePath(QStringLiteral("work/b.ini")), "[banco]\ndb = sqlite:x\n");
-    EXPECT_EQ(Refusal({"--config", "b.ini"}), QStringLiteral("b.ini, linha 2: seção desconhecida [banco]; use [host]."));
+    EXPECT_EQ(Refusal({"--config", "b.ini"}),
+              QStringLiteral("b.ini, linha 2: seção desconhecida [banco]; use [host]."));
     WriteIni(dir.filePath(QStringLiteral("work/c.ini")), "[host]\nbranch = 1\nbranch = 2\n");
-    EXPECT_TRUE(Refusal({"--config", "c.ini"}).endsWith(QStringLiteral("linha 3: a chave branch já foi dada na linha 2.")));
+    EXPECT_TRUE(
+        Refusal({"--config", "c.ini"}).endsWith(QStringLiteral("linha 3: a chave branch já foi dada na linha 2.")));
     WriteIni(dir.filePath(QStringLiteral("work/d.ini")), "[host]\nbranch 0001\n");
-    EXPECT_TRUE(Refusal({"--config", "d.ini"}).endsWith(QStringLiteral("linha 2: esperado chave = valor: branch 0001")));
+    EXPECT_TRUE(
+        Refusal({"--config", "d.ini"}).endsWith(QStringLiteral("linha 2: esperado chave = valor: branch 0001")));
     WriteIni(dir.filePath(QStringLiteral("work/e.ini")), "[host]\nserver = h:abc\n");
-    EXPECT_TRUE(Refusal({"--config", "e.ini"}).startsWith(QStringLiteral("e.ini, linha 2 (server): servidor inválido")));
+    EXPECT_TRUE(
+        Refusal({"--config", "e.ini"}).startsWith(QStringLiteral("e.ini, linha 2 (server): servidor inválido")));
 }
 
 TEST_F(HostConfig, ReportPrintingCollectsItsParametersInOrder)

@@ -51,8 +51,7 @@ protected:
     QStringList Calls() const
     {
         QFile file(log);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
+        if (!file.open(QIODevice::ReadOnly)) return {};
         return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
@@ -64,7 +63,7 @@ TEST_F(HostExecutable, OpensAModuleTakesThePictureAndEndsAfterItsFormIsGone)
 {
     const QString picture = dir.filePath(QStringLiteral("shots/host.png"));
     const ProcessRun run = Start({"--open", "TST00003", "--screenshot", picture, "--screenshot-delay", "200",
-                           "--branch", "0001", "--operator", "OPER01"});
+                                  "--branch", "0001", "--operator", "OPER01"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.trimmed(), picture);
     QFile png(picture);
@@ -85,12 +84,14 @@ TEST_F(HostExecutable, SaysWhatWentWrongWhenStarting)
 
     const ProcessRun missingModule = Start({"--open", "ATE09999", "--screenshot", picture, "--screenshot-delay", "0"});
     EXPECT_EQ(missingModule.status, 1);
-    EXPECT_TRUE(missingModule.err.contains(QStringLiteral("Módulo ATE09999 não encontrado"))) << missingModule.err.toStdString();
+    EXPECT_TRUE(missingModule.err.contains(QStringLiteral("Módulo ATE09999 não encontrado")))
+        << missingModule.err.toStdString();
 
-    const ProcessRun noDatabase = Start({"--db", "sqlite:" + dir.filePath(QStringLiteral("falta/ate.sqlite")), "--screenshot",
-                                  picture, "--screenshot-delay", "0"});
+    const ProcessRun noDatabase = Start({"--db", "sqlite:" + dir.filePath(QStringLiteral("falta/ate.sqlite")),
+                                         "--screenshot", picture, "--screenshot-delay", "0"});
     EXPECT_EQ(noDatabase.status, 1);
-    EXPECT_TRUE(noDatabase.err.contains(QStringLiteral("Não foi possível abrir o banco de dados"))) << noDatabase.err.toStdString();
+    EXPECT_TRUE(noDatabase.err.contains(QStringLiteral("Não foi possível abrir o banco de dados")))
+        << noDatabase.err.toStdString();
 
     const ProcessRun badServer = Start({"--server", "servidor"});
     EXPECT_EQ(badServer.status, 2);
@@ -112,7 +113,8 @@ TEST_F(HostExecutable, PrintsReportsWithTheSettingsOfTheFile)
     ini.write("[host]\ndb = sqlite:vazio.sqlite\nreports = relatorios\nout = saida\n");
     ini.close();
 
-    const ProcessRun run = Start({"--config", ini.fileName(), "--print-report", "ZZZ999", "--param", "P_CDFILIAL=0001"});
+    const ProcessRun run =
+        Start({"--config", ini.fileName(), "--print-report", "ZZZ999", "--param", "P_CDFILIAL=0001"});
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("ZZZ999"))) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty());

@@ -23,8 +23,8 @@ protected:
         Write(QStringLiteral("work/ca.pem"), "not read here");
     }
 
-    void Write(const QString& name, const QByteArray& text, QFileDevice::Permissions permissions =
-                                                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+    void Write(const QString& name, const QByteArray& text,
+               QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner)
     {
         QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -62,12 +62,14 @@ TEST_F(HostSecurityConfig, CredentialsAndAuthorityFromTheFileAndTheCommandLine)
     EXPECT_EQ(fromFile.tlsCaFile, dir.filePath(QStringLiteral("work/ca.pem")));
     EXPECT_TRUE(fromFile.warnings.isEmpty()) << fromFile.warnings.join('\n').toStdString();
 
-    const THostConfig overridden = Read({"--client=CAIXA02", "--client-key", "k2", "--tls-ca=" + dir.filePath("work/ca.pem")});
+    const THostConfig overridden =
+        Read({"--client=CAIXA02", "--client-key", "k2", "--tls-ca=" + dir.filePath("work/ca.pem")});
     EXPECT_EQ(overridden.client, QStringLiteral("CAIXA02"));
     EXPECT_EQ(overridden.clientKey, QStringLiteral("k2"));
 
-    EXPECT_EQ(Refusal({"--tls-ca", "falta.pem"}),
-              QStringLiteral("--tls-ca: arquivo não encontrado: %1").arg(dir.filePath(QStringLiteral("work/falta.pem"))));
+    EXPECT_EQ(
+        Refusal({"--tls-ca", "falta.pem"}),
+        QStringLiteral("--tls-ca: arquivo não encontrado: %1").arg(dir.filePath(QStringLiteral("work/falta.pem"))));
     EXPECT_EQ(Refusal({"--client"}), QStringLiteral("A opção --client precisa de um valor."));
     EXPECT_EQ(Refusal({"--client-key", " "}), QStringLiteral("--client-key: o valor não pode ser vazio."));
     EXPECT_TRUE(Read({"--version"}).version);

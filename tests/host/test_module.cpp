@@ -13,8 +13,7 @@ namespace {
 void Log(const char* what)
 {
     const char* path = std::getenv("ATE_TESTMOD_LOG");
-    if (!path)
-        return;
+    if (!path) return;
     if (FILE* file = std::fopen(path, "a")) {
         std::fprintf(file, "%s %s\n", TESTMOD_NAME, what);
         std::fclose(file);
@@ -41,10 +40,7 @@ const TPackageInfoTable kTable = {2, kUnits};
 
 extern "C" {
 
-const TPackageInfoTable* GetPackageInfoTable()
-{
-    return &kTable;
-}
+const TPackageInfoTable* GetPackageInfoTable() { return &kTable; }
 
 void Initialize()
 {
@@ -52,23 +48,18 @@ void Initialize()
 #ifdef TESTMOD_FAILING_INITIALIZE
     throw UnitFailure();
 #else
-    for (const TPackageUnitInfo& unit : kUnits)
-        unit.Init();
+    for (const TPackageUnitInfo& unit : kUnits) unit.Init();
 #endif
 }
 
 void Finalize()
 {
     Log("Finalize");
-    for (int i = kTable.UnitCount - 1; i >= 0; --i)
-        kUnits[i].FInit();
+    for (int i = kTable.UnitCount - 1; i >= 0; --i) kUnits[i].FInit();
 }
 
 #ifndef TESTMOD_NO_INIPROC
-void IniProc()
-{
-    Log("IniProc");
-}
+void IniProc() { Log("IniProc"); }
 #endif
 
 }  // extern "C"

@@ -3,8 +3,8 @@
 // handlers to the file named by ATE_TESTMOD_LOG; Finalize writes how many forms were still
 // alive.
 
-#include "framework/ui/application_host.h"
 #include "framework/forms/frm_padrao.h"
+#include "framework/ui/application_host.h"
 #include "framework/ui/package_info.h"
 #include "framework/ui/tlabel.h"
 
@@ -19,8 +19,7 @@ namespace {
 void Log(const QString& what)
 {
     QFile file(qEnvironmentVariable("ATE_TESTMOD_LOG"));
-    if (file.fileName().isEmpty() || !file.open(QIODevice::Append | QIODevice::Text))
-        return;
+    if (file.fileName().isEmpty() || !file.open(QIODevice::Append | QIODevice::Text)) return;
     QTextStream(&file) << "TST00003 " << what << "\n";
 }
 
@@ -70,27 +69,17 @@ const TPackageInfoTable kTable = {1, kUnits};
 
 extern "C" {
 
-const TPackageInfoTable* GetPackageInfoTable()
-{
-    return &kTable;
-}
+const TPackageInfoTable* GetPackageInfoTable() { return &kTable; }
 
-void Initialize()
-{
-    Log(QStringLiteral("Initialize"));
-}
+void Initialize() { Log(QStringLiteral("Initialize")); }
 
-void Finalize()
-{
-    Log(QStringLiteral("Finalize forms=%1").arg(Application().FormCount()));
-}
+void Finalize() { Log(QStringLiteral("Finalize forms=%1").arg(Application().FormCount())); }
 
 void IniProc()
 {
     Log(QStringLiteral("IniProc"));
     const TScreenCursorScope busy;
-    if (!Form())
-        Form() = Application().CreateForm<TfrmTst00003>();
+    if (!Form()) Form() = Application().CreateForm<TfrmTst00003>();
     Form()->Show();
     Form()->SetWindowState(TfrmPadrao::TWindowState::Normal);
 }

@@ -25,8 +25,7 @@ protected:
     QStringList Calls() const
     {
         QFile file(log);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
+        if (!file.open(QIODevice::ReadOnly)) return {};
         return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
@@ -65,7 +64,8 @@ TEST_F(ModuleLoader, RefusesMissingModulesAndEntriesWithoutKeepingThem)
     EXPECT_EQ(Failure(loader, QStringLiteral("ATE09999")),
               QStringLiteral("Módulo ATE09999 não encontrado: não há o arquivo %1.")
                   .arg(QDir(modules).absoluteFilePath(QStringLiteral("libate09999.so"))));
-    EXPECT_EQ(Failure(loader, QStringLiteral("TST00002")), QStringLiteral("O módulo TST00002 não exporta a entrada IniProc."));
+    EXPECT_EQ(Failure(loader, QStringLiteral("TST00002")),
+              QStringLiteral("O módulo TST00002 não exporta a entrada IniProc."));
     EXPECT_FALSE(loader.IsLoaded(QStringLiteral("TST00002")));
     EXPECT_TRUE(Calls().isEmpty()) << "a module refused before its load hook runs nothing";
 
@@ -81,12 +81,14 @@ TEST_F(ModuleLoader, RefusesMissingModulesAndEntriesWithoutKeepingThem)
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a library");
     junk.close();
-    EXPECT_TRUE(Failure(broken, QStringLiteral("ZZZ00001")).startsWith(QStringLiteral("Não foi possível carregar o módulo ZZZ00001: ")));
+    EXPECT_TRUE(Failure(broken, QStringLiteral("ZZZ00001"))
+                    .startsWith(QStringLiteral("Não foi possível carregar o módulo ZZZ00001: ")));
 }
 
 TEST_F(ModuleLoader, ListsOnlyModuleLibrariesOfTheFolder)
 {
-    for (const char* name : {"libate02700.so", "libhostfw.so", "libate0270.so", "libtst00001.so.1", "notes.txt", "libtst00001.so"}) {
+    for (const char* name :
+         {"libate02700.so", "libhostfw.so", "libate0270.so", "libtst00001.so.1", "notes.txt", "libtst00001.so"}) {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }

@@ -82,8 +82,9 @@ TEST_F(NetConnectionGuiTest, TheApplicationStaysAliveWhileACallWaitsButCannotSta
     EXPECT_EQ(result.kind(), wire::Value::Kind::Packet);
     EXPECT_GE(ticks, 10);
     ASSERT_TRUE(nestedRefusal.has_value());
-    EXPECT_EQ(*nestedRefusal, QStringLiteral("A chamada de GetParamComis ao servidor de aplicação foi recusada: a chamada "
-                                             "de SetCancelDel ainda não terminou."));
+    EXPECT_EQ(*nestedRefusal,
+              QStringLiteral("A chamada de GetParamComis ao servidor de aplicação foi recusada: a chamada "
+                             "de SetCancelDel ainda não terminou."));
     EXPECT_FALSE(net_.InCall());
     EXPECT_EQ(paramComis(net_).kind(), wire::Value::Kind::Packet);
 }
@@ -99,7 +100,8 @@ TEST_F(NetConnectionGuiTest, ClosingTheConnectionEndsTheCallWaitingOnIt)
     } catch (const EConnectionError& e) {
         text = e.Message();
     }
-    EXPECT_EQ(text, QStringLiteral("A conexão com o servidor de aplicação foi fechada durante a chamada de SetCancelDel."));
+    EXPECT_EQ(text,
+              QStringLiteral("A conexão com o servidor de aplicação foi fechada durante a chamada de SetCancelDel."));
     lock.reset();
     EXPECT_EQ(paramComis(net_).kind(), wire::Value::Kind::Packet);
 }
@@ -116,7 +118,8 @@ TEST_F(NetConnectionGuiTest, WaitingTimesOutOnTheEventLoopToo)
     } catch (const EConnectionError& e) {
         text = e.Message();
     }
-    EXPECT_TRUE(text.contains(QStringLiteral("não respondeu à chamada de SetCancelDel em 0.3 s"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("não respondeu à chamada de SetCancelDel em 0.3 s")))
+        << text.toStdString();
 }
 
 }  // namespace

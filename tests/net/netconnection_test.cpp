@@ -157,7 +157,8 @@ TEST_F(NetConnectionTest, ABrokenConnectionIsOpenedAgainOnTheNextCall)
     // Gone for good: the next call says so.
     ASSERT_EQ(server_->stop(), 0);
     const QString text = connectionErrorOf([&] { paramComis(net_); });
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:%1.").arg(port)))
+    EXPECT_TRUE(text.startsWith(
+        QStringLiteral("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:%1.").arg(port)))
         << text.toStdString();
 }
 
@@ -176,15 +177,21 @@ TEST_F(NetConnectionTest, FailuresToReachTheServerAreExplained)
     startServer();
     const Case cases[] = {
         {"nothing listening", QStringLiteral("127.0.0.1"), closed, kObject,
-         QStringLiteral("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:%1. A conexão foi recusada").arg(closed)},
-        {"no address", QString(), 7027, kObject, QStringLiteral("O endereço do servidor de aplicação não está configurado")},
-        {"no port", QStringLiteral("127.0.0.1"), 0, kObject, QStringLiteral("O endereço do servidor de aplicação não está configurado")},
+         QStringLiteral("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:%1. A conexão foi recusada")
+             .arg(closed)},
+        {"no address", QString(), 7027, kObject,
+         QStringLiteral("O endereço do servidor de aplicação não está configurado")},
+        {"no port", QStringLiteral("127.0.0.1"), 0, kObject,
+         QStringLiteral("O endereço do servidor de aplicação não está configurado")},
         {"no server object", QStringLiteral("127.0.0.1"), server_->port(), QString(),
          QStringLiteral("O nome do objeto do servidor de aplicação não foi informado.")},
         {"a peer that never answers", QStringLiteral("127.0.0.1"), silent.serverPort(), kObject,
-         QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 não respondeu à abertura da conexão em 0.4 s.").arg(silent.serverPort())},
+         QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 não respondeu à abertura da conexão em 0.4 s.")
+             .arg(silent.serverPort())},
         {"another server object", QStringLiteral("127.0.0.1"), server_->port(), QStringLiteral("ATE09999.rdmOutro"),
-         QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 recusou a conexão: Objeto de servidor desconhecido: \"ATE09999.rdmOutro\"").arg(server_->port())},
+         QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 recusou a conexão: Objeto de servidor desconhecido: "
+                        "\"ATE09999.rdmOutro\"")
+             .arg(server_->port())},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -239,9 +246,10 @@ TEST_F(NetConnectionTest, AServerThatDiesDuringACallIsReportedAsAnInterruption)
     QThread::msleep(400);
     server_->kill();
     caller.join();
-    EXPECT_TRUE(text.startsWith(QStringLiteral("A conexão com o servidor de aplicação em 127.0.0.1:%1 foi interrompida durante "
-                                               "a chamada de SetCancelDel")
-                                    .arg(server_->port())))
+    EXPECT_TRUE(
+        text.startsWith(QStringLiteral("A conexão com o servidor de aplicação em 127.0.0.1:%1 foi interrompida durante "
+                                       "a chamada de SetCancelDel")
+                            .arg(server_->port())))
         << text.toStdString();
 }
 
@@ -311,7 +319,8 @@ TEST(NetConnectionProtocol, AnswersOutsideTheProtocolBreakTheConnectionNamingThe
         net.SetServerName(kObject);
         net.SetReadTimeout(5000);
         const QString text = connectionErrorOf([&] { paramComis(net); });
-        const QString prefix = QStringLiteral("Resposta inválida do servidor de aplicação em 127.0.0.1:%1: ").arg(peer.port());
+        const QString prefix =
+            QStringLiteral("Resposta inválida do servidor de aplicação em 127.0.0.1:%1: ").arg(peer.port());
         EXPECT_TRUE(text.startsWith(prefix)) << text.toStdString();
         EXPECT_GT(text.size(), prefix.size() + 5) << text.toStdString();
         if (!c.problem.isEmpty()) {

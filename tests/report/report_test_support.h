@@ -38,7 +38,8 @@ inline TestDatabase* demoDatabase(TestDatabase::Engine engine)
     if (!db) {
         db = TestDatabase::create(engine);
         if (db)
-            server::initDatabase(server::DatabaseUrl::parse(db->url()), server::SeedSpec::parse(QStringLiteral("demo")));
+            server::initDatabase(server::DatabaseUrl::parse(db->url()),
+                                 server::SeedSpec::parse(QStringLiteral("demo")));
     }
     return db.get();
 }
@@ -47,8 +48,8 @@ inline TestDatabase* demoDatabase(TestDatabase::Engine engine)
 inline QString pdfText(const QString& path)
 {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                          QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"),
+            {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
         ADD_FAILURE() << "pdftotext failed on " << path.toStdString() << ": " << p.readAllStandardError().toStdString();
         return {};
@@ -66,8 +67,8 @@ struct PdfWord {
 inline std::vector<PdfWord> pdfWords(const QString& path)
 {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                          QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"),
+            {QStringLiteral("-bbox"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     std::vector<PdfWord> words;
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
         ADD_FAILURE() << "pdftotext -bbox failed on " << path.toStdString();

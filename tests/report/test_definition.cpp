@@ -16,29 +16,29 @@ QString shippedReports() { return QDir(qEnvironmentVariable("ATE_SOURCE_DIR")).f
 
 // A small valid definition; tests replace one line to break it.
 const QString kValid = QStringLiteral(
-    "[report]\n"                                      // 1
-    "title = Teste\n"                                 // 2
-    "margins = 10 10 10 10\n"                         // 3
-    "\n"                                              // 4
-    "[parameters]\n"                                  // 5
-    "P_A = string\n"                                  // 6
-    "\n"                                              // 7
-    "[master sql]\n"                                  // 8
-    "SELECT A FROM T WHERE A = :P_A\n"                // 9
-    "\n"                                              // 10
-    "[detail sql]\n"                                  // 11
-    "SELECT B FROM U WHERE A = :A\n"                  // 12
-    "\n"                                              // 13
-    "[master-header]\n"                               // 14
-    "height = 10\n"                                   // 15
-    "text 0 0 100 5 bold \"A: {A} / {@P_A}\"\n"       // 16
-    "\n"                                              // 17
-    "[detail]\n"                                      // 18
-    "height = 5\n"                                    // 19
-    "text 0 0 190 5 \"{B:#,##0.00}\"\n"               // 20
-    "\n"                                              // 21
-    "[page-footer]\n"                                 // 22
-    "height = 5\n"                                    // 23
+    "[report]\n"                                                     // 1
+    "title = Teste\n"                                                // 2
+    "margins = 10 10 10 10\n"                                        // 3
+    "\n"                                                             // 4
+    "[parameters]\n"                                                 // 5
+    "P_A = string\n"                                                 // 6
+    "\n"                                                             // 7
+    "[master sql]\n"                                                 // 8
+    "SELECT A FROM T WHERE A = :P_A\n"                               // 9
+    "\n"                                                             // 10
+    "[detail sql]\n"                                                 // 11
+    "SELECT B FROM U WHERE A = :A\n"                                 // 12
+    "\n"                                                             // 13
+    "[master-header]\n"                                              // 14
+    "height = 10\n"                                                  // 15
+    "text 0 0 100 5 bold \"A: {A} / {@P_A}\"\n"                      // 16
+    "\n"                                                             // 17
+    "[detail]\n"                                                     // 18
+    "height = 5\n"                                                   // 19
+    "text 0 0 190 5 \"{B:#,##0.00}\"\n"                              // 20
+    "\n"                                                             // 21
+    "[page-footer]\n"                                                // 22
+    "height = 5\n"                                                   // 23
     "text 0 0 190 5 align=right \"Página {#PAGE} de {#PAGES}\"\n");  // 24
 
 QString withLine(int line, const QString& text)
@@ -108,12 +108,12 @@ TEST(ReportDefinition, RefusesFaultsNamingFileAndLine)
         {3, "margins = 10 10 10", 3, "margens"},
         {3, "margins = 10 x 10 10", 3, "valor inválido para margem: 'x'"},
         {6, "P_A = texto", 6, "tipo de parâmetro desconhecido"},
-        {6, "P_B = string", 8, "':P_A'"},                                  // used but no longer declared
+        {6, "P_B = string", 8, "':P_A'"},  // used but no longer declared
         {11, "[detail sql sybase]", 11, "dialeto SQL desconhecido 'sybase'"},
         {14, "[masterheader]", 14, "seção desconhecida [masterheader]"},
         {15, "height = 0", 15, "maior que zero"},
-        {16, "text 0 0 200 5 \"x\"", 16, "sai da banda"},                    // wider than 190 mm
-        {16, "text 0 6 100 5 \"x\"", 16, "sai da banda"},                    // below the band's 10 mm
+        {16, "text 0 0 200 5 \"x\"", 16, "sai da banda"},  // wider than 190 mm
+        {16, "text 0 6 100 5 \"x\"", 16, "sai da banda"},  // below the band's 10 mm
         {16, "text 0 0 100 5 bold \"{A\"", 16, "'{' sem '}'"},
         {16, "text 0 0 100 5 \"{@P_X}\"", 16, "'@P_X'"},
         {16, "text 0 0 100 5 blink \"x\"", 16, "opção desconhecida 'blink'"},
@@ -151,8 +151,10 @@ TEST(ReportDefinition, RefusesMissingPieces)
     noDetailSql.replace(QStringLiteral("[detail sql]\nSELECT B FROM U WHERE A = :A\n"), QString());
     EXPECT_NE(refusal(noDetailSql).find("precisa da seção [detail sql]"), std::string::npos);
     EXPECT_NE(refusal(withLine(12, QStringLiteral("   "))).find("consulta SQL vazia"), std::string::npos);
-    EXPECT_NE(refusal(kValid + QStringLiteral("\n[report]\ntitle = B\n")).find("aparece mais de uma vez"), std::string::npos);
-    EXPECT_NE(refusal(QStringLiteral("title = x\n") + kValid).find("linha 1: conteúdo fora de uma seção"), std::string::npos);
+    EXPECT_NE(refusal(kValid + QStringLiteral("\n[report]\ntitle = B\n")).find("aparece mais de uma vez"),
+              std::string::npos);
+    EXPECT_NE(refusal(QStringLiteral("title = x\n") + kValid).find("linha 1: conteúdo fora de uma seção"),
+              std::string::npos);
 }
 
 TEST(ReportTemplate, SplitsTextAndValues)
@@ -161,14 +163,15 @@ TEST(ReportTemplate, SplitsTextAndValues)
         QStringLiteral("{{x}} {NUMERO} de {DTHRPLAVOOPV:dd/mm/yyyy} {SUM(VRTOT):#,##0.00} {#PAGE}/{#pages} {@P_A}"));
     using K = TTemplatePart::Kind;
     std::vector<std::pair<K, QString>> got;
-    for (const auto& p : t.Parts()) got.emplace_back(p.kind, p.kind == K::Literal ? p.text : p.text + QLatin1Char('|') + p.format);
+    for (const auto& p : t.Parts())
+        got.emplace_back(p.kind, p.kind == K::Literal ? p.text : p.text + QLatin1Char('|') + p.format);
     const std::vector<std::pair<K, QString>> expected = {
-        {K::Literal, QStringLiteral("{x} ")},       {K::Field, QStringLiteral("NUMERO|")},
-        {K::Literal, QStringLiteral(" de ")},       {K::Field, QStringLiteral("DTHRPLAVOOPV|dd/mm/yyyy")},
-        {K::Literal, QStringLiteral(" ")},          {K::Sum, QStringLiteral("VRTOT|#,##0.00")},
-        {K::Literal, QStringLiteral(" ")},          {K::Page, QStringLiteral("|")},
-        {K::Literal, QStringLiteral("/")},          {K::Pages, QStringLiteral("|")},
-        {K::Literal, QStringLiteral(" ")},          {K::Param, QStringLiteral("P_A|")},
+        {K::Literal, QStringLiteral("{x} ")}, {K::Field, QStringLiteral("NUMERO|")},
+        {K::Literal, QStringLiteral(" de ")}, {K::Field, QStringLiteral("DTHRPLAVOOPV|dd/mm/yyyy")},
+        {K::Literal, QStringLiteral(" ")},    {K::Sum, QStringLiteral("VRTOT|#,##0.00")},
+        {K::Literal, QStringLiteral(" ")},    {K::Page, QStringLiteral("|")},
+        {K::Literal, QStringLiteral("/")},    {K::Pages, QStringLiteral("|")},
+        {K::Literal, QStringLiteral(" ")},    {K::Param, QStringLiteral("P_A|")},
     };
     EXPECT_EQ(got, expected);
     EXPECT_TRUE(TReportTemplate::Parse(QStringLiteral("só texto")).IsConstant());
@@ -184,7 +187,8 @@ TEST(ReportDefinition, UnreadableFilesAreRefusedWithTheirPath)
         LoadReportDefinition(missing);
         FAIL() << "read a file that does not exist";
     } catch (const EReportError& e) {
-        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Não foi possível ler a definição de relatório '%1'").arg(missing)))
+        EXPECT_TRUE(
+            e.Message().startsWith(QStringLiteral("Não foi possível ler a definição de relatório '%1'").arg(missing)))
             << e.Message().toStdString();
     }
     QFile latin1(missing);

@@ -37,11 +37,12 @@ Delivery readDelivery(testsupport::DirectConnection& db, qint64 number)
 {
     Delivery d;
     QSqlQuery q(db.db());
-    q.prepare(QStringLiteral("SELECT D.NUMERO, C.SGCIA || ' - ' || C.NMCIA, D.NRVOO, D.CDTRECHO, D.NRDELIVERYFA, "
-                             "L.NMLOCALDELIV, D.IDTIPNACDEL, D.DTHRPLAVOOPV, D.VRBACATX, D.VRTXAERO, D.VRTOTDESC, "
-                             "D.VRTOTDELIV FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
-                             "LEFT JOIN LOCALEMISS L ON L.CDFILIAL = D.CDFILIAL AND L.CDLOCALDELIV = D.CDLOCALDELIV "
-                             "WHERE D.NRDELIVERY = :N"));
+    q.prepare(
+        QStringLiteral("SELECT D.NUMERO, C.SGCIA || ' - ' || C.NMCIA, D.NRVOO, D.CDTRECHO, D.NRDELIVERYFA, "
+                       "L.NMLOCALDELIV, D.IDTIPNACDEL, D.DTHRPLAVOOPV, D.VRBACATX, D.VRTXAERO, D.VRTOTDESC, "
+                       "D.VRTOTDELIV FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
+                       "LEFT JOIN LOCALEMISS L ON L.CDFILIAL = D.CDFILIAL AND L.CDLOCALDELIV = D.CDLOCALDELIV "
+                       "WHERE D.NRDELIVERY = :N"));
     q.bindValue(QStringLiteral(":N"), number);
     if (!q.exec() || !q.next()) {
         ADD_FAILURE() << "delivery " << number << " not found";
@@ -65,9 +66,10 @@ Delivery readDelivery(testsupport::DirectConnection& db, qint64 number)
     d.total = q.value(11).toDouble();
     const bool dollars = d.currency == QLatin1String("US$");
     QSqlQuery s(db.db());
-    s.prepare(QStringLiteral("SELECT S.CDARVSERV, S.DSSERVICO, SD.QTSERFATSP, SD.VRPRURESESP, SD.VRPRUDOLSESP, "
-                             "SD.VRTOTSERVR, SD.VRTOTSERVD FROM SERVDEL SD JOIN SERVICO S ON S.CDSERVICO = SD.CDSERVICO "
-                             "WHERE SD.NRDELIVERY = :N ORDER BY SD.NRITEMPLANSP"));
+    s.prepare(
+        QStringLiteral("SELECT S.CDARVSERV, S.DSSERVICO, SD.QTSERFATSP, SD.VRPRURESESP, SD.VRPRUDOLSESP, "
+                       "SD.VRTOTSERVR, SD.VRTOTSERVD FROM SERVDEL SD JOIN SERVICO S ON S.CDSERVICO = SD.CDSERVICO "
+                       "WHERE SD.NRDELIVERY = :N ORDER BY SD.NRITEMPLANSP"));
     s.bindValue(QStringLiteral(":N"), number);
     s.exec();
     while (s.next())
@@ -79,10 +81,11 @@ Delivery readDelivery(testsupport::DirectConnection& db, qint64 number)
 // A delivery of branch 0001 of the given kind, invoiced when `invoiced`.
 qint64 pickDelivery(testsupport::DirectConnection& db, const char* kind, bool invoiced)
 {
-    const QVariant v = db.scalar(QStringLiteral("SELECT MIN(D.NRDELIVERY) FROM DELIVERY D WHERE D.CDFILIAL = '0001' "
-                                                "AND D.IDTIPNACDEL = '%1' AND D.NRDELIVERYFA IS %2 NULL "
-                                                "AND EXISTS (SELECT 1 FROM SERVDEL S WHERE S.NRDELIVERY = D.NRDELIVERY)")
-                                     .arg(QString::fromLatin1(kind), invoiced ? QStringLiteral("NOT") : QString()));
+    const QVariant v =
+        db.scalar(QStringLiteral("SELECT MIN(D.NRDELIVERY) FROM DELIVERY D WHERE D.CDFILIAL = '0001' "
+                                 "AND D.IDTIPNACDEL = '%1' AND D.NRDELIVERYFA IS %2 NULL "
+                                 "AND EXISTS (SELECT 1 FROM SERVDEL S WHERE S.NRDELIVERY = D.NRDELIVERY)")
+                      .arg(QString::fromLatin1(kind), invoiced ? QStringLiteral("NOT") : QString()));
     EXPECT_TRUE(v.isValid() && !v.isNull()) << "the demo has no such delivery";
     return v.toLongLong();
 }
@@ -111,7 +114,8 @@ protected:
             params.ParamByName(QStringLiteral("P_CDFILIAL")).SetAsString(branch);
             params.ParamByName(QStringLiteral("P_NRDELIVERY")).SetAsString(deliveries);
         };
-        return runner_.ExportPdf(FindReportDefinition(shippedReportsDir(), QStringLiteral("ATE027"), QString()), out_.path());
+        return runner_.ExportPdf(FindReportDefinition(shippedReportsDir(), QStringLiteral("ATE027"), QString()),
+                                 out_.path());
     }
 
     void ExpectDocument(const QString& page, const Delivery& d)
@@ -134,10 +138,12 @@ protected:
             EXPECT_TRUE(line.contains(s.description.section(QLatin1Char(' '), 0, 0))) << line.toStdString();
         }
         EXPECT_TRUE(page.contains(QStringLiteral("Serviços: %1").arg(d.lines.size())));
-        EXPECT_TRUE(lineWith(page, QStringLiteral("Tot. de Serviços (") + d.currency + QStringLiteral("):")).contains(money(d.services)));
+        EXPECT_TRUE(lineWith(page, QStringLiteral("Tot. de Serviços (") + d.currency + QStringLiteral("):"))
+                        .contains(money(d.services)));
         EXPECT_TRUE(lineWith(page, QStringLiteral("Tx. Aeroporto (")).contains(money(d.tax)));
         EXPECT_TRUE(lineWith(page, QStringLiteral("Tot. de Descontos (") + d.currency).contains(money(d.discount)));
-        EXPECT_TRUE(lineWith(page, QStringLiteral("Tot. Geral (") + d.currency + QStringLiteral("):")).contains(money(d.total)));
+        EXPECT_TRUE(lineWith(page, QStringLiteral("Tot. Geral (") + d.currency + QStringLiteral("):"))
+                        .contains(money(d.total)));
         EXPECT_TRUE(page.contains(QStringLiteral("Página 1 de 1")));
     }
 
@@ -170,7 +176,8 @@ TEST_P(GuiaValorizado, AListOfNumbersGivesOneDocumentEach)
 {
     const Delivery national = readDelivery(*direct_, pickDelivery(*direct_, "1", true));
     const Delivery international = readDelivery(*direct_, pickDelivery(*direct_, "2", false));
-    const TReportRun run = Run(QStringLiteral("0001"), QStringLiteral("_%1_%2_").arg(international.number).arg(national.number));
+    const TReportRun run =
+        Run(QStringLiteral("0001"), QStringLiteral("_%1_%2_").arg(international.number).arg(national.number));
     ASSERT_EQ(run.files.size(), 1);
     EXPECT_EQ(run.pages, 2);
     const QStringList pages = pdfText(run.files.front()).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
@@ -180,13 +187,16 @@ TEST_P(GuiaValorizado, AListOfNumbersGivesOneDocumentEach)
     ExpectDocument(pages[nationalFirst ? 0 : 1], national);
     ExpectDocument(pages[nationalFirst ? 1 : 0], international);
     // One file for the run, named after its first document.
-    EXPECT_TRUE(QFileInfo(run.files.front()).fileName().startsWith(
-        QStringLiteral("ATE027_0001_%1_").arg(std::min(international.number, national.number))));
+    EXPECT_TRUE(
+        QFileInfo(run.files.front())
+            .fileName()
+            .startsWith(QStringLiteral("ATE027_0001_%1_").arg(std::min(international.number, national.number))));
 
     // A number is matched whole: a longer number that contains it is not it.
     const qint64 n = national.number;
     qint64 longer = n * 10 + 7;
-    while (direct_->scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE NRDELIVERY = %1").arg(longer)).toInt() > 0)
+    while (direct_->scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE NRDELIVERY = %1").arg(longer)).toInt()
+           > 0)
         longer = longer * 10 + 7;
     EXPECT_THROW(Run(QStringLiteral("0001"), QStringLiteral("_%1_").arg(longer)), EReportError);
     EXPECT_THROW(Run(QStringLiteral("0001"), QStringLiteral("%1").arg(n)), EReportError) << "no underscores, no match";
@@ -209,7 +219,10 @@ protected:
         number_ = pickDelivery(direct, "1", true);
     }
 
-    TReportEntry Shipped() const { return FindReportDefinition(shippedReportsDir(), QStringLiteral("ATE027"), QString()); }
+    TReportEntry Shipped() const
+    {
+        return FindReportDefinition(shippedReportsDir(), QStringLiteral("ATE027"), QString());
+    }
 
     TestDatabase* db_ = nullptr;
     TDtmDBGeral connection_;
@@ -303,7 +316,8 @@ TEST_F(GuiaValorizadoRun, BadSqlIsReportedAndLeavesNothingBehind)
         runner_.ExportPdf(TReportEntry{QStringLiteral("ATE027"), QString(), path}, out_.path());
         FAIL() << "a report with a misspelt table printed";
     } catch (const EReportError& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("Relatório ATE027 (Guia Valorizado): a consulta de detalhe falhou")))
+        EXPECT_TRUE(
+            e.Message().contains(QStringLiteral("Relatório ATE027 (Guia Valorizado): a consulta de detalhe falhou")))
             << e.Message().toStdString();
         EXPECT_TRUE(e.Message().contains(QStringLiteral("SERVDELL"))) << e.Message().toStdString();
     }

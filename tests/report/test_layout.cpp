@@ -103,15 +103,15 @@ TEST_F(ReportLayout, TextStaysInsideItsBox)
 {
     const QString longText =
         QStringLiteral("Refeição especial para tripulação com acompanhamentos variados e sobremesa");
-    const QString path = Run(QStringLiteral(
-        "[report]\ntitle = Recorte\nmargins = 10 10 10 10\n"
-        "[master sql]\nSELECT 1 AS M\n"
-        "[detail sql]\nSELECT '%1' AS DS, 'VIZINHO' AS CD\n"
-        "[detail]\nheight = 15\n"
-        "text 0 0 30 5 \"{DS}\"\n"
-        "text 30 0 40 5 \"{CD}\"\n"
-        "text 70 0 30 10 wrap \"{DS}\"\n"
-        "text 100 0 40 5 \"{CD}\"\n").arg(longText));
+    const QString path = Run(QStringLiteral("[report]\ntitle = Recorte\nmargins = 10 10 10 10\n"
+                                            "[master sql]\nSELECT 1 AS M\n"
+                                            "[detail sql]\nSELECT '%1' AS DS, 'VIZINHO' AS CD\n"
+                                            "[detail]\nheight = 15\n"
+                                            "text 0 0 30 5 \"{DS}\"\n"
+                                            "text 30 0 40 5 \"{CD}\"\n"
+                                            "text 70 0 30 10 wrap \"{DS}\"\n"
+                                            "text 100 0 40 5 \"{CD}\"\n")
+                                 .arg(longText));
     const std::vector<PdfWord> words = pdfWords(path);
     ASSERT_FALSE(words.empty());
     const double tolerance = 0.5;

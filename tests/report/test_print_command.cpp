@@ -15,8 +15,8 @@ using namespace reporttest;
 QStringList command(const QStringList& extra)
 {
     return QStringList{QStringLiteral("ate-host"), QStringLiteral("--print-report"), QStringLiteral("ATE027"),
-                       QStringLiteral("--reports"), shippedReportsDir()} +
-           extra;
+                       QStringLiteral("--reports"), shippedReportsDir()}
+           + extra;
 }
 
 }  // namespace
@@ -25,15 +25,17 @@ TEST(PrintReportCommand, WritesThePdfAndPrintsItsPath)
 {
     TestDatabase* db = demoDatabase(TestDatabase::Engine::SQLite);
     testsupport::DirectConnection direct(*db);
-    const qint64 number = direct.scalar(QStringLiteral("SELECT MIN(NRDELIVERY) FROM DELIVERY WHERE CDFILIAL = '0002'")).toLongLong();
+    const qint64 number =
+        direct.scalar(QStringLiteral("SELECT MIN(NRDELIVERY) FROM DELIVERY WHERE CDFILIAL = '0002'")).toLongLong();
     const QString numero =
         direct.scalar(QStringLiteral("SELECT NUMERO FROM DELIVERY WHERE NRDELIVERY = %1").arg(number)).toString();
     QTemporaryDir out;
 
     testing::internal::CaptureStdout();
-    const int code = RunPrintReportCommand(command({QStringLiteral("--param"), QStringLiteral("P_CDFILIAL=0002"),
-                                                    QStringLiteral("--param"), QStringLiteral("P_NRDELIVERY=_%1_").arg(number),
-                                                    QStringLiteral("--out"), out.path(), QStringLiteral("--db"), db->url()}));
+    const int code =
+        RunPrintReportCommand(command({QStringLiteral("--param"), QStringLiteral("P_CDFILIAL=0002"),
+                                       QStringLiteral("--param"), QStringLiteral("P_NRDELIVERY=_%1_").arg(number),
+                                       QStringLiteral("--out"), out.path(), QStringLiteral("--db"), db->url()}));
     const QString printed = QString::fromLocal8Bit(testing::internal::GetCapturedStdout().c_str()).trimmed();
     ASSERT_EQ(code, 0);
     EXPECT_TRUE(QFileInfo(printed).isFile()) << printed.toStdString();
@@ -57,8 +59,8 @@ TEST(PrintReportCommand, RefusesWhatTheReportDoesNotDeclareAndWrongCommandLines)
 
     testing::internal::CaptureStderr();
     EXPECT_EQ(RunPrintReportCommand(command({QStringLiteral("--db"), db->url()})), 2);  // no --out
-    EXPECT_EQ(RunPrintReportCommand(command({QStringLiteral("--out"), out.path(), QStringLiteral("--param"),
-                                             QStringLiteral("P_CDFILIAL")})),
+    EXPECT_EQ(RunPrintReportCommand(command(
+                  {QStringLiteral("--out"), out.path(), QStringLiteral("--param"), QStringLiteral("P_CDFILIAL")})),
               2);
     EXPECT_EQ(RunPrintReportCommand(command({QStringLiteral("--out"), out.path(), QStringLiteral("--colour")})), 2);
     testing::internal::GetCapturedStderr();

@@ -4,9 +4,9 @@
 
 #include "report_test_support.h"
 
+#include "framework/forms/frm_dados_ger_rel.h"
 #include "framework/report/report_designer_dialog.h"
 #include "framework/report/report_parser.h"
-#include "framework/forms/frm_dados_ger_rel.h"
 #include "framework/ui/tlabel.h"
 #include "framework/ui/tspeedbutton.h"
 #include "framework/units/messages.h"
@@ -14,13 +14,13 @@
 #include "tests/support/gui/scripted_dialogs.h"
 #include "tests/support/gui/widget_driver.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <QApplication>
+#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -37,8 +37,7 @@ const QStringList kCatalogue = {
 
 // A dialog made as forms are made (the base frees it after closing), deleted at the end of
 // the test when it is still there.
-template <class Dialog>
-class Made {
+template <class Dialog> class Made {
 public:
     Made() : dialog_(new Dialog) {}
     ~Made() { delete dialog_.data(); }
@@ -59,9 +58,9 @@ protected:
         db_ = demoDatabase(TestDatabase::Engine::SQLite);
         connection_.Open(db_->url());
         testsupport::DirectConnection direct(*db_);
-        const QVariantList numbers = direct.column(QStringLiteral(
-            "SELECT NRDELIVERY FROM DELIVERY D WHERE CDFILIAL = '0001' AND EXISTS "
-            "(SELECT 1 FROM SERVDEL S WHERE S.NRDELIVERY = D.NRDELIVERY) ORDER BY NRDELIVERY LIMIT 2"));
+        const QVariantList numbers = direct.column(
+            QStringLiteral("SELECT NRDELIVERY FROM DELIVERY D WHERE CDFILIAL = '0001' AND EXISTS "
+                           "(SELECT 1 FROM SERVDEL S WHERE S.NRDELIVERY = D.NRDELIVERY) ORDER BY NRDELIVERY LIMIT 2"));
         for (const QVariant& n : numbers) deliveries_.push_back(n.toLongLong());
         ASSERT_EQ(deliveries_.size(), 2u);
 
@@ -164,8 +163,8 @@ TEST_F(ReportDialog, ListsTheTitlesOfItsCodeAndPrintsTheChosenOneOncePerClick)
     dialog.sbtPrint->click();
     EXPECT_EQ(paramCalls_, 2);
     ASSERT_EQ(Pdfs().size(), 2);
-    EXPECT_TRUE(Pdfs()[1].contains(QStringLiteral("_%1_").arg(deliveries_[1])) ||
-                Pdfs()[0].contains(QStringLiteral("_%1_").arg(deliveries_[1])));
+    EXPECT_TRUE(Pdfs()[1].contains(QStringLiteral("_%1_").arg(deliveries_[1]))
+                || Pdfs()[0].contains(QStringLiteral("_%1_").arg(deliveries_[1])));
 
     dialog.cbbReportNames->setCurrentIndex(1);
     EXPECT_EQ(dialog.ChosenReport()->title, QStringLiteral("Cópia do operador"));
@@ -227,7 +226,8 @@ TEST_F(ReportDialog, SaveAsksForATitleAndListsTheCopy)
     dialog.sbtSave->click();
     dialogs_->AnswerInput(QStringLiteral("cópia do operador"));
     dialog.sbtSave->click();
-    EXPECT_EQ(dialogs_->Errors(), QStringList{QStringLiteral("Já existe um relatório com o título 'Cópia do operador'.")});
+    EXPECT_EQ(dialogs_->Errors(),
+              QStringList{QStringLiteral("Já existe um relatório com o título 'Cópia do operador'.")});
     EXPECT_EQ(QDir(reports()).entryList({QStringLiteral("ATE027*.rpt")}, QDir::Files).size(), 3);
 }
 

@@ -48,9 +48,11 @@ TEST_P(DeadlockRetry, NumberingRolledBackByTheDatabaseIsRunAgain)
     clock.start();
     bool waiting = false;
     while (!waiting && clock.elapsed() < 10'000) {
-        waiting = watcher.scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
-                                              "AND wait_event_type = 'Lock'"))
-                      .toInt() > 0;
+        waiting = watcher
+                      .scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+                                             "AND wait_event_type = 'Lock'"))
+                      .toInt()
+                  > 0;
         if (!waiting) QThread::msleep(10);
     }
     if (!waiting) {
@@ -61,8 +63,9 @@ TEST_P(DeadlockRetry, NumberingRolledBackByTheDatabaseIsRunAgain)
     // ... and the other session now wants those ranges: a cycle, which the database breaks by
     // failing the server's transaction (it has waited longer).
     try {
-        other.exec(QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0001' "
-                                  "FOR UPDATE"));
+        other.exec(
+            QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0001' "
+                           "FOR UPDATE"));
         other.exec(QStringLiteral("COMMIT"));
     } catch (const std::exception& e) {
         operatorCall.join();
@@ -74,9 +77,10 @@ TEST_P(DeadlockRetry, NumberingRolledBackByTheDatabaseIsRunAgain)
     EXPECT_EQ(scalar(QStringLiteral("SELECT NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = 100")).toString(),
               QStringLiteral("78"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE NRDELIVERY = 100")).toInt(), 1);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0001'"))
-                  .toInt(),
-              79);
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0001'"))
+            .toInt(),
+        79);
 }
 
 // SQLite takes one writer at a time (BEGIN IMMEDIATE): its writers cannot deadlock.

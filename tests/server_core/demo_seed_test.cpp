@@ -25,7 +25,8 @@ protected:
         if (!demo) {
             demo = TestDatabase::create(GetParam());
             if (!demo) GTEST_SKIP() << "ATE_TEST_PG_URL not set";
-            server::initDatabase(server::DatabaseUrl::parse(demo->url()), server::SeedSpec::parse(QStringLiteral("demo")));
+            server::initDatabase(server::DatabaseUrl::parse(demo->url()),
+                                 server::SeedSpec::parse(QStringLiteral("demo")));
         }
         static int n = 0;
         db_ = server::Database::open(server::DatabaseUrl::parse(demo->url()), QStringLiteral("demo-%1").arg(++n));
@@ -40,10 +41,17 @@ protected:
 
     QString priceFailure(const char* airline, const char* flight, const QDateTime& when, const char* service)
     {
-        wire::Array args{QStringLiteral("0001"), QString::fromLatin1(airline), QString::fromLatin1(flight),
-                         QStringLiteral("0001"), when,                         QString(),
-                         when,                   QString::fromLatin1(service), 1.0,
-                         QString(),              0.0};
+        wire::Array args{QStringLiteral("0001"),
+                         QString::fromLatin1(airline),
+                         QString::fromLatin1(flight),
+                         QStringLiteral("0001"),
+                         when,
+                         QString(),
+                         when,
+                         QString::fromLatin1(service),
+                         1.0,
+                         QString(),
+                         0.0};
         try {
             server::Methods(*db_).call(QStringLiteral("CalculaPreco"), args);
         } catch (const server::ServerFailure& e) {
@@ -62,9 +70,11 @@ TEST_P(DemoSeed, HoldsTheMonthItPromises)
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM COMPANHIA")).toInt(), 6);
     // CRP flies under CAB's contract at Guarulhos: CAB's list there holds two airlines.
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM CIAPARCEIRA WHERE CDFILIAL = '0001' AND CDCIA = '0001' "
-                                    "AND CDCIAPARC = '0006'")).toInt(), 1);
-    EXPECT_GT(scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE CDFILIAL = '0001' AND CDCIA = '0006'")).toInt(),
-              30);
+                                    "AND CDCIAPARC = '0006'"))
+                  .toInt(),
+              1);
+    EXPECT_GT(
+        scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE CDFILIAL = '0001' AND CDCIA = '0006'")).toInt(), 30);
     EXPECT_EQ(scalar(QStringLiteral("SELECT MAX(LENGTH(SGCIA)) FROM COMPANHIA")).toInt(), 5);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE DTHRPLAVOOPV < '2026-11-01 00:00:00.000' "
                                     "OR DTHRPLAVOOPV >= '2026-12-01 00:00:00.000'"))
@@ -76,13 +86,21 @@ TEST_P(DemoSeed, HoldsTheMonthItPromises)
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY WHERE NRDELIVERYFA IS NOT NULL")).toInt(),
               scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE IDOPERACAO = 'E'")).toInt());
     EXPECT_EQ(scalar(QStringLiteral("SELECT MIN(C) FROM (SELECT COUNT(*) AS C FROM SERVDEL WHERE NRDELIVERY < 9000 "
-                                    "GROUP BY NRDELIVERY) X")).toInt(), 3);
+                                    "GROUP BY NRDELIVERY) X"))
+                  .toInt(),
+              3);
     // The service-row tour's deliveries: one service, two services.
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM SERVDEL S JOIN DELIVERY D ON D.NRDELIVERY = S.NRDELIVERY "
-                                    "WHERE D.NUMERO = '009001/2026'")).toInt(), 1);
+                                    "WHERE D.NUMERO = '009001/2026'"))
+                  .toInt(),
+              1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM SERVDEL S JOIN DELIVERY D ON D.NRDELIVERY = S.NRDELIVERY "
-                                    "WHERE D.NUMERO = '009002/2026'")).toInt(), 2);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT MAX(C) FROM (SELECT COUNT(*) AS C FROM SERVDEL GROUP BY NRDELIVERY) X")).toInt(), 12);
+                                    "WHERE D.NUMERO = '009002/2026'"))
+                  .toInt(),
+              2);
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT MAX(C) FROM (SELECT COUNT(*) AS C FROM SERVDEL GROUP BY NRDELIVERY) X")).toInt(),
+        12);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DELIVERY D WHERE NOT EXISTS "
                                     "(SELECT 1 FROM SERVDEL S WHERE S.NRDELIVERY = D.NRDELIVERY)"))
                   .toInt(),
@@ -119,8 +137,10 @@ TEST_P(DemoSeed, ReproducesEachDocumentedPricingFailure)
     EXPECT_EQ(priceFailure("0003", "3300", wire::makeDateTime(2026, 11, 15, 21, 50), "SV26"),
               QStringLiteral("\u00BFEser_CAdRe13.01.0001          *"));
     // The same services on an ordinary day are priced.
-    EXPECT_EQ(priceFailure("0004", "4410", wire::makeDateTime(2026, 11, 19, 11, 25), "SV01"), QStringLiteral("<priced>"));
-    EXPECT_EQ(priceFailure("0001", "1010", wire::makeDateTime(2026, 11, 16, 7, 30), "SV11"), QStringLiteral("<priced>"));
+    EXPECT_EQ(priceFailure("0004", "4410", wire::makeDateTime(2026, 11, 19, 11, 25), "SV01"),
+              QStringLiteral("<priced>"));
+    EXPECT_EQ(priceFailure("0001", "1010", wire::makeDateTime(2026, 11, 16, 7, 30), "SV11"),
+              QStringLiteral("<priced>"));
 }
 
 TEST_P(DemoSeed, TheCounterPlaceCannotNumberFourDeliveries)
@@ -128,8 +148,9 @@ TEST_P(DemoSeed, TheCounterPlaceCannotNumberFourDeliveries)
     wire::DataPacket packet;
     packet.fields = {{QStringLiteral("IDMARCADO"), wire::FieldType::String, 1},
                      {QStringLiteral("NRDELIVERY"), wire::FieldType::Float, 0}};
-    server::Sql open(*db_, QStringLiteral("SELECT NRDELIVERY FROM DELIVERY WHERE CDFILIAL = '0001' AND NRDELIVERYFA IS NULL "
-                                          "ORDER BY NRDELIVERY"));
+    server::Sql open(*db_,
+                     QStringLiteral("SELECT NRDELIVERY FROM DELIVERY WHERE CDFILIAL = '0001' AND NRDELIVERYFA IS NULL "
+                                    "ORDER BY NRDELIVERY"));
     open.exec();
     while (packet.rows.size() < 4 && open.next())
         packet.rows.push_back({QStringLiteral("S"), open.value(0).toDouble()});

@@ -47,8 +47,9 @@ protected:
         wire::Row posted = loaded.rows.at(0);
         change(posted);
         wire::ChangeSet set{loaded.fields, {{wire::ChangeKind::Update, loaded.rows.at(0), posted}}};
-        wire::Array args{set, QStringLiteral("0001"), 100, QStringLiteral("SAO PAULO"), QStringLiteral("0001"),
-                         at(10), at(11), QString()};
+        wire::Array args{
+            set,      QStringLiteral("0001"), 100, QStringLiteral("SAO PAULO"), QStringLiteral("0001"), at(10), at(11),
+            QString()};
         return call(QStringLiteral("SetServicoDel"), args).array().at(0).packet();
     }
 
@@ -90,8 +91,9 @@ protected:
         exec(QStringLiteral("INSERT INTO PLANOVOO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, QTPAX) VALUES "
                             "('0001', '0001', '100', '0001', '%1', 10)")
                  .arg(QLatin1String(moment)));
-        exec(QStringLiteral("INSERT INTO DELIVERY (NRDELIVERY, CDFILIAL, NUMERO, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
-                            "IDTIPNACDEL, NRMAXSERVDEL) VALUES (%1, '0001', 'E%1', '0001', '100', '0001', '%2', '1', 12)")
+        exec(QStringLiteral(
+                 "INSERT INTO DELIVERY (NRDELIVERY, CDFILIAL, NUMERO, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
+                 "IDTIPNACDEL, NRMAXSERVDEL) VALUES (%1, '0001', 'E%1', '0001', '100', '0001', '%2', '1', 12)")
                  .arg(key)
                  .arg(QLatin1String(moment)));
     }
@@ -100,8 +102,10 @@ protected:
 TEST_P(Refusals, QuantitiesAndPricesBeyondTheirColumnsAreRefusedNamingTheField)
 {
     // Nothing of these reaches a column: SQLite stored 1e300 before, PostgreSQL failed.
-    expectRefused([](wire::Row& r) { setField(r, "QTSERFATSP", 1e300); }, {QStringLiteral("QTSERFATSP"), QStringLiteral("1e+300")});
-    expectRefused([](wire::Row& r) { setField(r, "QTSESBYUTSP", 1e12); }, {QStringLiteral("QTSESBYUTSP"), QStringLiteral("999.999.999.999,999")});
+    expectRefused([](wire::Row& r) { setField(r, "QTSERFATSP", 1e300); },
+                  {QStringLiteral("QTSERFATSP"), QStringLiteral("1e+300")});
+    expectRefused([](wire::Row& r) { setField(r, "QTSESBYUTSP", 1e12); },
+                  {QStringLiteral("QTSESBYUTSP"), QStringLiteral("999.999.999.999,999")});
     expectRefused([](wire::Row& r) { setField(r, "QTSESOLICSP", -1e12); }, {QStringLiteral("QTSESOLICSP")});
     expectRefused([](wire::Row& r) { setField(r, "VRPRECMANUTSESP", 1e13); }, {QStringLiteral("VRPRECMANUTSESP")});
     expectRefused([](wire::Row& r) { setField(r, "VRALTXPORT", 1e14); }, {QStringLiteral("VRALTXPORT")});
@@ -143,11 +147,13 @@ TEST_P(Refusals, ArgumentsThatAreNotFiniteOrHoldNulOrExceedKeysAreRefusedBeforeT
         return refusalOf([&] {
             call(QStringLiteral("CalculaPreco"),
                  {QStringLiteral("0001"), QStringLiteral("0001"), QStringLiteral("100"), QStringLiteral("0001"),
-                  at(10, 10), QStringLiteral("0003"), at(10, 10), QStringLiteral("N1"), quantity, QStringLiteral("1"), 0.0});
+                  at(10, 10), QStringLiteral("0003"), at(10, 10), QStringLiteral("N1"), quantity, QStringLiteral("1"),
+                  0.0});
         });
     };
-    EXPECT_EQ(price(nan), QStringLiteral("CalculaPreco: o argumento 9 (quantidade a faturar) deve ser um número finito; "
-                                         "recebido NaN."));
+    EXPECT_EQ(price(nan),
+              QStringLiteral("CalculaPreco: o argumento 9 (quantidade a faturar) deve ser um número finito; "
+                             "recebido NaN."));
     EXPECT_TRUE(price(std::numeric_limits<double>::infinity()).contains(QLatin1String("recebido infinito")));
     EXPECT_TRUE(price(1e15).contains(QLatin1String("fora do limite aceito")));
 
@@ -167,7 +173,9 @@ TEST_P(Refusals, ArgumentsThatAreNotFiniteOrHoldNulOrExceedKeysAreRefusedBeforeT
                                                             QStringLiteral("0001"), QString(), QStringLiteral("1")});
                 }).startsWith(QLatin1String("GetPesqServico: o argumento 2 (delivery) deve estar entre")));
     // The last key an INTEGER holds is merely unknown.
-    EXPECT_TRUE(call(QStringLiteral("GetServicoDel"), {QStringLiteral("0001"), QStringLiteral("2147483647")}).packet().rows.empty());
+    EXPECT_TRUE(call(QStringLiteral("GetServicoDel"), {QStringLiteral("0001"), QStringLiteral("2147483647")})
+                    .packet()
+                    .rows.empty());
 
     wire::DataPacket marked;
     marked.fields = server::layout::delivery();
@@ -175,8 +183,9 @@ TEST_P(Refusals, ArgumentsThatAreNotFiniteOrHoldNulOrExceedKeysAreRefusedBeforeT
     row[static_cast<std::size_t>(marked.fieldIndex(u"NRDELIVERY"))] = 3e9;
     row[static_cast<std::size_t>(marked.fieldIndex(u"IDMARCADO"))] = QStringLiteral("S");
     marked.rows.push_back(row);
-    EXPECT_TRUE(refusalOf([&] { call(QStringLiteral("GeraNovoFatur"), {marked, QStringLiteral("0001")}); })
-                    .contains(QLatin1String("NRDELIVERY 3000000000")));
+    EXPECT_TRUE(refusalOf([&] {
+                    call(QStringLiteral("GeraNovoFatur"), {marked, QStringLiteral("0001")});
+                }).contains(QLatin1String("NRDELIVERY 3000000000")));
     EXPECT_TRUE(refusalOf([&] {
                     call(QStringLiteral("SetServicoDel"),
                          {wire::ChangeSet{server::layout::service(), {}}, QStringLiteral("0001"), 4294967296.0,
@@ -195,14 +204,16 @@ TEST_P(Refusals, DeliveryDatesAnswerAlikeUpToTheLastAndFromTheFirstDay)
     EXPECT_EQ(deliveriesBetween(last, last), (std::vector<qint64>{900}));
     EXPECT_EQ(deliveriesBetween(at(11), last), (std::vector<qint64>{101, 104, 900}));
     EXPECT_EQ(deliveriesBetween(first, first), (std::vector<qint64>{901}));
-    EXPECT_EQ(deliveriesBetween(wire::makeDateTime(9999, 12, 30), wire::makeDateTime(9999, 12, 30)), std::vector<qint64>{});
+    EXPECT_EQ(deliveriesBetween(wire::makeDateTime(9999, 12, 30), wire::makeDateTime(9999, 12, 30)),
+              std::vector<qint64>{});
 }
 
 TEST_P(Refusals, ServiceSearchWithoutAKindListsEveryKindOnBothEngines)
 {
     // Delivery 100 holds N1 and N2; the airline is offered ten services of both kinds.
-    const QStringList everyKind = {QStringLiteral("N3"), QStringLiteral("P1"), QStringLiteral("D1"), QStringLiteral("K1"),
-                                   QStringLiteral("Z1"), QStringLiteral("T1"), QStringLiteral("I1"), QStringLiteral("I2")};
+    const QStringList everyKind = {QStringLiteral("N3"), QStringLiteral("P1"), QStringLiteral("D1"),
+                                   QStringLiteral("K1"), QStringLiteral("Z1"), QStringLiteral("T1"),
+                                   QStringLiteral("I1"), QStringLiteral("I2")};
     QStringList expected = everyKind;
     expected.sort();
     for (const wire::Value& kind : {wire::Value(QString()), wire::Value(), wire::Value(QStringLiteral("  "))}) {
@@ -227,8 +238,9 @@ TEST_P(Refusals, NumberingRefusesABranchWithoutValuedDeliveries)
 {
     // Branch 0002 (IDUTDELVALO "N") with a range of its own, so that only the branch's
     // parameter stops it.
-    exec(QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, NRPROXIMO) "
-                        "VALUES ('0002', '0001', 1, 10, 20, 10)"));
+    exec(
+        QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, NRPROXIMO) "
+                       "VALUES ('0002', '0001', 1, 10, 20, 10)"));
     wire::DataPacket marked;
     marked.fields = server::layout::delivery();
     wire::Row row(marked.fields.size());
@@ -241,8 +253,9 @@ TEST_P(Refusals, NumberingRefusesABranchWithoutValuedDeliveries)
         call(QStringLiteral("GeraNovoFatur"), {marked, QStringLiteral("0001")});
         FAIL() << "numbered a delivery of a branch without valued deliveries";
     } catch (const server::ServerFailure& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("A filial 0002 não utiliza delivery valorizada: suas deliveries não podem "
-                                              "ser numeradas."));
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("A filial 0002 não utiliza delivery valorizada: suas deliveries não podem "
+                                 "ser numeradas."));
     }
     EXPECT_EQ(snapshot(), before);
 

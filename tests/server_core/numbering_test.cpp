@@ -40,14 +40,16 @@ protected:
 
     QString invoiceOf(int delivery)
     {
-        const QVariant v = scalar(QStringLiteral("SELECT NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = %1").arg(delivery));
+        const QVariant v =
+            scalar(QStringLiteral("SELECT NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = %1").arg(delivery));
         return v.isNull() ? QStringLiteral("<none>") : v.toString();
     }
 
     qint64 nextOf(const char* place)
     {
-        return scalar(QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '%1'")
-                          .arg(QLatin1String(place)))
+        return scalar(
+                   QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '%1'")
+                       .arg(QLatin1String(place)))
             .toLongLong();
     }
 
@@ -55,9 +57,10 @@ protected:
     void addDeliveries(int count)
     {
         for (int i = 0; i < count; ++i)
-            exec(QStringLiteral("INSERT INTO DELIVERY (NRDELIVERY, CDFILIAL, NUMERO, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
-                                "IDTIPNACDEL, NRMAXSERVDEL) VALUES (%1, '0001', 'N%1', '0001', '100', '0001', "
-                                "'2026-11-12 10:00:00.000', '1', 12)")
+            exec(QStringLiteral(
+                     "INSERT INTO DELIVERY (NRDELIVERY, CDFILIAL, NUMERO, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
+                     "IDTIPNACDEL, NRMAXSERVDEL) VALUES (%1, '0001', 'N%1', '0001', '100', '0001', "
+                     "'2026-11-12 10:00:00.000', '1', 12)")
                      .arg(1000 + i));
     }
 };
@@ -74,7 +77,8 @@ TEST_P(Numbering, GivesTheNextNumbersInDeliveryOrderAndRecordsThem)
     EXPECT_EQ(nextOf("0001"), 81);
     EXPECT_EQ(scalar(QStringLiteral("SELECT CDLOCALDELIV FROM DELIVERY WHERE NRDELIVERY = 103")).toString(),
               QStringLiteral("0001"));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE IDOPERACAO = 'E' AND NRDELIVERY IN (100, 103, 104)"))
+    EXPECT_EQ(scalar(QStringLiteral(
+                         "SELECT COUNT(*) FROM REGNUMFAT WHERE IDOPERACAO = 'E' AND NRDELIVERY IN (100, 103, 104)"))
                   .toInt(),
               3);
     EXPECT_EQ(scalar(QStringLiteral("SELECT NRDELIVERY FROM REGNUMFAT WHERE NRDELIVERYFA = '79'")).toInt(), 103);
@@ -99,18 +103,21 @@ TEST_P(Numbering, ARangeThatCannotCoverThemAllGivesNothing)
     EXPECT_EQ(snapshot(), before);
 
     // A second range of the place takes over where the first one ends.
-    exec(QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, NRPROXIMO) "
-                        "VALUES ('0001', '0002', 2, 6000, 6009, 6000)"));
+    exec(
+        QStringLiteral("INSERT INTO FAIXANUMFAT (CDFILIAL, CDLOCALDELIV, NRSEQFAIXA, NRINICIAL, NRFINAL, NRPROXIMO) "
+                       "VALUES ('0001', '0002', 2, 6000, 6009, 6000)"));
     number(marked({{100, "S"}, {102, "S"}, {103, "S"}}), "0002");
     EXPECT_EQ(invoiceOf(100), QStringLiteral("5000"));
     EXPECT_EQ(invoiceOf(102), QStringLiteral("5001"));
     EXPECT_EQ(invoiceOf(103), QStringLiteral("6000"));
 
     // A range overlapping numbers another place of the branch gave is refused, giving nothing.
-    exec(QStringLiteral("UPDATE FAIXANUMFAT SET NRINICIAL = 75, NRFINAL = 6009, NRPROXIMO = 77 "
-                        "WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0002' AND NRSEQFAIXA = 2"));
-    exec(QStringLiteral("UPDATE FAIXANUMFAT SET NRPROXIMO = 5002 WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0002' "
-                        "AND NRSEQFAIXA = 1"));
+    exec(
+        QStringLiteral("UPDATE FAIXANUMFAT SET NRINICIAL = 75, NRFINAL = 6009, NRPROXIMO = 77 "
+                       "WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0002' AND NRSEQFAIXA = 2"));
+    exec(
+        QStringLiteral("UPDATE FAIXANUMFAT SET NRPROXIMO = 5002 WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0002' "
+                       "AND NRSEQFAIXA = 1"));
     const QStringList beforeOverlap = snapshot();
     try {
         number(marked({{104, "S"}}), "0002");
@@ -154,12 +161,14 @@ TEST_P(Numbering, CancellingTrustsTheDatabaseAndACancelledNumberIsNeverGivenAgai
     number(marked({{101, "S"}}), "0001");
     EXPECT_EQ(invoiceOf(101), QStringLiteral("78"));
     // The register refuses a second emission of one number in the branch.
-    EXPECT_ANY_THROW(exec(QStringLiteral("INSERT INTO REGNUMFAT (CDFILIAL, CDLOCALDELIV, NRDELIVERYFA, NRDELIVERY, "
-                                         "IDOPERACAO, DTHROPERACAO) VALUES ('0001', '0001', '77', 100, 'E', "
-                                         "'2026-11-20 10:00:00.000')")));
+    EXPECT_ANY_THROW(
+        exec(QStringLiteral("INSERT INTO REGNUMFAT (CDFILIAL, CDLOCALDELIV, NRDELIVERYFA, NRDELIVERY, "
+                            "IDOPERACAO, DTHROPERACAO) VALUES ('0001', '0001', '77', 100, 'E', "
+                            "'2026-11-20 10:00:00.000')")));
     // ... and a delivery cannot take a number another delivery of the branch holds.
-    EXPECT_ANY_THROW(exec(QStringLiteral("UPDATE DELIVERY SET NRDELIVERYFA = '78', CDLOCALDELIV = '0001' "
-                                         "WHERE NRDELIVERY = 100")));
+    EXPECT_ANY_THROW(
+        exec(QStringLiteral("UPDATE DELIVERY SET NRDELIVERYFA = '78', CDLOCALDELIV = '0001' "
+                            "WHERE NRDELIVERY = 100")));
 }
 
 TEST_P(Numbering, EightConnectionsNumberingOverlappingBatchesGiveEachNumberOnceWithoutGaps)
@@ -167,8 +176,9 @@ TEST_P(Numbering, EightConnectionsNumberingOverlappingBatchesGiveEachNumberOnceW
     constexpr int kDeliveries = 120;
     constexpr int kThreads = 8;
     addDeliveries(kDeliveries);
-    exec(QStringLiteral("UPDATE FAIXANUMFAT SET NRINICIAL = 10001, NRFINAL = 100000, NRPROXIMO = 10001 "
-                        "WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0002'"));
+    exec(
+        QStringLiteral("UPDATE FAIXANUMFAT SET NRINICIAL = 10001, NRFINAL = 100000, NRPROXIMO = 10001 "
+                       "WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0002'"));
 
     // Every thread walks all deliveries in batches of three, from its own starting point,
     // so that batches meet: a delivery numbered by one thread is kept by the others.
@@ -200,10 +210,11 @@ TEST_P(Numbering, EightConnectionsNumberingOverlappingBatchesGiveEachNumberOnceW
         ASSERT_TRUE(ok) << "delivery " << 1000 + i << " has no number";
         numbers.insert(n);
     }
-    EXPECT_EQ(numbers.size(), kDeliveries);                   // none twice
+    EXPECT_EQ(numbers.size(), kDeliveries);                                                       // none twice
     for (qint64 n = 10001; n <= 10000 + kDeliveries; ++n) EXPECT_TRUE(numbers.contains(n)) << n;  // no gap
     EXPECT_EQ(nextOf("0002"), 10001 + kDeliveries);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE CDLOCALDELIV = '0002'")).toInt(), kDeliveries);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE CDLOCALDELIV = '0002'")).toInt(),
+              kDeliveries);
 }
 
 TEST_P(Numbering, AWriteThatCannotGetTheLockInTimeIsReportedAsBusy)

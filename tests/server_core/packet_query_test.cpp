@@ -3,8 +3,8 @@
 // nulls, bad texts, missing columns), the statements must be prepared once and must hold no
 // read of the data once the list is made.
 
-#include "server/packet_builder.h"
 #include "server/packet_query.h"
+#include "server/packet_builder.h"
 #include "server/sql.h"
 #include "server/sqlite_statements.h"
 #include "tests/server_core/server_core_fixture.h"
@@ -56,8 +56,9 @@ TEST_P(PacketQueryTest, GivesExactlyThePacketsOfTheQtLayer)
         ASSERT_EQ(got.rows.size(), 1u);
         EXPECT_EQ(got, expected);
         for (std::size_t i = 0; i < got.rows[0].size(); ++i)
-            EXPECT_EQ(got.rows[0][i], expected.rows[0][i]) << "column " << i << ": " << got.rows[0][i].debugString().toStdString()
-                                                           << " / " << expected.rows[0][i].debugString().toStdString();
+            EXPECT_EQ(got.rows[0][i], expected.rows[0][i])
+                << "column " << i << ": " << got.rows[0][i].debugString().toStdString() << " / "
+                << expected.rows[0][i].debugString().toStdString();
     }
 
     // The methods' own lists, row by row.
@@ -65,7 +66,7 @@ TEST_P(PacketQueryTest, GivesExactlyThePacketsOfTheQtLayer)
         "SELECT 'N', D.CDFILIAL, D.NRDELIVERY, D.DTHRPLAVOOPV, D.VRTOTDELIV, D.NRDELIVERYFA FROM DELIVERY D "
         "WHERE D.CDFILIAL = :F ORDER BY D.NRDELIVERY");
     const std::vector<wire::FieldDef> layout = {field("IDMARCADO", T::String), field("CDFILIAL", T::String),
-                                                field("NRDELIVERY", T::Float),  field("DTHRPLAVOOPV", T::DateTime),
+                                                field("NRDELIVERY", T::Float), field("DTHRPLAVOOPV", T::DateTime),
                                                 field("VRTOTDELIV", T::Float), field("NRDELIVERYFA", T::String)};
     const std::vector<std::pair<QString, QVariant>> branch = {{QStringLiteral(":F"), QStringLiteral("0001")}};
     const wire::DataPacket list = direct(db(), deliveries, layout, branch);
@@ -86,7 +87,8 @@ TEST_P(PacketQueryTest, StatementsArePreparedOnceAndHoldNoReadOfTheData)
     const QString text = QStringLiteral("SELECT SGCIA FROM COMPANHIA WHERE CDCIA >= :C ORDER BY CDCIA");
     const std::vector<wire::FieldDef> fields = {{QStringLiteral("SGCIA"), wire::FieldType::String, 5}};
     const auto before = statements->prepared();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(direct(db(), text, fields, {{QStringLiteral(":C"), QStringLiteral("0001")}}).rows.size(), 2u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(direct(db(), text, fields, {{QStringLiteral(":C"), QStringLiteral("0001")}}).rows.size(), 2u);
     EXPECT_EQ(direct(db(), text, fields, {{QStringLiteral(":C"), QStringLiteral("0002")}}).rows.size(), 1u);
     EXPECT_EQ(statements->prepared(), before + 1);
 
@@ -101,7 +103,8 @@ TEST_P(PacketQueryTest, StatementsArePreparedOnceAndHoldNoReadOfTheData)
 
     // A text SQLite refuses is a failure with its words, and is not kept.
     const auto size = statements->size();
-    EXPECT_THROW(direct(db(), QStringLiteral("SELECT NADA FROM TABELA_QUE_NAO_EXISTE"), fields, {}), server::ServerFailure);
+    EXPECT_THROW(direct(db(), QStringLiteral("SELECT NADA FROM TABELA_QUE_NAO_EXISTE"), fields, {}),
+                 server::ServerFailure);
     EXPECT_EQ(statements->size(), size);
 }
 

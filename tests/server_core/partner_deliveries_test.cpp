@@ -22,14 +22,18 @@ protected:
         PartnerDeliveries::SetUp();
         if (IsSkipped()) return;
         // "OUTRA" (0002) flies one flight at branch 0001 on 10 Nov: delivery 98.
-        exec(QStringLiteral("INSERT INTO VOO (CDFILIAL, CDCIA, NRVOO, IDTIPNACVOO) VALUES ('0001', '0002', '200', '1')"));
-        exec(QStringLiteral("INSERT INTO TRECHO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, SGAEROORI, SGAERODES) VALUES "
-                            "('0001', '0002', '200', '0001', 'GRU', 'SJP')"));
-        exec(QStringLiteral("INSERT INTO PLANOVOO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, QTPAX) VALUES "
-                            "('0001', '0002', '200', '0001', '2026-11-10 08:00:00.000', 40)"));
-        exec(QStringLiteral("INSERT INTO DELIVERY (NRDELIVERY, CDFILIAL, NUMERO, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
-                            "IDTIPNACDEL, NRMAXSERVDEL) VALUES (98, '0001', '000098/2026', '0002', '200', '0001', "
-                            "'2026-11-10 08:00:00.000', '1', 12)"));
+        exec(QStringLiteral(
+            "INSERT INTO VOO (CDFILIAL, CDCIA, NRVOO, IDTIPNACVOO) VALUES ('0001', '0002', '200', '1')"));
+        exec(
+            QStringLiteral("INSERT INTO TRECHO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, SGAEROORI, SGAERODES) VALUES "
+                           "('0001', '0002', '200', '0001', 'GRU', 'SJP')"));
+        exec(
+            QStringLiteral("INSERT INTO PLANOVOO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, QTPAX) VALUES "
+                           "('0001', '0002', '200', '0001', '2026-11-10 08:00:00.000', 40)"));
+        exec(
+            QStringLiteral("INSERT INTO DELIVERY (NRDELIVERY, CDFILIAL, NUMERO, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
+                           "IDTIPNACDEL, NRMAXSERVDEL) VALUES (98, '0001', '000098/2026', '0002', '200', '0001', "
+                           "'2026-11-10 08:00:00.000', '1', 12)"));
     }
     std::vector<double> list(const char* branch, const char* airline)
     {
@@ -55,10 +59,12 @@ TEST_P(PartnerWorld, TheContractorListsItsPartnersDeliveriesInKeyOrder)
 
 TEST_P(PartnerWorld, APartnershipNeedsTwoAirlinesServedByTheBranch)
 {
-    EXPECT_ANY_THROW(exec(QStringLiteral("INSERT INTO CIAPARCEIRA (CDFILIAL, CDCIA, CDCIAPARC) VALUES "
-                                         "('0001', '0001', '0001')")));
-    EXPECT_ANY_THROW(exec(QStringLiteral("INSERT INTO CIAPARCEIRA (CDFILIAL, CDCIA, CDCIAPARC) VALUES "
-                                         "('0002', '0001', '0002')")))
+    EXPECT_ANY_THROW(
+        exec(QStringLiteral("INSERT INTO CIAPARCEIRA (CDFILIAL, CDCIA, CDCIAPARC) VALUES "
+                            "('0001', '0001', '0001')")));
+    EXPECT_ANY_THROW(
+        exec(QStringLiteral("INSERT INTO CIAPARCEIRA (CDFILIAL, CDCIA, CDCIAPARC) VALUES "
+                            "('0002', '0001', '0002')")))
         << "0002 is not served at branch 0002";
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM CIAPARCEIRA")).toInt(), 0);
 }
@@ -68,10 +74,10 @@ TEST_P(PartnerWorld, CancellingAnswersTheSameListAsReading)
     exec(QStringLiteral("INSERT INTO CIAPARCEIRA (CDFILIAL, CDCIA, CDCIAPARC) VALUES ('0001', '0001', '0002')"));
     wire::DataPacket listed =
         call(QStringLiteral("GetDelivery"), {QStringLiteral("0001"), QStringLiteral("0001"), at(10), at(10)}).packet();
-    const wire::DataPacket answer = call(QStringLiteral("SetCancelDel"), {wire::Value(std::move(listed)),
-                                                                          QStringLiteral("0001"), QStringLiteral("0001"),
-                                                                          at(10), at(10)})
-                                        .packet();
+    const wire::DataPacket answer =
+        call(QStringLiteral("SetCancelDel"),
+             {wire::Value(std::move(listed)), QStringLiteral("0001"), QStringLiteral("0001"), at(10), at(10)})
+            .packet();
     EXPECT_EQ(deliveryKeys(answer), (std::vector<double>{98, 100, 102, 103}));
 }
 

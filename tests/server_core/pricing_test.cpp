@@ -13,15 +13,23 @@ protected:
     wire::DataPacket price(const char* service, const QDateTime& when, const char* airline = "0001",
                            const char* flight = "100", const char* nationality = "")
     {
-        wire::Array args{QStringLiteral("0001"),      QString::fromLatin1(airline), QString::fromLatin1(flight),
-                         QStringLiteral("0001"),      when,                          QString(),
-                         when,                        QString::fromLatin1(service),  2.0,
-                         QString::fromLatin1(nationality), 0.0};
+        wire::Array args{QStringLiteral("0001"),
+                         QString::fromLatin1(airline),
+                         QString::fromLatin1(flight),
+                         QStringLiteral("0001"),
+                         when,
+                         QString(),
+                         when,
+                         QString::fromLatin1(service),
+                         2.0,
+                         QString::fromLatin1(nationality),
+                         0.0};
         return call(QStringLiteral("CalculaPreco"), std::move(args)).packet();
     }
 
     // The failure text of a price that cannot be given.
-    QString failure(const char* service, const QDateTime& when, const char* airline = "0001", const char* flight = "100")
+    QString failure(const char* service, const QDateTime& when, const char* airline = "0001",
+                    const char* flight = "100")
     {
         try {
             price(service, when, airline, flight);
@@ -109,8 +117,9 @@ TEST_P(Pricing, ProportionalItemIsPricedByTheIntervalOfTheLegsPassengers)
     EXPECT_DOUBLE_EQ(number(p, 0, "VRPRURESESP"), 500.00);
     EXPECT_DOUBLE_EQ(number(p, 0, "VRPRUDOLSESP"), 100.00);
 
-    exec(QStringLiteral("UPDATE PLANOVOO SET QTPAX = 101 WHERE DTHRPLAVOOPV = '2026-11-10 10:00:00.000' "
-                        "AND CDFILIAL = '0001'"));
+    exec(
+        QStringLiteral("UPDATE PLANOVOO SET QTPAX = 101 WHERE DTHRPLAVOOPV = '2026-11-10 10:00:00.000' "
+                       "AND CDFILIAL = '0001'"));
     EXPECT_DOUBLE_EQ(number(price("P1", at(10, 10)), 0, "VRPRURESESP"), 800.00);
 
     // Another time of day is another flight plan, which does not exist.
@@ -127,8 +136,17 @@ TEST_P(Pricing, RefusesMalformedCalls)
         EXPECT_TRUE(e.Message().contains(QLatin1String("CalculaPreco"))) << e.what();
         EXPECT_TRUE(e.Message().contains(QLatin1String("11"))) << e.what();
     }
-    wire::Array textDate{QStringLiteral("0001"), QStringLiteral("0001"), QStringLiteral("100"), QStringLiteral("0001"),
-                         QStringLiteral("2026-11-10"), QString(), at(10, 10), QStringLiteral("N1"), 1.0, QString(), 0.0};
+    wire::Array textDate{QStringLiteral("0001"),
+                         QStringLiteral("0001"),
+                         QStringLiteral("100"),
+                         QStringLiteral("0001"),
+                         QStringLiteral("2026-11-10"),
+                         QString(),
+                         at(10, 10),
+                         QStringLiteral("N1"),
+                         1.0,
+                         QString(),
+                         0.0};
     try {
         call(QStringLiteral("CalculaPreco"), textDate);
         FAIL() << "accepted a text date";

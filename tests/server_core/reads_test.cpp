@@ -45,11 +45,13 @@ TEST_P(Reads, BranchParametersOfAKnownBranchOnly)
 TEST_P(Reads, DeliveriesOfWholeDaysInKeyOrderWithTheDeliveryLayout)
 {
     // One day: from midnight to the last moment of the day, whatever the times sent.
-    exec(QStringLiteral("INSERT INTO PLANOVOO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, QTPAX) VALUES "
-                        "('0001', '0001', '100', '0001', '2026-11-10 23:59:59.999', 10)"));
-    exec(QStringLiteral("INSERT INTO DELIVERY (NRDELIVERY, CDFILIAL, NUMERO, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
-                        "IDTIPNACDEL, NRMAXSERVDEL) VALUES (99, '0001', '000099/2026', '0001', '100', '0001', "
-                        "'2026-11-10 23:59:59.999', '1', 12)"));
+    exec(
+        QStringLiteral("INSERT INTO PLANOVOO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, QTPAX) VALUES "
+                       "('0001', '0001', '100', '0001', '2026-11-10 23:59:59.999', 10)"));
+    exec(
+        QStringLiteral("INSERT INTO DELIVERY (NRDELIVERY, CDFILIAL, NUMERO, CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
+                       "IDTIPNACDEL, NRMAXSERVDEL) VALUES (99, '0001', '000099/2026', '0001', '100', '0001', "
+                       "'2026-11-10 23:59:59.999', '1', 12)"));
     const wire::DataPacket day =
         call(QStringLiteral("GetDelivery"), {QStringLiteral("0001"), QStringLiteral("0001"), at(10, 15), at(10, 9)})
             .packet();
@@ -97,9 +99,8 @@ TEST_P(Reads, ServicesOfOneDeliveryOfTheBranchWithTheServiceLayout)
     EXPECT_TRUE(cell(p, 0, "VRPRECMANUTSESP").isNull());
 
     // A delivery of another branch is not shown through this one.
-    EXPECT_TRUE(call(QStringLiteral("GetServicoDel"), {QStringLiteral("0001"), QStringLiteral("105")})
-                    .packet()
-                    .rows.empty());
+    EXPECT_TRUE(
+        call(QStringLiteral("GetServicoDel"), {QStringLiteral("0001"), QStringLiteral("105")}).packet().rows.empty());
     EXPECT_THROW(call(QStringLiteral("GetServicoDel"), {QStringLiteral("0001"), QStringLiteral("1O2")}),
                  server::ArgumentError);
 }

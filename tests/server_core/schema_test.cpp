@@ -30,8 +30,8 @@ TEST(DatabaseUrl, ReadsBothEnginesAndRefusesWhatItCannotUse)
     EXPECT_FALSE(pg.display().contains(QLatin1String("p@ss")));
     EXPECT_EQ(server::DatabaseUrl::parse(QStringLiteral("postgresql://u:p@h/d")).port, 5432);
 
-    for (const char* bad : {"sqlite:", "mysql://u:p@h/d", "postgresql://u:p@h:5432/", "postgresql://u:p@h/d?schema=a;drop",
-                            "postgresql://u:p@h/d?mode=x", "/tmp/ate.db"})
+    for (const char* bad : {"sqlite:", "mysql://u:p@h/d", "postgresql://u:p@h:5432/",
+                            "postgresql://u:p@h/d?schema=a;drop", "postgresql://u:p@h/d?mode=x", "/tmp/ate.db"})
         EXPECT_THROW(server::DatabaseUrl::parse(QString::fromLatin1(bad)), server::ServerFailure) << bad;
 
     EXPECT_EQ(server::SeedSpec::parse(QStringLiteral("demo")).kind, server::SeedSpec::Kind::Demo);
@@ -50,7 +50,10 @@ protected:
         if (!testDb_) GTEST_SKIP() << "ATE_TEST_PG_URL not set";
         url_ = server::DatabaseUrl::parse(testDb_->url());
     }
-    std::unique_ptr<server::Database> open(const char* name) { return server::Database::open(url_, QString::fromLatin1(name)); }
+    std::unique_ptr<server::Database> open(const char* name)
+    {
+        return server::Database::open(url_, QString::fromLatin1(name));
+    }
 
     std::unique_ptr<TestDatabase> testDb_;
     server::DatabaseUrl url_;
@@ -83,11 +86,11 @@ TEST_P(Schema, MigrationsAreAppliedOnceAndInitialisingAgainIsHarmless)
     // A scale load adds exactly what was asked, each delivery totalled from its lines.
     server::initDatabase(url_, server::SeedSpec::parse(QStringLiteral("scale:300")));
     EXPECT_EQ(count("DELIVERY"), deliveries + 300);
-    server::Sql wrong(*db, QStringLiteral(
-                               "SELECT COUNT(*) FROM DELIVERY D WHERE NOT EXISTS (SELECT 1 FROM SERVDEL S WHERE "
-                               "S.NRDELIVERY = D.NRDELIVERY) OR ABS(D.VRBACATX - (SELECT SUM(CASE WHEN "
-                               "D.IDTIPNACDEL = '2' THEN S.VRTOTSERVD ELSE S.VRTOTSERVR END) FROM SERVDEL S WHERE "
-                               "S.NRDELIVERY = D.NRDELIVERY)) > 0.001"));
+    server::Sql wrong(
+        *db, QStringLiteral("SELECT COUNT(*) FROM DELIVERY D WHERE NOT EXISTS (SELECT 1 FROM SERVDEL S WHERE "
+                            "S.NRDELIVERY = D.NRDELIVERY) OR ABS(D.VRBACATX - (SELECT SUM(CASE WHEN "
+                            "D.IDTIPNACDEL = '2' THEN S.VRTOTSERVD ELSE S.VRTOTSERVR END) FROM SERVDEL S WHERE "
+                            "S.NRDELIVERY = D.NRDELIVERY)) > 0.001"));
     wrong.exec();
     ASSERT_TRUE(wrong.next());
     EXPECT_EQ(wrong.value(0).toInt(), 0);
@@ -124,19 +127,26 @@ TEST_P(LookupTexts, RunUnchangedWithBoundParameters)
 
     EXPECT_EQ(run(kQryFilial, {}, 0), (QStringList{QStringLiteral("0001"), QStringLiteral("0002")}));
 
-    EXPECT_EQ(run(kQryCompanhia,
-                  {{":P_CDFILIAL", QStringLiteral("0001")}, {":P_SGCIA", QString()}, {":P_TSGCIA", QStringLiteral("T")}}, 2),
-              (QStringList{QStringLiteral("ATE"), QStringLiteral("OUTRA")}));
-    EXPECT_EQ(run(kQryCompanhia,
-                  {{":P_CDFILIAL", QStringLiteral("0001")}, {":P_SGCIA", QStringLiteral("OUTRA")}, {":P_TSGCIA", QString()}}, 0),
-              QStringList{QStringLiteral("0002")});
-    EXPECT_TRUE(run(kQryCompanhia,
-                    {{":P_CDFILIAL", QStringLiteral("0002")}, {":P_SGCIA", QStringLiteral("OUTRA")}, {":P_TSGCIA", QString()}}, 0)
-                    .isEmpty());
+    EXPECT_EQ(
+        run(kQryCompanhia,
+            {{":P_CDFILIAL", QStringLiteral("0001")}, {":P_SGCIA", QString()}, {":P_TSGCIA", QStringLiteral("T")}}, 2),
+        (QStringList{QStringLiteral("ATE"), QStringLiteral("OUTRA")}));
+    EXPECT_EQ(
+        run(kQryCompanhia,
+            {{":P_CDFILIAL", QStringLiteral("0001")}, {":P_SGCIA", QStringLiteral("OUTRA")}, {":P_TSGCIA", QString()}},
+            0),
+        QStringList{QStringLiteral("0002")});
+    EXPECT_TRUE(
+        run(kQryCompanhia,
+            {{":P_CDFILIAL", QStringLiteral("0002")}, {":P_SGCIA", QStringLiteral("OUTRA")}, {":P_TSGCIA", QString()}},
+            0)
+            .isEmpty());
 
     // SGCLASSE bound as text picks the class; bound as null, NVL lets every class of the airline through.
     EXPECT_EQ(run(kQryAgrDeDe,
-                  {{":CDFILIAL", QStringLiteral("0001")}, {":CDCIA", QStringLiteral("0001")}, {":SGCLASSE", QStringLiteral("Y")}},
+                  {{":CDFILIAL", QStringLiteral("0001")},
+                   {":CDCIA", QStringLiteral("0001")},
+                   {":SGCLASSE", QStringLiteral("Y")}},
                   0),
               QStringList{QStringLiteral("0003")});
     EXPECT_EQ(run(kQryAgrDeDe,
@@ -146,7 +156,9 @@ TEST_P(LookupTexts, RunUnchangedWithBoundParameters)
                   1),
               (QStringList{QStringLiteral("TRIP"), QStringLiteral("Y")}));
     EXPECT_TRUE(run(kQryAgrDeDe,
-                    {{":CDFILIAL", QStringLiteral("0001")}, {":CDCIA", QStringLiteral("0002")}, {":SGCLASSE", QStringLiteral("F")}},
+                    {{":CDFILIAL", QStringLiteral("0001")},
+                     {":CDCIA", QStringLiteral("0002")},
+                     {":SGCLASSE", QStringLiteral("F")}},
                     0)
                     .isEmpty());
 }

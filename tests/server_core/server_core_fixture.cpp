@@ -31,7 +31,8 @@ const char* const kWorld[] = {
     "INSERT INTO COMPANHIA (CDCIA, NMCIA, SGCIA) VALUES ('0001', 'Aérea Teste', 'ATE'), ('0002', 'Outra Cia', 'OUTRA')",
     "INSERT INTO CIAFILI (CDFILIAL, CDCIA, CDLOCAFATCIA, VRPEDESCCIA) VALUES "
     "('0001', '0001', 'SAO PAULO', 10), ('0001', '0002', 'SAO PAULO', 0), ('0002', '0001', 'RIO', 0)",
-    "INSERT INTO CLASSE (CDCLASSE, SGCLASSE, NMCLASSE) VALUES ('0003', 'Y', 'Econômica'), ('0004', 'TRIP', 'Tripulação'),"
+    "INSERT INTO CLASSE (CDCLASSE, SGCLASSE, NMCLASSE) VALUES ('0003', 'Y', 'Econômica'), ('0004', 'TRIP', "
+    "'Tripulação'),"
     " ('0001', 'F', 'Primeira')",
     "INSERT INTO CLASSECIA (CDFILIAL, CDCIA, CDCLASSE, DSCLASSECIA) VALUES ('0001', '0001', '0003', 'Econômica ATE'),"
     " ('0001', '0001', '0004', 'Tripulação ATE'), ('0001', '0002', '0003', 'Econômica OUTRA')",
@@ -49,9 +50,12 @@ const char* const kWorld[] = {
     "('T1', '01.03.0001', 'Kit tripulação', 'KIT', 'S', 'N', 1.1, 'S', '1', '0004', 'IDA/VOLTA', '1'),"
     "('X1', '01.09.0001', 'Serviço não oferecido', 'UN', 'S', 'N', 0, 'S', '1', '0003', 'IDA', '1')",
     "INSERT INTO SERVCIA (CDFILIAL, CDCIA, CDSERVICO, IDATIVO) VALUES "
-    "('0001', '0001', 'N1', 'S'), ('0001', '0001', 'N2', 'S'), ('0001', '0001', 'N3', 'S'), ('0001', '0001', 'I1', 'S'),"
-    "('0001', '0001', 'I2', 'S'), ('0001', '0001', 'P1', 'S'), ('0001', '0001', 'Z1', 'S'), ('0001', '0001', 'K1', 'S'),"
-    "('0001', '0001', 'D1', 'S'), ('0001', '0001', 'T1', 'S'), ('0001', '0002', 'N1', 'S'), ('0002', '0001', 'N1', 'S')",
+    "('0001', '0001', 'N1', 'S'), ('0001', '0001', 'N2', 'S'), ('0001', '0001', 'N3', 'S'), ('0001', '0001', 'I1', "
+    "'S'),"
+    "('0001', '0001', 'I2', 'S'), ('0001', '0001', 'P1', 'S'), ('0001', '0001', 'Z1', 'S'), ('0001', '0001', 'K1', "
+    "'S'),"
+    "('0001', '0001', 'D1', 'S'), ('0001', '0001', 'T1', 'S'), ('0001', '0002', 'N1', 'S'), ('0002', '0001', 'N1', "
+    "'S')",
     "INSERT INTO VOO (CDFILIAL, CDCIA, NRVOO, IDTIPNACVOO) VALUES ('0001', '0001', '100', '1'),"
     " ('0001', '0001', '900', '2'), ('0002', '0001', '100', '1')",
     "INSERT INTO TRECHO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, SGAEROORI, SGAERODES) VALUES "
@@ -102,7 +106,8 @@ const char* const kWorld[] = {
     " VALUES "
     "(100, '0001', '000100/2026', '0001', '100', '0001', '2026-11-10 10:00:00.000', '1', '1', NULL, NULL, 'SAO PAULO',"
     " 3, 200.00, 6.00, 20.00, 186.00, 3),"
-    "(101, '0001', '000101/2026', '0001', '100', '0001', '2026-11-11 10:00:00.000', '1', '1', '77', '0001', 'SAO PAULO',"
+    "(101, '0001', '000101/2026', '0001', '100', '0001', '2026-11-11 10:00:00.000', '1', '1', '77', '0001', 'SAO "
+    "PAULO',"
     " 3, 10.00, 0.30, 1.00, 9.30, 12),"
     "(102, '0001', '000102/2026', '0001', '900', '0001', '2026-11-10 20:00:00.000', '1', '2', NULL, NULL, 'SAO PAULO',"
     " 5.5, 42.00, 2.31, 4.20, 40.11, 5),"
@@ -164,15 +169,14 @@ QStringList worldLines()
 const QStringList& allTables()
 {
     static const QStringList tables = {
-        QStringLiteral("CIAPARCEIRA"),
-        QStringLiteral("REGNUMFAT"),  QStringLiteral("SERVDEL"),      QStringLiteral("DELIVERY"),
-        QStringLiteral("FAIXANUMFAT"), QStringLiteral("LOCALEMISS"),  QStringLiteral("PRECOPROP"),
-        QStringLiteral("FAIXAPAX"),   QStringLiteral("ITEMTABPRECO"), QStringLiteral("TABPRECO"),
-        QStringLiteral("INDICEFIN"),  QStringLiteral("PLANOVOO"),     QStringLiteral("TRECHO"),
-        QStringLiteral("VOO"),        QStringLiteral("SERVCIA"),      QStringLiteral("SERVICO"),
-        QStringLiteral("CLASSECIA"),  QStringLiteral("CLASSE"),       QStringLiteral("CIAFILI"),
-        QStringLiteral("COMPANHIA"),  QStringLiteral("PARAMGERAL"),   QStringLiteral("PARAMCOMIS"),
-        QStringLiteral("FILIAL"),
+        QStringLiteral("CIAPARCEIRA"), QStringLiteral("REGNUMFAT"),   QStringLiteral("SERVDEL"),
+        QStringLiteral("DELIVERY"),    QStringLiteral("FAIXANUMFAT"), QStringLiteral("LOCALEMISS"),
+        QStringLiteral("PRECOPROP"),   QStringLiteral("FAIXAPAX"),    QStringLiteral("ITEMTABPRECO"),
+        QStringLiteral("TABPRECO"),    QStringLiteral("INDICEFIN"),   QStringLiteral("PLANOVOO"),
+        QStringLiteral("TRECHO"),      QStringLiteral("VOO"),         QStringLiteral("SERVCIA"),
+        QStringLiteral("SERVICO"),     QStringLiteral("CLASSECIA"),   QStringLiteral("CLASSE"),
+        QStringLiteral("CIAFILI"),     QStringLiteral("COMPANHIA"),   QStringLiteral("PARAMGERAL"),
+        QStringLiteral("PARAMCOMIS"),  QStringLiteral("FILIAL"),
     };
     return tables;
 }
@@ -266,8 +270,8 @@ int findRow(const wire::DataPacket& packet, const char* field, double value)
 {
     const int i = packet.fieldIndex(QString::fromLatin1(field));
     for (std::size_t r = 0; r < packet.rows.size(); ++r)
-        if (packet.rows[r][static_cast<std::size_t>(i)].isNumber() &&
-            packet.rows[r][static_cast<std::size_t>(i)].toDouble() == value)
+        if (packet.rows[r][static_cast<std::size_t>(i)].isNumber()
+            && packet.rows[r][static_cast<std::size_t>(i)].toDouble() == value)
             return static_cast<int>(r);
     return -1;
 }

@@ -35,10 +35,16 @@ protected:
 
     Answer save(const wire::ChangeSet& changes, int delivery, server::Database* other = nullptr)
     {
-        wire::Array args{changes,         QStringLiteral("0001"), delivery, QStringLiteral("SAO PAULO"),
-                         QStringLiteral("0001"), at(10),          at(11),   QString()};
-        const wire::Value result =
-            other ? server::Methods(*other).call(QStringLiteral("SetServicoDel"), args) : call(QStringLiteral("SetServicoDel"), args);
+        wire::Array args{changes,
+                         QStringLiteral("0001"),
+                         delivery,
+                         QStringLiteral("SAO PAULO"),
+                         QStringLiteral("0001"),
+                         at(10),
+                         at(11),
+                         QString()};
+        const wire::Value result = other ? server::Methods(*other).call(QStringLiteral("SetServicoDel"), args)
+                                         : call(QStringLiteral("SetServicoDel"), args);
         const wire::Array& packets = result.array();
         EXPECT_EQ(packets.size(), 3u);
         return {packets.at(0).packet(), packets.at(1).packet(), packets.at(2).packet()};
@@ -191,8 +197,7 @@ TEST_P(SetServicoDel, RefusedChangeSetsLeaveTheDatabaseExactlyAsItWas)
 {
     const auto& f = server::layout::service();
     // The delivery has been invoiced.
-    expectRefused(update(101, 0, [&](wire::Row& r) { set(f, r, "QTSERFATSP", 2.0); }), 101,
-                  QStringLiteral("faturada"));
+    expectRefused(update(101, 0, [&](wire::Row& r) { set(f, r, "QTSERFATSP", 2.0); }), 101, QStringLiteral("faturada"));
     // 2 lines + 2 > 3 allowed; the first insert alone would have been accepted.
     expectRefused(inserts({newLine(100, "N3", "01.01.0003", 1), newLine(100, "T1", "01.03.0001", 1)}), 100,
                   QStringLiteral("não pode exceder"));
@@ -269,7 +274,8 @@ TEST_P(SetServicoDel, ConcurrentSavesOfOneLineOneWinsAndTotalsStayTheSumOfTheLin
     a.join();
     b.join();
 
-    const int refused = static_cast<int>(!answers[0].errors.rows.empty()) + static_cast<int>(!answers[1].errors.rows.empty());
+    const int refused =
+        static_cast<int>(!answers[0].errors.rows.empty()) + static_cast<int>(!answers[1].errors.rows.empty());
     EXPECT_EQ(refused, 1);
     const wire::DataPacket stored = services(100);
     const double quantity = number(stored, 0, "QTSERFATSP");

@@ -3,8 +3,8 @@
 // by one user reaches the next, a statement given back holds no read of the data, and the
 // cache stays within its size.
 
-#include "server/sql.h"
 #include "server/statement_cache.h"
+#include "server/sql.h"
 #include "tests/server_core/server_core_fixture.h"
 
 namespace servercore_test {
@@ -69,8 +69,9 @@ TEST_P(StatementCacheTest, NestedUsesOfOneTextEachGetTheirOwnStatement)
 
 TEST_P(StatementCacheTest, NothingBoundByOneUserReachesTheNext)
 {
-    const QString both = QStringLiteral("SELECT COALESCE(CAST(:A AS VARCHAR(10)), 'nada'), CAST(:B AS VARCHAR(10)) "
-                                        "FROM PARAMGERAL");
+    const QString both = QStringLiteral(
+        "SELECT COALESCE(CAST(:A AS VARCHAR(10)), 'nada'), CAST(:B AS VARCHAR(10)) "
+        "FROM PARAMGERAL");
     {
         server::Sql q(db(), both);
         q.bind(QStringLiteral(":A"), QStringLiteral("primeiro"));

@@ -23,7 +23,8 @@ TEST(TimestampText, WrittenWithMillisecondsAndReadBackUnchanged)
         EXPECT_EQ(server::readTimestamp(text), dt) << text.toStdString();
         EXPECT_EQ(server::dateText(dt.date()), dt.date().toString(QStringLiteral("yyyy-MM-dd")));
     }
-    EXPECT_EQ(server::timestampText(wire::makeDateTime(2026, 3, 4, 5, 6, 7, 8)), QStringLiteral("2026-03-04 05:06:07.008"));
+    EXPECT_EQ(server::timestampText(wire::makeDateTime(2026, 3, 4, 5, 6, 7, 8)),
+              QStringLiteral("2026-03-04 05:06:07.008"));
     EXPECT_EQ(server::dateText(QDate(2026, 3, 4)), QStringLiteral("2026-03-04"));
 }
 
@@ -59,10 +60,25 @@ TEST(TimestampText, ReadsEveryFormTheEnginesGive)
 
 TEST(TimestampText, RefusesWhatIsNotADateTime)
 {
-    for (const char* bad : {"", "2026", "2026-11", "2026-11-5", "2026/11/05", "2026-13-01", "2026-02-29", "2026-11-31",
-                            "2026-11-05 24:00:00", "2026-11-05 12:60:00", "2026-11-05 12:30:61", "2026-11-05 12:30",
-                            "2026-11-05 12:30:15.", "2026-11-05 12:30:15.12x", "2026-11-05x",
-                            "2026-11-05 12:30:15,000", "2026-11-05_12:30:15", "20a6-11-05", "-026-11-05",
+    for (const char* bad : {"",
+                            "2026",
+                            "2026-11",
+                            "2026-11-5",
+                            "2026/11/05",
+                            "2026-13-01",
+                            "2026-02-29",
+                            "2026-11-31",
+                            "2026-11-05 24:00:00",
+                            "2026-11-05 12:60:00",
+                            "2026-11-05 12:30:61",
+                            "2026-11-05 12:30",
+                            "2026-11-05 12:30:15.",
+                            "2026-11-05 12:30:15.12x",
+                            "2026-11-05x",
+                            "2026-11-05 12:30:15,000",
+                            "2026-11-05_12:30:15",
+                            "20a6-11-05",
+                            "-026-11-05",
                             "2026-11-05 12:30:15.000ZZ"}) {
         EXPECT_FALSE(server::parseTimestamp(QString::fromLatin1(bad)).isValid()) << bad;
     }

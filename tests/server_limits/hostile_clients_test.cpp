@@ -51,8 +51,8 @@ int countOf(const QString& log, const QString& what) { return static_cast<int>(l
 // cannot all go out while the client does not read.
 QByteArray bigThenSmall()
 {
-    return wire::encodeFrame(paramComis(1, QString(10 * 1024 * 1024, QLatin1Char('z')))) +
-           wire::encodeFrame(paramComis(2, QStringLiteral("0001")));
+    return wire::encodeFrame(paramComis(1, QString(10 * 1024 * 1024, QLatin1Char('z'))))
+           + wire::encodeFrame(paramComis(2, QStringLiteral("0001")));
 }
 
 TEST(UnreadAnswers, NoFurtherCallIsRunWhileAnAnswerWaitsAndBothArriveInOrderWhenRead)
@@ -92,8 +92,9 @@ TEST(UnreadAnswers, AnAnswerPastTheServersBufferLimitIsDroppedWithTheConnectionA
     const QString log = server.log();
     EXPECT_TRUE(log.contains(QStringLiteral("closed: "))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("the limit of bytes held for messages is reached"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("ok: committed, but the answer could not be delivered (the limit of bytes "
-                                            "held for messages was reached)")))
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("ok: committed, but the answer could not be delivered (the limit of bytes "
+                                    "held for messages was reached)")))
         << log.toStdString();
     RawClient fresh(server.port());
     ASSERT_TRUE(fresh.open());
@@ -111,7 +112,8 @@ TEST(UnreadAnswers, AClientThatNeverReadsIsLoggedAsSuchAtTheIdleTimeout)
     client.send(bigThenSmall());
     QThread::msleep(2500);  // not reading meanwhile
     const QString log = server.log();
-    EXPECT_TRUE(log.contains(QStringLiteral("closed: idle timeout, the client did not read its answer"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("closed: idle timeout, the client did not read its answer")))
+        << log.toStdString();
     EXPECT_FALSE(log.contains(QStringLiteral("incomplete message"))) << log.toStdString();
     EXPECT_EQ(server.stop(), 0);
 }
@@ -128,7 +130,8 @@ TEST(VanishedClients, ACallThatCommittedForAClientThatHadGoneIsLoggedAsCommitted
                      {QStringLiteral("NRDELIVERY"), wire::FieldType::Float, 0}};
     marked.rows.push_back({QString("S"), 1.0});
     const QDateTime day = wire::makeDateTime(2026, 11, 1);
-    client->send(wire::CallRequest{1, QStringLiteral("SetCancelDel"), {marked, QString("0001"), QString("AB"), day, day}});
+    client->send(
+        wire::CallRequest{1, QStringLiteral("SetCancelDel"), {marked, QString("0001"), QString("AB"), day, day}});
     QThread::msleep(500);  // the call waits for the lock
     // Gone with a reset: the server's answer cannot be delivered.
     const linger now{1, 0};
@@ -140,7 +143,8 @@ TEST(VanishedClients, ACallThatCommittedForAClientThatHadGoneIsLoggedAsCommitted
     clock.start();
     while (!server.log().contains(QStringLiteral(" SetCancelDel ")) && clock.elapsed() < 10'000) QThread::msleep(50);
     const QString log = server.log();
-    EXPECT_TRUE(log.contains(QStringLiteral("ms ok: committed, but the answer could not be delivered (the client had gone)")))
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("ms ok: committed, but the answer could not be delivered (the client had gone)")))
         << log.toStdString();
     EXPECT_FALSE(log.contains(QStringLiteral("error"))) << log.toStdString();
     EXPECT_EQ(server.stop(), 0);

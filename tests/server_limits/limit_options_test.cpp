@@ -24,9 +24,10 @@ TEST(LimitOptions, DefaultsAndValuesInBothForms)
     EXPECT_EQ(defaults.maxConnectionsPerAddress, 100);
     EXPECT_EQ(defaults.maxBufferedBytes, qsizetype{256} * 1024 * 1024);
 
-    const ServeOptions set = serve({QStringLiteral("--frame-timeout"), QStringLiteral("0.25"), QStringLiteral("--max-connections=7"),
-                                    QStringLiteral("--max-connections-per-address"), QStringLiteral("2"),
-                                    QStringLiteral("--max-buffered=1048576")});
+    const ServeOptions set =
+        serve({QStringLiteral("--frame-timeout"), QStringLiteral("0.25"), QStringLiteral("--max-connections=7"),
+               QStringLiteral("--max-connections-per-address"), QStringLiteral("2"),
+               QStringLiteral("--max-buffered=1048576")});
     EXPECT_EQ(set.frameTimeout.count(), 250);
     EXPECT_EQ(set.maxConnections, 7);
     EXPECT_EQ(set.maxConnectionsPerAddress, 2);
@@ -36,9 +37,13 @@ TEST(LimitOptions, DefaultsAndValuesInBothForms)
 TEST(LimitOptions, ValuesThatWouldDisableALimitAreRefusedNamingTheOption)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"--frame-timeout", "0"},      {"--frame-timeout", "-1"},  {"--max-connections", "0"},
-        {"--max-connections", "x"},    {"--max-connections-per-address", "0"},
-        {"--max-buffered", "100"},     {"--max-buffered", "-5"},
+        {"--frame-timeout", "0"},
+        {"--frame-timeout", "-1"},
+        {"--max-connections", "0"},
+        {"--max-connections", "x"},
+        {"--max-connections-per-address", "0"},
+        {"--max-buffered", "100"},
+        {"--max-buffered", "-5"},
     };
     for (const auto& [option, value] : cases) {
         SCOPED_TRACE(std::string(option) + " " + value);

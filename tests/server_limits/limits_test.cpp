@@ -78,7 +78,8 @@ TEST(FrameDeadline, ASlowSenderIsCutOffWhileAFrameSentInPartsInTimeIsServed)
     }
     ASSERT_NE(asError(answer), nullptr) << "still connected after " << clock.elapsed() << " ms";
     EXPECT_LT(clock.elapsed(), 4000);
-    EXPECT_TRUE(asError(answer)->message.contains(QStringLiteral("não chegou inteira em 1 s"))) << asError(answer)->message.toStdString();
+    EXPECT_TRUE(asError(answer)->message.contains(QStringLiteral("não chegou inteira em 1 s")))
+        << asError(answer)->message.toStdString();
     EXPECT_TRUE(slow.waitClosed(5000));
     EXPECT_TRUE(server.log().contains(QStringLiteral("closed: a message did not arrive whole within 1 s")));
 
@@ -141,8 +142,10 @@ TEST(ConnectionCaps, TheExcessIsRefusedWithATextInAllAndPerAddressAndFreedPlaces
     }
     EXPECT_TRUE(served);
     const QString log = server.log();
-    EXPECT_TRUE(log.contains(QStringLiteral("refused: the limit of 3 connections from one address is reached"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("refused: the server's limit of 5 connections is reached"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("refused: the limit of 3 connections from one address is reached")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("refused: the server's limit of 5 connections is reached")))
+        << log.toStdString();
     EXPECT_EQ(server.stop(), 0);
 }
 
@@ -169,7 +172,8 @@ TEST(BufferedBytes, InputPastTheServersLimitIsRefusedAndTheRoomComesBackWhenFree
         fourth.send(part);
         const auto answer = fourth.receive();
         ASSERT_NE(asError(answer), nullptr);
-        EXPECT_TRUE(asError(answer)->message.startsWith(QStringLiteral("Servidor ocupado"))) << asError(answer)->message.toStdString();
+        EXPECT_TRUE(asError(answer)->message.startsWith(QStringLiteral("Servidor ocupado")))
+            << asError(answer)->message.toStdString();
         EXPECT_TRUE(fourth.waitClosed());
     }
     EXPECT_TRUE(servesAFreshClient(server.port()));
@@ -213,7 +217,8 @@ TEST(DecodedCalls, ACallThatWouldTakeFarMoreMemoryThanItsSizeIsRefusedBeforeItDo
     client.send(wire::frameBody(body));
     const auto answer = client.receive();
     ASSERT_NE(asError(answer), nullptr);
-    EXPECT_TRUE(asError(answer)->message.contains(QStringLiteral("of memory once decoded"))) << asError(answer)->message.toStdString();
+    EXPECT_TRUE(asError(answer)->message.contains(QStringLiteral("of memory once decoded")))
+        << asError(answer)->message.toStdString();
     EXPECT_TRUE(client.waitClosed());
     const qint64 grown = serverprobe::peakResidentBytes(server.pid()) - before;
     EXPECT_LT(grown, 40 * 1024 * 1024) << "peak grew by " << grown << " bytes";
@@ -225,15 +230,16 @@ TEST(DecodedCalls, DeliveryLikePacketsDecodeWellWithinTheFactorTheServerAllows)
 {
     wire::DataPacket packet;
     for (int f = 0; f < 20; ++f)
-        packet.fields.push_back({QStringLiteral("F%1").arg(f), f % 3 == 0 ? wire::FieldType::String : wire::FieldType::Float,
-                                 f % 3 == 0 ? 4 : 0});
+        packet.fields.push_back({QStringLiteral("F%1").arg(f),
+                                 f % 3 == 0 ? wire::FieldType::String : wire::FieldType::Float, f % 3 == 0 ? 4 : 0});
     for (int r = 0; r < 20'000; ++r) {
         wire::Row row;
         for (int f = 0; f < 20; ++f)
             row.push_back(f % 3 == 0 ? wire::Value(QStringLiteral("%1").arg(r % 97)) : wire::Value(r * 1.25 + f));
         packet.rows.push_back(std::move(row));
     }
-    const QByteArray body = wire::encodeMessage(wire::CallRequest{1, QStringLiteral("GeraNovoFatur"), {packet, QString("01")}});
+    const QByteArray body =
+        wire::encodeMessage(wire::CallRequest{1, QStringLiteral("GeraNovoFatur"), {packet, QString("01")}});
     qsizetype decoded = 0;
     const wire::Message message = wire::decodeMessage(body, {}, decoded);
     ASSERT_TRUE(std::holds_alternative<wire::CallRequest>(message));
@@ -273,16 +279,16 @@ TEST_P(WideLists, ADeliveryListTooLargeForOneAnswerAsksForFewerDays)
     if (!demo.available()) GTEST_SKIP() << "ATE_TEST_PG_URL not set";
     RawClient client(demo.server().port());
     ASSERT_TRUE(client.open());
-    const auto month = std::optional(client.call(1, QStringLiteral("GetDelivery"),
-                                                 {QString("0001"), QString("0001"), wire::makeDateTime(2026, 11, 1),
-                                                  wire::makeDateTime(2026, 11, 30)}));
+    const auto month = std::optional(client.call(
+        1, QStringLiteral("GetDelivery"),
+        {QString("0001"), QString("0001"), wire::makeDateTime(2026, 11, 1), wire::makeDateTime(2026, 11, 30)}));
     ASSERT_NE(asError(month), nullptr);
     EXPECT_EQ(asError(month)->message,
               QStringLiteral("A lista de deliveries de 01/11/2026 a 30/11/2026 passa do limite de 2048 bytes por "
                              "mensagem do servidor. Informe um período menor."));
-    const auto day = std::optional(client.call(2, QStringLiteral("GetDelivery"),
-                                               {QString("0001"), QString("0001"), wire::makeDateTime(2026, 11, 5),
-                                                wire::makeDateTime(2026, 11, 5)}));
+    const auto day = std::optional(client.call(
+        2, QStringLiteral("GetDelivery"),
+        {QString("0001"), QString("0001"), wire::makeDateTime(2026, 11, 5), wire::makeDateTime(2026, 11, 5)}));
     ASSERT_NE(asReply(day), nullptr);
     EXPECT_GT(asReply(day)->result.packet().rows.size(), 0u);
 }
@@ -292,8 +298,9 @@ TEST_P(WideLists, ACancellationWhoseListIsTooLargeIsRefusedWholeAndNothingIsTake
     testsupport::DemoServer demo(GetParam(), {QStringLiteral("--max-frame"), QStringLiteral("2048")});
     if (!demo.available()) GTEST_SKIP() << "ATE_TEST_PG_URL not set";
     testsupport::DirectConnection direct(demo.database());
-    const QString invoiced = QStringLiteral("SELECT %1 FROM DELIVERY WHERE CDFILIAL = '0001' AND NRDELIVERYFA IS NOT NULL "
-                                            "ORDER BY NRDELIVERY");
+    const QString invoiced = QStringLiteral(
+        "SELECT %1 FROM DELIVERY WHERE CDFILIAL = '0001' AND NRDELIVERYFA IS NOT NULL "
+        "ORDER BY NRDELIVERY");
     const double delivery = direct.scalar(invoiced.arg(QStringLiteral("NRDELIVERY"))).toDouble();
     const QString airline = direct.scalar(invoiced.arg(QStringLiteral("CDCIA"))).toString();
     const QDateTime flown = direct.scalar(invoiced.arg(QStringLiteral("DTHRPLAVOOPV"))).toDateTime();
@@ -307,15 +314,17 @@ TEST_P(WideLists, ACancellationWhoseListIsTooLargeIsRefusedWholeAndNothingIsTake
     marked.rows.push_back({QString("S"), delivery});
     RawClient client(demo.server().port());
     ASSERT_TRUE(client.open());
-    const auto month = std::optional(client.call(1, QStringLiteral("SetCancelDel"),
-                                                 {marked, QString("0001"), airline, wire::makeDateTime(2026, 11, 1),
-                                                  wire::makeDateTime(2026, 11, 30)}));
+    const auto month = std::optional(client.call(
+        1, QStringLiteral("SetCancelDel"),
+        {marked, QString("0001"), airline, wire::makeDateTime(2026, 11, 1), wire::makeDateTime(2026, 11, 30)}));
     ASSERT_NE(asError(month), nullptr);
-    EXPECT_TRUE(asError(month)->message.contains(QStringLiteral("Informe um período menor"))) << asError(month)->message.toStdString();
+    EXPECT_TRUE(asError(month)->message.contains(QStringLiteral("Informe um período menor")))
+        << asError(month)->message.toStdString();
     EXPECT_EQ(direct.scalar(numberOf), number);
 
     const QDateTime day = wire::makeDateTime(flown.date().year(), flown.date().month(), flown.date().day());
-    const auto oneDay = std::optional(client.call(2, QStringLiteral("SetCancelDel"), {marked, QString("0001"), airline, day, day}));
+    const auto oneDay =
+        std::optional(client.call(2, QStringLiteral("SetCancelDel"), {marked, QString("0001"), airline, day, day}));
     ASSERT_NE(asReply(oneDay), nullptr);
     EXPECT_TRUE(direct.scalar(numberOf).isNull());
 }

@@ -42,7 +42,8 @@ double cpuSeconds(qint64 pid)
 
 int openDescriptors(qint64 pid)
 {
-    return static_cast<int>(QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
 
 bool limitDescriptors(qint64 pid, int limit)

@@ -50,8 +50,9 @@ TEST(CallLog, EachLineHasTheTimeAndItsPartsWithLineBreaksWrittenOut)
     EXPECT_TRUE(lines[5].isEmpty());
     const QString expected[] = {
         kStamp + QStringLiteral("127\\.0\\.0\\.1:5000 GetDelivery 12\\.5 ms ok"),
-        kStamp + QStringLiteral("127\\.0\\.0\\.1:5000 SetServicoDel 0\\.0 ms error: Falha no banco\\\\nde dados:\\\\nlinha"
-                                "\\\\rfim ção"),
+        kStamp
+            + QStringLiteral("127\\.0\\.0\\.1:5000 SetServicoDel 0\\.0 ms error: Falha no banco\\\\nde dados:\\\\nlinha"
+                             "\\\\rfim ção"),
         kStamp + QStringLiteral("127\\.0\\.0\\.1:5001 - 1234\\.0 ms error: Mensagem inválida"),
         kStamp + QStringLiteral("127\\.0\\.0\\.1:5002 closed: idle timeout"),
         kStamp + QStringLiteral("stopping: 2 connections\\\\nto finish"),
@@ -84,8 +85,9 @@ TEST(CallLog, LinesFromManyThreadsStayWhole)
     for (auto& t : threads) t.join();
     const QStringList lines = contents(file.get()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), kThreads * kLines);
-    const QRegularExpression whole(QLatin1Char('^') + kStamp +
-                                   QStringLiteral("10\\.0\\.0\\.(\\d):7000 GetParamComis \\d+\\.0 ms error: ([a-f])\\2{199}$"));
+    const QRegularExpression whole(
+        QLatin1Char('^') + kStamp
+        + QStringLiteral("10\\.0\\.0\\.(\\d):7000 GetParamComis \\d+\\.0 ms error: ([a-f])\\2{199}$"));
     for (const QString& line : lines) {
         const auto m = whole.match(line);
         ASSERT_TRUE(m.hasMatch()) << line.toStdString();

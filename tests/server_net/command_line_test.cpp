@@ -41,9 +41,9 @@ TEST(ServerCommandLineParsing, ServeTakesListenAddressesInEveryForm)
         EXPECT_EQ(o.port, c.port);
     }
 
-    const ServeOptions tuned = serve({QStringLiteral("--db"), QStringLiteral("sqlite:/tmp/a.db"), QStringLiteral("--threads"),
-                                      QStringLiteral("3"), QStringLiteral("--idle-timeout=0.25"), QStringLiteral("--max-frame"),
-                                      QStringLiteral("2048")});
+    const ServeOptions tuned = serve(
+        {QStringLiteral("--db"), QStringLiteral("sqlite:/tmp/a.db"), QStringLiteral("--threads"), QStringLiteral("3"),
+         QStringLiteral("--idle-timeout=0.25"), QStringLiteral("--max-frame"), QStringLiteral("2048")});
     EXPECT_EQ(tuned.threads, 3);
     EXPECT_EQ(tuned.idleTimeout.count(), 250);
     EXPECT_EQ(tuned.maxFrameBytes, 2048);

@@ -56,10 +56,12 @@ TEST(DatabaseRecovery, WorkersReconnectAfterTheDatabaseDroppedThem)
         EXPECT_EQ(error->id, 2);
         EXPECT_FALSE(error->message.isEmpty());
     }
-    EXPECT_TRUE(std::holds_alternative<wire::CallReply>(clients[0]->call(3, QStringLiteral("GetParamComis"), {QString("0001")})));
+    EXPECT_TRUE(std::holds_alternative<wire::CallReply>(
+        clients[0]->call(3, QStringLiteral("GetParamComis"), {QString("0001")})));
 
     // Every other worker checks its own connection before its next call: no more failures.
-    for (qint64 round = 4; round < 8; ++round) EXPECT_EQ(failuresOfSimultaneousCalls(clients, round), 0) << "round " << round;
+    for (qint64 round = 4; round < 8; ++round)
+        EXPECT_EQ(failuresOfSimultaneousCalls(clients, round), 0) << "round " << round;
     EXPECT_EQ(server.stop(), 0);
 }
 

@@ -118,7 +118,8 @@ private:
     void cancel()
     {
         if (call(QStringLiteral("SetCancelDel"),
-                 {markedPacket(someDeliveries()), QStringLiteral("0001"), pool_.front().airline, nov(1), nov(30)}, {kBusy}))
+                 {markedPacket(someDeliveries()), QStringLiteral("0001"), pool_.front().airline, nov(1), nov(30)},
+                 {kBusy}))
             tally_.add(tally_.cancelled);
     }
 
@@ -134,14 +135,14 @@ private:
         const auto quantity = static_cast<std::size_t>(services.fieldIndex(u"QTSERFATSP"));
         posted[quantity] = old[quantity].toDouble() + 1;
         const wire::ChangeSet changes{services.fields, {{wire::ChangeKind::Update, old, posted}}};
-        const auto saved = call(QStringLiteral("SetServicoDel"),
-                                {changes, QStringLiteral("0001"), d.key, d.billingPlace, d.airline, nov(1), nov(30),
-                                 QString()},
-                                {kBusy});
+        const auto saved = call(
+            QStringLiteral("SetServicoDel"),
+            {changes, QStringLiteral("0001"), d.key, d.billingPlace, d.airline, nov(1), nov(30), QString()}, {kBusy});
         if (!saved) return;
         const wire::DataPacket& errors = saved->result.array().at(0).packet();
         if (errors.rows.empty()) {
-            const auto item = static_cast<qint64>(old[static_cast<std::size_t>(services.fieldIndex(u"NRITEMPLANSP"))].toDouble());
+            const auto item =
+                static_cast<qint64>(old[static_cast<std::size_t>(services.fieldIndex(u"NRITEMPLANSP"))].toDouble());
             const std::lock_guard lock(tally_.mutex);
             ++tally_.savedBumps[{d.key, item}];
             ++tally_.saved;
@@ -149,7 +150,8 @@ private:
         }
         // Numbered by someone else in between, or the line saved by someone else since loaded.
         const QString text = errors.rows.front().at(1).text();
-        if (text.startsWith(QStringLiteral("Delivery já faturada")) || text.contains(QStringLiteral("por outro usuário")))
+        if (text.startsWith(QStringLiteral("Delivery já faturada"))
+            || text.contains(QStringLiteral("por outro usuário")))
             tally_.add(tally_.refused);
         else
             tally_.wrong(QStringLiteral("SetServicoDel: ") + text);
@@ -165,8 +167,9 @@ private:
 std::vector<PoolDelivery> poolOf(DirectConnection& db)
 {
     QSqlQuery q(db.db());
-    q.exec(QStringLiteral("SELECT NRDELIVERY, CDCIA, CDLOCAFATCIA FROM DELIVERY WHERE CDFILIAL = '0001' AND "
-                          "NRDELIVERYFA IS NULL AND IDSITDEL = '1' ORDER BY NRDELIVERY LIMIT 24"));
+    q.exec(
+        QStringLiteral("SELECT NRDELIVERY, CDCIA, CDLOCAFATCIA FROM DELIVERY WHERE CDFILIAL = '0001' AND "
+                       "NRDELIVERYFA IS NULL AND IDSITDEL = '1' ORDER BY NRDELIVERY LIMIT 24"));
     std::vector<PoolDelivery> pool;
     while (q.next()) pool.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
     return pool;
@@ -193,7 +196,9 @@ TEST(ManyOperators, TwoServersSixteenClientsNumberCancelAndSaveWithoutLossOrGap)
     const std::vector<PoolDelivery> pool = poolOf(direct);
     ASSERT_EQ(pool.size(), 24u);
     const qint64 firstNumber =
-        direct.scalar(QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0001'"))
+        direct
+            .scalar(
+                QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0001'"))
             .toLongLong();
     const auto quantitiesBefore = quantities(direct, pool);
 
@@ -220,12 +225,14 @@ TEST(ManyOperators, TwoServersSixteenClientsNumberCancelAndSaveWithoutLossOrGap)
                 tally.refused);
 
     // Numbers of the place: every one from the first free to the range's next, each once.
-    const qint64 next =
-        direct.scalar(QStringLiteral("SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0001'"))
-            .toLongLong();
+    const qint64 next = direct
+                            .scalar(QStringLiteral(
+                                "SELECT NRPROXIMO FROM FAIXANUMFAT WHERE CDFILIAL = '0001' AND CDLOCALDELIV = '0001'"))
+                            .toLongLong();
     std::vector<qint64> given;
-    for (const QVariant& v : direct.column(QStringLiteral("SELECT NRDELIVERYFA FROM REGNUMFAT WHERE CDFILIAL = '0001' AND "
-                                                          "CDLOCALDELIV = '0001' AND IDOPERACAO = 'E'")))
+    for (const QVariant& v :
+         direct.column(QStringLiteral("SELECT NRDELIVERYFA FROM REGNUMFAT WHERE CDFILIAL = '0001' AND "
+                                      "CDLOCALDELIV = '0001' AND IDOPERACAO = 'E'")))
         if (v.toLongLong() >= firstNumber) given.push_back(v.toLongLong());
     std::sort(given.begin(), given.end());
     std::vector<qint64> expected;
@@ -235,12 +242,19 @@ TEST(ManyOperators, TwoServersSixteenClientsNumberCancelAndSaveWithoutLossOrGap)
 
     for (const PoolDelivery& d : pool) {
         // A delivery holds a number exactly when one was given and not taken back since.
-        const int gave = direct.scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE NRDELIVERY = %1 AND "
-                                                      "IDOPERACAO = 'E'").arg(d.key)).toInt();
-        const int took = direct.scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE NRDELIVERY = %1 AND "
-                                                      "IDOPERACAO = 'C'").arg(d.key)).toInt();
-        const bool holds = !direct.scalar(QStringLiteral("SELECT NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = %1")
-                                              .arg(d.key)).isNull();
+        const int gave = direct
+                             .scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE NRDELIVERY = %1 AND "
+                                                    "IDOPERACAO = 'E'")
+                                         .arg(d.key))
+                             .toInt();
+        const int took = direct
+                             .scalar(QStringLiteral("SELECT COUNT(*) FROM REGNUMFAT WHERE NRDELIVERY = %1 AND "
+                                                    "IDOPERACAO = 'C'")
+                                         .arg(d.key))
+                             .toInt();
+        const bool holds =
+            !direct.scalar(QStringLiteral("SELECT NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = %1").arg(d.key))
+                 .isNull();
         EXPECT_EQ(gave - took, holds ? 1 : 0) << d.key;
 
         // Totals are the sum of the lines as stored now, in the delivery's currency.
@@ -248,7 +262,8 @@ TEST(ManyOperators, TwoServersSixteenClientsNumberCancelAndSaveWithoutLossOrGap)
         t.exec(QStringLiteral("SELECT D.VRBACATX, D.VRTXAERO, D.VRTOTDESC, D.VRTOTDELIV, "
                               "SUM(CASE WHEN D.IDTIPNACDEL = '2' THEN S.VRTOTSERVD ELSE S.VRTOTSERVR END) "
                               "FROM DELIVERY D JOIN SERVDEL S ON S.NRDELIVERY = D.NRDELIVERY WHERE D.NRDELIVERY = %1 "
-                              "GROUP BY D.VRBACATX, D.VRTXAERO, D.VRTOTDESC, D.VRTOTDELIV").arg(d.key));
+                              "GROUP BY D.VRBACATX, D.VRTXAERO, D.VRTOTDESC, D.VRTOTDELIV")
+                   .arg(d.key));
         ASSERT_TRUE(t.next()) << d.key;
         EXPECT_NEAR(t.value(0).toDouble(), t.value(4).toDouble(), 0.005) << d.key;
         EXPECT_NEAR(t.value(3).toDouble(), t.value(0).toDouble() + t.value(1).toDouble() - t.value(2).toDouble(), 0.005)

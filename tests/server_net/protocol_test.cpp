@@ -79,9 +79,9 @@ TEST_F(ProtocolTest, PipelinedCallsAreAnsweredInOrderWithTheirArgumentsAndLogged
     ASSERT_TRUE(client.open());
     // Three calls in one write: the answers must keep their order and ids, the failure in the
     // middle must not disturb the others.
-    client.send(wire::encodeFrame(paramComis(11, QStringLiteral("0001"))) +
-                wire::encodeFrame(wire::CallRequest{12, QStringLiteral("NoSuchMethod"), {}}) +
-                wire::encodeFrame(paramComis(13, QStringLiteral("Çé 9"))));
+    client.send(wire::encodeFrame(paramComis(11, QStringLiteral("0001")))
+                + wire::encodeFrame(wire::CallRequest{12, QStringLiteral("NoSuchMethod"), {}})
+                + wire::encodeFrame(paramComis(13, QStringLiteral("Çé 9"))));
 
     const auto first = client.receive();
     const auto second = client.receive();
@@ -98,7 +98,8 @@ TEST_F(ProtocolTest, PipelinedCallsAreAnsweredInOrderWithTheirArgumentsAndLogged
     EXPECT_EQ(asReply(third)->args, wire::Array{QStringLiteral("Çé 9")});
 
     const QString log = server_->log();
-    EXPECT_TRUE(log.contains(QRegularExpression(QStringLiteral("127\\.0\\.0\\.1:\\d+ GetParamComis \\d+\\.\\d ms ok\\n"))))
+    EXPECT_TRUE(
+        log.contains(QRegularExpression(QStringLiteral("127\\.0\\.0\\.1:\\d+ GetParamComis \\d+\\.\\d ms ok\\n"))))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QRegularExpression(QStringLiteral("NoSuchMethod \\d+\\.\\d ms error: .*NoSuchMethod"))))
         << log.toStdString();
@@ -190,7 +191,8 @@ TEST_F(ProtocolTest, BadFramesAreAnsweredNamingTheProblemThenClosed)
     const Case cases[] = {
         {"text of another protocol", false, QByteArray("GET / HTTP/1.1\r\nHost: x\r\n\r\n")},
         {"a length over the limit", true, header(16 * 1024 * 1024 + 1) + QByteArray(64, 'x')},
-        {"a body cut short inside", true, header(static_cast<quint32>(callBody.size() / 2)) + callBody.left(callBody.size() / 2)},
+        {"a body cut short inside", true,
+         header(static_cast<quint32>(callBody.size() / 2)) + callBody.left(callBody.size() / 2)},
         {"a body that is not a message", true, wire::frameBody(wire::encodeValue(wire::Value(42)))},
         {"random bytes after the opening", true, header(5) + QByteArray("\xff\xfe\x00\x13\x37", 5)},
     };
@@ -247,9 +249,9 @@ protected:
     {
         db_ = TestDatabase::sqlite();
         testsupport::initDatabase(db_->url(), {});
-        server_ = std::make_unique<ServerProcess>(
-            db_->url(), QStringList{QStringLiteral("--idle-timeout"), QStringLiteral("1"), QStringLiteral("--max-frame"),
-                                    QStringLiteral("4096")});
+        server_ = std::make_unique<ServerProcess>(db_->url(),
+                                                  QStringList{QStringLiteral("--idle-timeout"), QStringLiteral("1"),
+                                                              QStringLiteral("--max-frame"), QStringLiteral("4096")});
     }
     void TearDown() override { EXPECT_EQ(server_->stop(), 0); }
 
@@ -271,7 +273,8 @@ TEST_F(ConnectionLimitsTest, IdleAndHalfSentConnectionsAreClosedButBusyOnesAreNo
     ASSERT_TRUE(active.open());
     for (int i = 0; i < 8; ++i) {
         QThread::msleep(300);
-        ASSERT_NE(asReply(std::optional(active.call(i + 1, QStringLiteral("GetParamComis"), {QString("0001")}))), nullptr)
+        ASSERT_NE(asReply(std::optional(active.call(i + 1, QStringLiteral("GetParamComis"), {QString("0001")}))),
+                  nullptr)
             << "call " << i;
     }
     EXPECT_TRUE(silent.waitClosed(100));

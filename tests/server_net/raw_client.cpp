@@ -62,7 +62,4 @@ wire::Message RawClient::call(qint64 id, const QString& method, wire::Array args
     return std::move(*answer);
 }
 
-wire::OpenRequest validOpening()
-{
-    return wire::OpenRequest{QStringLiteral("ATE02700.rdmManuDelValor"), 1};
-}
+wire::OpenRequest validOpening() { return wire::OpenRequest{QStringLiteral("ATE02700.rdmManuDelValor"), 1}; }

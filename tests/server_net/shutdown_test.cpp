@@ -48,8 +48,8 @@ TEST(ServerShutdown, TerminationFinishesTheCallUnderWayThenExits)
 
     testsupport::WriteLock lock(*db);
     const QDateTime day = wire::makeDateTime(2026, 11, 1);
-    busy.send(wire::CallRequest{1, QStringLiteral("SetCancelDel"),
-                                {markedDelivery(1), QString("0001"), QString("AB"), day, day}});
+    busy.send(wire::CallRequest{
+        1, QStringLiteral("SetCancelDel"), {markedDelivery(1), QString("0001"), QString("AB"), day, day}});
     QThread::msleep(1000);  // the call now waits for the lock inside the server (for up to 5 s)
     server.terminate();
 
@@ -85,8 +85,8 @@ TEST(ServerShutdown, ASecondTerminationClosesEverythingWithoutWaitingForTheClien
 
     testsupport::WriteLock lock(*db);
     const QDateTime day = wire::makeDateTime(2026, 11, 1);
-    busy.send(wire::CallRequest{1, QStringLiteral("SetCancelDel"),
-                                {markedDelivery(1), QString("0001"), QString("AB"), day, day}});
+    busy.send(wire::CallRequest{
+        1, QStringLiteral("SetCancelDel"), {markedDelivery(1), QString("0001"), QString("AB"), day, day}});
     QThread::msleep(500);  // the call waits for the lock (up to 5 s)
     QElapsedTimer clock;
     clock.start();
@@ -131,7 +131,8 @@ RunResult runServer(const QStringList& arguments)
         process.waitForFinished();
         return {};
     }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(process.readAll())};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAll())};
 }
 
 TEST(ServerCommandLine, FailuresEndWithATextAndANonZeroCode)
@@ -152,13 +153,28 @@ TEST(ServerCommandLine, FailuresEndWithATextAndANonZeroCode)
         {"no command", {}, 2, "Uso:"},
         {"unknown command", {QStringLiteral("run")}, 2, "run"},
         {"serve without a database", {QStringLiteral("serve")}, 2, "--db"},
-        {"unknown option", {QStringLiteral("serve"), QStringLiteral("--db"), sqlite, QStringLiteral("--fast")}, 2, "--fast"},
-        {"threads out of range", {QStringLiteral("serve"), QStringLiteral("--db"), sqlite, QStringLiteral("--threads"), QStringLiteral("0")}, 2, "--threads"},
-        {"port taken", {QStringLiteral("serve"), QStringLiteral("--db"), sqlite, QStringLiteral("--listen"),
-                        QStringLiteral("127.0.0.1:%1").arg(occupied.serverPort())}, 1, "escutar"},
+        {"unknown option",
+         {QStringLiteral("serve"), QStringLiteral("--db"), sqlite, QStringLiteral("--fast")},
+         2,
+         "--fast"},
+        {"threads out of range",
+         {QStringLiteral("serve"), QStringLiteral("--db"), sqlite, QStringLiteral("--threads"), QStringLiteral("0")},
+         2,
+         "--threads"},
+        {"port taken",
+         {QStringLiteral("serve"), QStringLiteral("--db"), sqlite, QStringLiteral("--listen"),
+          QStringLiteral("127.0.0.1:%1").arg(occupied.serverPort())},
+         1,
+         "escutar"},
         {"database in a folder that does not exist",
-         {QStringLiteral("serve"), QStringLiteral("--db"), QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("no/such/dir/x.db"))}, 1, ""},
-        {"malformed database address", {QStringLiteral("init"), QStringLiteral("--db"), QStringLiteral("mysql://x")}, 1, ""},
+         {QStringLiteral("serve"), QStringLiteral("--db"),
+          QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("no/such/dir/x.db"))},
+         1,
+         ""},
+        {"malformed database address",
+         {QStringLiteral("init"), QStringLiteral("--db"), QStringLiteral("mysql://x")},
+         1,
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

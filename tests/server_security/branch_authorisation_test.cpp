@@ -44,9 +44,9 @@ protected:
     {
         testsupport::DirectConnection direct(*db_);
         QVariantList rows;
-        rows += direct.column(QStringLiteral(
-            "SELECT CAST(NRDELIVERY AS VARCHAR(20)) || '|' || COALESCE(NRDELIVERYFA, '-') || '|' || "
-            "CAST(VRTOTDELIV AS VARCHAR(30)) FROM DELIVERY ORDER BY NRDELIVERY"));
+        rows += direct.column(
+            QStringLiteral("SELECT CAST(NRDELIVERY AS VARCHAR(20)) || '|' || COALESCE(NRDELIVERYFA, '-') || '|' || "
+                           "CAST(VRTOTDELIV AS VARCHAR(30)) FROM DELIVERY ORDER BY NRDELIVERY"));
         rows += direct.column(QStringLiteral(
             "SELECT CAST(NRDELIVERY AS VARCHAR(20)) || '|' || CDSERVICO || '|' || CAST(QTSERFATSP AS VARCHAR(30)) "
             "FROM SERVDEL ORDER BY NRDELIVERY, CDSERVICO"));
@@ -54,10 +54,7 @@ protected:
         return rows;
     }
 
-    wire::Value call(TNetConnection& net, const QString& method, wire::Array args)
-    {
-        return net.Call(method, args);
-    }
+    wire::Value call(TNetConnection& net, const QString& method, wire::Array args) { return net.Call(method, args); }
 
     // The branch's deliveries with `delivery` marked, as the client sends them back.
     wire::DataPacket markedDeliveries(const QString& branch, int delivery)
@@ -66,7 +63,8 @@ protected:
             call(all_, QStringLiteral("GetDelivery"), {branch, QStringLiteral("0001"), kFrom, kTo}).packet();
         const int key = packet.fieldIndex(u"NRDELIVERY");
         for (wire::Row& row : packet.rows)
-            if (row[static_cast<std::size_t>(key)].toDouble() == delivery) setField(packet.fields, row, "IDMARCADO", QString("S"));
+            if (row[static_cast<std::size_t>(key)].toDouble() == delivery)
+                setField(packet.fields, row, "IDMARCADO", QString("S"));
         return packet;
     }
 
@@ -102,8 +100,8 @@ protected:
              {serviceChange(kOtherDelivery, kOther), kOther, kOtherDelivery, QString(), QStringLiteral("0001"), kFrom,
               kTo, QString()}},
             {QStringLiteral("CalculaPreco"),
-             {kOther, QStringLiteral("0001"), QStringLiteral("1100"), QStringLiteral("0001"), kFrom, QStringLiteral("0002"),
-              kFrom, QStringLiteral("01.02.0001"), 1.0, QStringLiteral("1"), 0.0}},
+             {kOther, QStringLiteral("0001"), QStringLiteral("1100"), QStringLiteral("0001"), kFrom,
+              QStringLiteral("0002"), kFrom, QStringLiteral("01.02.0001"), 1.0, QStringLiteral("1"), 0.0}},
             {QStringLiteral("GetPesqServico"), {kOther, d, QStringLiteral("0001"), QString(), QStringLiteral("1")}},
             {QStringLiteral("SetCancelDel"), {marked, kOther, QStringLiteral("0001"), kFrom, kTo}},
             // Branch 0001 in the argument, branch 0002 in the rows.
@@ -130,7 +128,8 @@ TEST_P(BranchAuthorisation, EveryMethodNamingAnotherBranchIsRefusedAndChangesNot
             call(own_, c.method, c.args);
             ADD_FAILURE() << "accepted";
         } catch (const EServerError& e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("Esta estação de trabalho não está autorizada a operar na filial 0002."));
+            EXPECT_EQ(e.Message(),
+                      QStringLiteral("Esta estação de trabalho não está autorizada a operar na filial 0002."));
         }
     }
     EXPECT_EQ(snapshot(), before);
@@ -145,8 +144,9 @@ TEST_P(BranchAuthorisation, EveryMethodNamingAnotherBranchIsRefusedAndChangesNot
     call(all_, QStringLiteral("SetServicoDel"),
          {serviceChange(kOtherDelivery, kOther), kOther, kOtherDelivery, QString(), QStringLiteral("0001"), kFrom, kTo,
           QString()});
-    EXPECT_EQ(call(all_, QStringLiteral("GeraNovoFatur"), {markedDeliveries(kOther, kOtherDelivery), QStringLiteral("0001")}),
-              wire::Value(true));
+    EXPECT_EQ(
+        call(all_, QStringLiteral("GeraNovoFatur"), {markedDeliveries(kOther, kOtherDelivery), QStringLiteral("0001")}),
+        wire::Value(true));
     testsupport::DirectConnection direct(*db_);
     EXPECT_FALSE(direct.scalar(QStringLiteral("SELECT NRDELIVERYFA FROM DELIVERY WHERE NRDELIVERY = 1007")).isNull());
     EXPECT_NE(snapshot(), before);

@@ -87,7 +87,8 @@ TEST_P(Credentials, OnlyAKnownWorkstationWithItsKeyIsServedAndTheLogNeverShowsAK
     EXPECT_TRUE(refusal.contains(generic)) << refusal.toStdString();
 
     const QString log = server_->log();
-    EXPECT_TRUE(log.contains(QRegularExpression(QStringLiteral("127\\.0\\.0\\.1:\\d+ refused: workstation \"CAIXA01\": wrong key"))))
+    EXPECT_TRUE(log.contains(
+        QRegularExpression(QStringLiteral("127\\.0\\.0\\.1:\\d+ refused: workstation \"CAIXA01\": wrong key"))))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("workstation \"CAIXA09\": unknown"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QRegularExpression(QStringLiteral("127\\.0\\.0\\.1:\\d+/CAIXA01 GetParamComis"))))
@@ -175,17 +176,22 @@ TEST(WorkstationAdministration, MistakesAreRefusedAndBranchesChangeForTheNextCal
         const char* said;
     };
     const Case cases[] = {
-        {{QStringLiteral("client"), QStringLiteral("add"), QStringLiteral("CAIXA01"), QStringLiteral("--branches=2")}, 1,
+        {{QStringLiteral("client"), QStringLiteral("add"), QStringLiteral("CAIXA01"), QStringLiteral("--branches=2")},
+         1,
          "já está cadastrada"},
         {{QStringLiteral("client"), QStringLiteral("add"), QStringLiteral("CAIXA 3"), QStringLiteral("--branches"),
           QStringLiteral("1")},
-         1, "Nome de estação inválido"},
+         1,
+         "Nome de estação inválido"},
         {{QStringLiteral("client"), QStringLiteral("add"), QStringLiteral("CAIXA03")}, 2, "exige --branches"},
         {{QStringLiteral("client"), QStringLiteral("add"), QStringLiteral("CAIXA03"), QStringLiteral("--branches"),
           QStringLiteral("0001,")},
-         2, "código de filial inválido"},
+         2,
+         "código de filial inválido"},
         {{QStringLiteral("client"), QStringLiteral("revoke"), QStringLiteral("CAIXA09")}, 1, "não cadastrada"},
-        {{QStringLiteral("client"), QStringLiteral("branches"), QStringLiteral("CAIXA01")}, 2, "exige o nome da estação e as filiais"},
+        {{QStringLiteral("client"), QStringLiteral("branches"), QStringLiteral("CAIXA01")},
+         2,
+         "exige o nome da estação e as filiais"},
         {{QStringLiteral("client"), QStringLiteral("rename"), QStringLiteral("CAIXA01")}, 2, "Ação desconhecida"},
     };
     for (const Case& c : cases) {
@@ -201,10 +207,10 @@ TEST(WorkstationAdministration, MistakesAreRefusedAndBranchesChangeForTheNextCal
     securitytest::configure(net, server, QStringLiteral("CAIXA01"), key);
     wire::Array args{QString("0002")};
     EXPECT_THROW(net.Call(QStringLiteral("GetParamComis"), args), EServerError);
-    ASSERT_EQ(run({QStringLiteral("client"), QStringLiteral("branches"), QStringLiteral("CAIXA01"),
-                   QStringLiteral("1,2")})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        run({QStringLiteral("client"), QStringLiteral("branches"), QStringLiteral("CAIXA01"), QStringLiteral("1,2")})
+            .exitCode,
+        0);
     // Branches are read at the opening: a new connection sees the change.
     net.Close();
     args = {QString("0002")};

@@ -22,7 +22,8 @@ TEST(ListenPolicy, BeyondLoopbackTheServerNeedsWorkstationsOrATrustedNetwork)
     const securitytest::ServerRun refused =
         runServer(QStringList{QStringLiteral("serve"), QStringLiteral("--db"), db->url()} + anyInterface);
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.output.contains(QStringLiteral("Recusado escutar em 0.0.0.0 sem estações de trabalho cadastradas")))
+    EXPECT_TRUE(
+        refused.output.contains(QStringLiteral("Recusado escutar em 0.0.0.0 sem estações de trabalho cadastradas")))
         << refused.output.toStdString();
     EXPECT_TRUE(refused.output.contains(QStringLiteral("--trusted-network"))) << refused.output.toStdString();
     EXPECT_FALSE(refused.output.contains(QStringLiteral("listening on")));
@@ -75,7 +76,8 @@ TEST(ListenPolicy, TlsFilesAreCheckedBeforeListening)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.output.contains(QStringLiteral("Certificado TLS inválido"))) << r.output.toStdString();
 
-    r = run({QStringLiteral("--tls-cert"), certs.cert() + QStringLiteral("x"), QStringLiteral("--tls-key"), certs.key()});
+    r = run(
+        {QStringLiteral("--tls-cert"), certs.cert() + QStringLiteral("x"), QStringLiteral("--tls-key"), certs.key()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.output.contains(QStringLiteral("Arquivo TLS não encontrado"))) << r.output.toStdString();
 }

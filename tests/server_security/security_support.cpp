@@ -22,8 +22,8 @@ ServerRun runServer(const QStringList& arguments, int timeoutMs)
 
 QString addWorkstation(const QString& url, const QString& name, const QString& branches)
 {
-    const ServerRun run = runServer({QStringLiteral("client"), QStringLiteral("add"), name, QStringLiteral("--branches"),
-                                     branches, QStringLiteral("--db"), url});
+    const ServerRun run = runServer({QStringLiteral("client"), QStringLiteral("add"), name,
+                                     QStringLiteral("--branches"), branches, QStringLiteral("--db"), url});
     if (run.exitCode != 0) throw std::runtime_error("client add failed: " + run.output.toStdString());
     const QStringList lines = run.output.trimmed().split(QLatin1Char('\n'));
     return lines.back().trimmed();
@@ -38,8 +38,8 @@ Certificates::Certificates()
         throw std::runtime_error("make-test-certs.sh failed: " + process.readAll().toStdString());
 }
 
-void configure(TNetConnection& net, const testsupport::ServerProcess& server, const QString& name,
-               const QString& key, const QString& ca)
+void configure(TNetConnection& net, const testsupport::ServerProcess& server, const QString& name, const QString& key,
+               const QString& ca)
 {
     server.configure(net);
     net.SetSecurity({name, key, ca});

@@ -32,15 +32,18 @@ public:
     QString ca() const { return dir_.filePath(QStringLiteral("ca.pem")); }
     QString cert() const { return dir_.filePath(QStringLiteral("server.pem")); }
     QString key() const { return dir_.filePath(QStringLiteral("server.key")); }
-    QStringList serveArguments() const { return {QStringLiteral("--tls-cert"), cert(), QStringLiteral("--tls-key"), key()}; }
+    QStringList serveArguments() const
+    {
+        return {QStringLiteral("--tls-cert"), cert(), QStringLiteral("--tls-key"), key()};
+    }
 
 private:
     testsupport::TempDir dir_;
 };
 
 // A connection to `server` as the workstation (name and key may be empty; ca empty: plain).
-void configure(TNetConnection& net, const testsupport::ServerProcess& server, const QString& name,
-               const QString& key, const QString& ca = {});
+void configure(TNetConnection& net, const testsupport::ServerProcess& server, const QString& name, const QString& key,
+               const QString& ca = {});
 
 // The text of the EConnectionError `action` raises ("<nothing raised>" when none).
 QString connectionErrorOf(const std::function<void()>& action);

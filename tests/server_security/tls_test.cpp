@@ -87,12 +87,15 @@ TEST_F(Tls, AServerCertificateFromAnotherAuthorityIsRefusedByTheHost)
     TNetConnection net;
     securitytest::configure(net, *tlsServer_, {}, {}, other_->ca());
     const QString text = openingFailure(net);
-    EXPECT_TRUE(text.contains(QStringLiteral("O certificado do servidor não foi aceito: foi emitido por uma autoridade diferente"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("O certificado do servidor não foi aceito: foi emitido por uma autoridade diferente")))
+        << text.toStdString();
 
     // An authority file that is not one is said so before anything is sent.
     securitytest::configure(net, *tlsServer_, {}, {}, certs_->key() + QStringLiteral(".missing"));
     const QString missing = openingFailure(net);
-    EXPECT_TRUE(missing.contains(QStringLiteral("Não foi possível ler o certificado da autoridade"))) << missing.toStdString();
+    EXPECT_TRUE(missing.contains(QStringLiteral("Não foi possível ler o certificado da autoridade")))
+        << missing.toStdString();
 }
 
 TEST_F(Tls, PlainAndEncryptedEndsThatDoNotMatchFailAtOnceSayingSo)

@@ -20,7 +20,8 @@ QString serverExecutable()
 {
     const QString buildDir = qEnvironmentVariable("ATE_BUILD_DIR");
     if (buildDir.isEmpty())
-        throw failure(QStringLiteral("ATE_BUILD_DIR não definido: rode o teste pelo ctest ou defina a pasta de build."));
+        throw failure(
+            QStringLiteral("ATE_BUILD_DIR não definido: rode o teste pelo ctest ou defina a pasta de build."));
     const QString path = buildDir + QStringLiteral("/bin/ate02700-server");
     if (!QFile::exists(path)) throw failure(QStringLiteral("Servidor não encontrado: %1").arg(path));
     return path;
@@ -36,12 +37,13 @@ QString initDatabase(const QString& databaseUrl, const QString& seed)
     if (!process.waitForFinished(300'000)) {
         process.kill();
         process.waitForFinished();
-        throw failure(QStringLiteral("ate02700-server init não terminou: %1")
-                          .arg(QString::fromUtf8(process.readAll())));
+        throw failure(
+            QStringLiteral("ate02700-server init não terminou: %1").arg(QString::fromUtf8(process.readAll())));
     }
     const QString output = QString::fromUtf8(process.readAll());
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        throw failure(QStringLiteral("ate02700-server init falhou (código %1): %2").arg(process.exitCode()).arg(output));
+        throw failure(
+            QStringLiteral("ate02700-server init falhou (código %1): %2").arg(process.exitCode()).arg(output));
     return output;
 }
 
@@ -127,8 +129,7 @@ QString ServerProcess::log() const
     return QString::fromUtf8(file.readAll());
 }
 
-DemoServer::DemoServer(TestDatabase::Engine engine, QStringList extraArguments)
-    : db_(TestDatabase::create(engine))
+DemoServer::DemoServer(TestDatabase::Engine engine, QStringList extraArguments) : db_(TestDatabase::create(engine))
 {
     if (!db_) return;
     initDatabase(db_->url());

@@ -57,8 +57,7 @@ public:
     bool running() const { return process_.state() != QProcess::NotRunning; }
 
     // Host, port and server object name of a TNetConnection (or anything with the same setters).
-    template <class Connection>
-    void configure(Connection& connection) const
+    template <class Connection> void configure(Connection& connection) const
     {
         connection.SetHost(host());
         connection.SetPort(port_);

@@ -52,7 +52,8 @@ void runOnCluster(const QUrl& url, const QString& statement)
 
 TempDir::TempDir()
 {
-    if (!dir_.isValid()) throw failure(QStringLiteral("Não foi possível criar uma pasta temporária: %1").arg(dir_.errorString()));
+    if (!dir_.isValid())
+        throw failure(QStringLiteral("Não foi possível criar uma pasta temporária: %1").arg(dir_.errorString()));
 }
 
 std::optional<QString> postgresqlTestUrl()

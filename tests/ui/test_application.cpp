@@ -32,8 +32,7 @@ TEST(TApplication, FailuresEscapingEventsAreShownOnceAndTheLoopGoesOn)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -117,8 +117,7 @@ TEST(DateEditPlus, CalendarShowsTheGivenWeekDayNamesAndPicksADay)
     ASSERT_NE(popup, nullptr);
     ASSERT_TRUE(popup->isVisible());
     QStringList shown;
-    for (int i = 0; i < 7; ++i)
-        shown << popup->findChild<QLabel*>(QStringLiteral("weekDay%1").arg(i))->text();
+    for (int i = 0; i < 7; ++i) shown << popup->findChild<QLabel*>(QStringLiteral("weekDay%1").arg(i))->text();
     EXPECT_EQ(shown, names);
     auto* calendar = popup->findChild<QCalendarWidget*>();
     ASSERT_NE(calendar, nullptr);

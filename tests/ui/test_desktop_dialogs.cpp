@@ -31,8 +31,7 @@ void WhenModal(std::function<void(QWidget&)> drive)
 QStringList ButtonTexts(const QMessageBox& box)
 {
     QStringList texts;
-    for (QAbstractButton* b : box.buttons())
-        texts << b->text();
+    for (QAbstractButton* b : box.buttons()) texts << b->text();
     texts.sort();
     return texts;
 }
@@ -50,8 +49,7 @@ TEST(DesktopDialogs, ConfirmationOffersSimAndNaoAndEscAnswersNo)
         EXPECT_EQ(box->icon(), QMessageBox::Question);
         QTest::keyClick(box, Qt::Key_Escape);
     });
-    EXPECT_EQ(Dialogs().MessageDlg(QStringLiteral("Cancelar operação?"), TMsgDlgType::Confirmation,
-                                   mbYes | mbNo, 0),
+    EXPECT_EQ(Dialogs().MessageDlg(QStringLiteral("Cancelar operação?"), TMsgDlgType::Confirmation, mbYes | mbNo, 0),
               TModalResult::No);
     EXPECT_EQ(buttons, (QStringList{"&Não", "&Sim"}));
     EXPECT_EQ(text, QStringLiteral("Cancelar operação?"));
@@ -88,8 +86,7 @@ TEST(DesktopDialogs, ErrorAndInformationShowTheTextPlainWithItsLineBreaks)
         EXPECT_EQ(ButtonTexts(*box), QStringList{"OK"});
         box->buttons().first()->click();
     });
-    EXPECT_EQ(Dialogs().MessageDlg(QStringLiteral("Feito."), TMsgDlgType::Information, mbOK, 0),
-              TModalResult::OK);
+    EXPECT_EQ(Dialogs().MessageDlg(QStringLiteral("Feito."), TMsgDlgType::Information, mbOK, 0), TModalResult::OK);
 }
 
 }  // namespace

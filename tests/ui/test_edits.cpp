@@ -31,8 +31,7 @@ struct EditForm {
 
     bool Start()
     {
-        if (!WidgetDriver::ShowActive(window))
-            return false;
+        if (!WidgetDriver::ShowActive(window)) return false;
         edit->SetFocus();
         edit->setCursorPosition(0);
         return QApplication::focusWidget() == edit;
@@ -94,8 +93,7 @@ TEST(MaskEdit, LeavingWithARequiredPositionBlankIsRefusedAndEscGivesTheOldTextBa
     EXPECT_EQ(f.edit->EditText(), QStringLiteral("CD-1__"));
     QTest::keyClick(f.edit, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), f.edit);
-    EXPECT_EQ(dialogs->Errors(),
-              QStringList{"Valor inválido. Use a tecla Esc para abandonar as alterações."});
+    EXPECT_EQ(dialogs->Errors(), QStringList{"Valor inválido. Use a tecla Esc para abandonar as alterações."});
     EXPECT_EQ(f.edit->cursorPosition(), 4) << "the cursor waits at the first missing digit";
 
     QTest::keyClick(f.edit, Qt::Key_Escape);

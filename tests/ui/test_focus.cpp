@@ -68,8 +68,7 @@ struct FocusForm {
 
     bool Start(QWidget* first)
     {
-        if (!WidgetDriver::ShowActive(window))
-            return false;
+        if (!WidgetDriver::ShowActive(window)) return false;
         first->setFocus(Qt::OtherFocusReason);
         QCoreApplication::processEvents();
         log.clear();
@@ -89,8 +88,8 @@ TEST(FocusEvents, PanelFiresOncePerGroupEntryAndExitInTheRightOrder)
     FocusForm::Tab();  // a1 -> a2: inside the panel
     FocusForm::Tab();  // a2 -> after: out of the panel
     EXPECT_EQ(QApplication::focusWidget(), f.after);
-    EXPECT_EQ(f.log, (QStringList{"before.exit", "panel.enter", "a1.enter", "a1.exit", "a2.enter",
-                                  "a2.exit", "panel.exit", "after.enter"}));
+    EXPECT_EQ(f.log, (QStringList{"before.exit", "panel.enter", "a1.enter", "a1.exit", "a2.enter", "a2.exit",
+                                  "panel.exit", "after.enter"}));
 
     f.log.clear();
     FocusForm::BackTab();  // after -> a2: back into the panel
@@ -104,8 +103,7 @@ TEST(FocusEvents, ControlExitThatRaisesKeepsTheFocusAndShowsTheErrorOnce)
     int exits = 0;
     f.a1->OnExit = [&](QObject&) {
         ++exits;
-        if (f.a1->Text().isEmpty())
-            Consiste::MensErro(QStringLiteral("Campo deve ser informado."), true);
+        if (f.a1->Text().isEmpty()) Consiste::MensErro(QStringLiteral("Campo deve ser informado."), true);
     };
     ASSERT_TRUE(f.Start(f.a1));
 
@@ -171,8 +169,7 @@ TEST(FocusEvents, PanelExitRefusedReturnsToTheControlLeftOrStaysWhereTheHandlerP
     int panelExits = 0;
     f.panel->OnExit = [&](QObject&) {
         ++panelExits;
-        if (moveFirst)
-            f.a1->SetFocus();
+        if (moveFirst) f.a1->SetFocus();
         Consiste::MensErro(QStringLiteral("Filtro incompleto."), true);
     };
     ASSERT_TRUE(f.Start(f.a2));

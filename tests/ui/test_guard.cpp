@@ -26,8 +26,7 @@ TEST(Guard, SilentAbortEndsQuietlyAndOtherFailuresAreShownOnceWithTheirText)
     EXPECT_FALSE(Guard::Run([] { throw EServerError(QStringLiteral("Servidor indisponível")); }));
     EXPECT_FALSE(Guard::Run([] { throw std::runtime_error("falha de leitura"); }));
     EXPECT_FALSE(Guard::Run([] { throw 42; }));
-    EXPECT_EQ(dialogs->Errors(),
-              (QStringList{"Servidor indisponível", "falha de leitura", "Erro inesperado."}));
+    EXPECT_EQ(dialogs->Errors(), (QStringList{"Servidor indisponível", "falha de leitura", "Erro inesperado."}));
 }
 
 TEST(Guard, AFailingErrorDisplayDoesNotEscape)
@@ -50,8 +49,7 @@ TEST(Guard, TypedChangeFailureIsShownOnceAndTheTextStays)
     edit.OnChange = [&](QObject& sender) {
         ++changes;
         EXPECT_EQ(&sender, &edit);
-        if (edit.Text() == QStringLiteral("ab"))
-            throw Exception(QStringLiteral("Código inválido."));
+        if (edit.Text() == QStringLiteral("ab")) throw Exception(QStringLiteral("Código inválido."));
     };
     QTest::keyClicks(&edit, QStringLiteral("abc"));
     EXPECT_EQ(changes, 3);
@@ -69,8 +67,7 @@ TEST(Guard, ChangeFailureCausedByCodeGoesBackToTheCaller)
     // As a form's change chain: changing the code clears the name, whose handler refuses.
     code.OnChange = [&](QObject&) { name.Clear(); };
     name.OnChange = [&](QObject&) {
-        if (refuse)
-            throw Exception(QStringLiteral("nome bloqueado"));
+        if (refuse) throw Exception(QStringLiteral("nome bloqueado"));
     };
     try {
         code.SetText(QStringLiteral("0001"));

@@ -47,11 +47,11 @@ public:
             db.setDatabaseName(path_);
             EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
             QSqlQuery q(db);
-            for (const char* sql : {"CREATE TABLE FILIAL (CDFILIAL VARCHAR(4), NMFILIAL VARCHAR(40))",
-                                    "INSERT INTO FILIAL VALUES ('0003', 'Brasília')",
-                                    "INSERT INTO FILIAL VALUES ('0001', 'São Paulo')",
-                                    "INSERT INTO FILIAL VALUES ('0002', 'Rio de Janeiro')",
-                                    "INSERT INTO FILIAL VALUES ('0010', 'Recife')"}) {
+            for (const char* sql :
+                 {"CREATE TABLE FILIAL (CDFILIAL VARCHAR(4), NMFILIAL VARCHAR(40))",
+                  "INSERT INTO FILIAL VALUES ('0003', 'Brasília')", "INSERT INTO FILIAL VALUES ('0001', 'São Paulo')",
+                  "INSERT INTO FILIAL VALUES ('0002', 'Rio de Janeiro')",
+                  "INSERT INTO FILIAL VALUES ('0010', 'Recife')"}) {
                 EXPECT_TRUE(q.exec(QString::fromUtf8(sql))) << q.lastError().text().toStdString();
             }
             db.close();
@@ -78,8 +78,7 @@ void SetUpBranchQuery(TADOIBQuery& query, TDtmDBGeral& connection, const QString
     name.DisplayLabel = QStringLiteral("Filial");
     query.AddField(code);
     query.AddField(name);
-    query.SetSQL({QStringLiteral("SELECT CDFILIAL, NMFILIAL FROM FILIAL"), where,
-                  QStringLiteral("ORDER BY CDFILIAL")});
+    query.SetSQL({QStringLiteral("SELECT CDFILIAL, NMFILIAL FROM FILIAL"), where, QStringLiteral("ORDER BY CDFILIAL")});
 }
 
 struct LookupForm {

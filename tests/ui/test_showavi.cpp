@@ -89,8 +89,7 @@ TEST(Showavi, ScopeHidesOnEveryWayOutAndGivesBackWhatWasShowing)
         Showavi::TShowAviScope busy(&w.main, 6);
         EXPECT_TRUE(Showavi::IsShowing());
         throw EServerError(QStringLiteral("Servidor indisponível"));
-    } catch (const EServerError&) {
-    }
+    } catch (const EServerError&) {}
     EXPECT_FALSE(Showavi::IsShowing());
 
     Showavi::ActiveShowAvi(&w.form, 1, QStringLiteral("Atualizando no Servidor ..."));

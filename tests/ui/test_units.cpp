@@ -23,14 +23,13 @@ TEST(Messages, LookupIgnoresKeyCaseAndKeepsTextsByteForByte)
     const QString preDa = QStringLiteral(
         "Geração interrompida. O serviço '%s' não possui preço  cadastrado para esta data ou possui "
         "preço zero.\r\nVerifique se existe tabela de preço cadastrada para este serviço.");
-    TMessages table({QStringLiteral("FILIAL_ni|Filial deve ser informada."),
-                     QStringLiteral("Evoo_Inter|") + kInter,
-                     QStringLiteral("Eser_PreDa|") + preDa,
-                     QStringLiteral("mb_OK|Serão marcadas apenas as deliveries da companhia "),
-                     QStringLiteral("manutpreco<>Zero|Manutenção de preço deve ser diferente de zero."),
-                     QStringLiteral("NUMERACAO|Emissão cancelada. Não há numeração disponível."),
-                     QStringLiteral("Pipe|a|b")},
-                    nullptr);
+    TMessages table(
+        {QStringLiteral("FILIAL_ni|Filial deve ser informada."), QStringLiteral("Evoo_Inter|") + kInter,
+         QStringLiteral("Eser_PreDa|") + preDa,
+         QStringLiteral("mb_OK|Serão marcadas apenas as deliveries da companhia "),
+         QStringLiteral("manutpreco<>Zero|Manutenção de preço deve ser diferente de zero."),
+         QStringLiteral("NUMERACAO|Emissão cancelada. Não há numeração disponível."), QStringLiteral("Pipe|a|b")},
+        nullptr);
     EXPECT_EQ(table.Count(), 7);
     EXPECT_EQ(table.Msg(QStringLiteral("FILIAL_ni")), QStringLiteral("Filial deve ser informada."));
     EXPECT_EQ(table.Msg(QStringLiteral("Evoo_Inter")), kInter);
@@ -48,9 +47,8 @@ TEST(Messages, LookupIgnoresKeyCaseAndKeepsTextsByteForByte)
 
 TEST(Messages, FirstOfTwoKeysDifferingInCaseWinsAndALineWithoutBarIsAKey)
 {
-    TMessages table({QStringLiteral("Excl|Confirma exclusão?"), QStringLiteral("EXCL|outra"),
-                     QStringLiteral("SemTexto")},
-                    nullptr);
+    TMessages table(
+        {QStringLiteral("Excl|Confirma exclusão?"), QStringLiteral("EXCL|outra"), QStringLiteral("SemTexto")}, nullptr);
     EXPECT_EQ(table.Msg(QStringLiteral("excl")), QStringLiteral("Confirma exclusão?"));
     EXPECT_TRUE(table.Contains(QStringLiteral("SemTexto")));
     EXPECT_EQ(table.Msg(QStringLiteral("SemTexto")), QString());
@@ -66,10 +64,8 @@ TEST(Messages, ShowMsgAsksThroughTheDialogsServiceAndReturnsTheAnswer)
     auto* table = new TMessages({QStringLiteral("Canc|Cancelar operação?")}, &form);
     dialogs->AnswerMessage(TModalResult::No);
     dialogs->AnswerMessage(TModalResult::Yes);
-    EXPECT_EQ(table->ShowMsg(QStringLiteral("Canc"), TMsgDlgType::Confirmation, mbYes | mbNo, 0),
-              TModalResult::No);
-    EXPECT_EQ(table->ShowMsg(QStringLiteral("canc"), TMsgDlgType::Confirmation, mbYes | mbNo, 0),
-              TModalResult::Yes);
+    EXPECT_EQ(table->ShowMsg(QStringLiteral("Canc"), TMsgDlgType::Confirmation, mbYes | mbNo, 0), TModalResult::No);
+    EXPECT_EQ(table->ShowMsg(QStringLiteral("canc"), TMsgDlgType::Confirmation, mbYes | mbNo, 0), TModalResult::Yes);
     ASSERT_EQ(dialogs->Shown().size(), 2u);
     EXPECT_EQ(dialogs->Shown()[0].text, QStringLiteral("Cancelar operação?"));
     EXPECT_EQ(dialogs->Shown()[0].type, TMsgDlgType::Confirmation);
@@ -83,8 +79,7 @@ TEST(Consiste, MensErroShowsTheTextThenAbortsSilently)
     try {
         Consiste::MensErro(kInter, true);
         after = true;
-    } catch (const EAbort&) {
-    }
+    } catch (const EAbort&) {}
     EXPECT_FALSE(after);
     EXPECT_EQ(dialogs->Errors(), QStringList{kInter});
 

@@ -63,7 +63,7 @@ TEST(RoundDec, HalfAwayFromZeroOnTheDecimalValue)
     EXPECT_EQ(RoundDec(0.285, 2), 0.29);
     EXPECT_EQ(RoundDec(8.345, 2), 8.35);
     EXPECT_EQ(RoundDec(0.5, 0), 1.0);
-    EXPECT_EQ(RoundDec(2.5, 0), 3.0);  // not to even
+    EXPECT_EQ(RoundDec(2.5, 0), 3.0);          // not to even
     EXPECT_EQ(RoundDec(1.07 * 2.5, 2), 2.68);  // noise of the product does not decide
     EXPECT_EQ(RoundDec(0.1 + 0.2, 2), 0.3);
     EXPECT_EQ(RoundDec(9.995, 2), 10.0);  // carry across the point
@@ -99,8 +99,8 @@ TEST(RoundDec, EveryThreePlaceValueRoundsLikeIntegerArithmetic)
 TEST(RoundDec, AllDecimalsUpToTenAndExtremeValues)
 {
     const double x = 0.12345678905;
-    const double expected[] = {0.0, 0.1, 0.12, 0.123, 0.1235, 0.12346, 0.123457, 0.1234568, 0.12345679,
-                               0.123456789, 0.1234567891};
+    const double expected[] = {0.0,      0.1,       0.12,       0.123,       0.1235,      0.12346,
+                               0.123457, 0.1234568, 0.12345679, 0.123456789, 0.1234567891};
     for (int d = 0; d <= 10; ++d) EXPECT_EQ(RoundDec(x, d), expected[d]) << d;
     EXPECT_EQ(RoundDec(5e-11, 10), 1e-10);
     EXPECT_EQ(RoundDec(4e-11, 10), 0.0);

@@ -40,7 +40,11 @@ TEST(ServerErrorText, ArgumentIsTrimmedOfBlanksAndControls)
 {
     EXPECT_EQ(DecodeServerErrorText(QStringLiteral("¿Eser_Prepr\t  A B \r\n*")).argument, QStringLiteral("A B"));
     EXPECT_EQ(DecodeServerErrorText(QStringLiteral("#EVoo_valta     *")).argument, QString());
-    EXPECT_EQ(DecodeServerErrorText(QString::fromUtf8("#EVoo_valta\x01" "AÇ\x7f" "*")).argument, QStringLiteral("AÇ"));
+    EXPECT_EQ(DecodeServerErrorText(QString::fromUtf8("#EVoo_valta\x01"
+                                                      "AÇ\x7f"
+                                                      "*"))
+                  .argument,
+              QStringLiteral("AÇ"));
 }
 
 TEST(ServerErrorText, OpenCasesStayInsideTheTextAndOutOfTheKey)
@@ -56,7 +60,8 @@ TEST(ServerErrorText, OpenCasesStayInsideTheTextAndOutOfTheKey)
     EXPECT_EQ(DecodeServerErrorText(QStringLiteral("¿Eser_PrecoSERV1*")),
               decoded(QStringLiteral("Eser_Preco"), QStringLiteral("SERV1")));
     // "*" inside or before the key: no argument, the key is still read.
-    EXPECT_EQ(DecodeServerErrorText(QStringLiteral("#EVoo*valta ABC*")), decoded(QStringLiteral("EVoo*valta"), QString()));
+    EXPECT_EQ(DecodeServerErrorText(QStringLiteral("#EVoo*valta ABC*")),
+              decoded(QStringLiteral("EVoo*valta"), QString()));
     EXPECT_EQ(DecodeServerErrorText(QStringLiteral("*x #EVoo_valta ABC*")),
               decoded(QStringLiteral("EVoo_valta"), QString()));
     // Text shorter than a key.
@@ -80,7 +85,8 @@ TEST(ServerErrorText, FormatFillsOnlyTheFirstPlaceholder)
               QStringLiteral("Geração interrompida. Existe mais de uma tabela ativa no momento para a companhia 'ABC'. "
                              "Verifique a validade das tabelas de preço existentes e tente novamente."));
     EXPECT_EQ(FormatServerErrorText(QStringLiteral("a %s b %s"), QStringLiteral("X")), QStringLiteral("a X b %s"));
-    EXPECT_EQ(FormatServerErrorText(QStringLiteral("sem marcador"), QStringLiteral("X")), QStringLiteral("sem marcador"));
+    EXPECT_EQ(FormatServerErrorText(QStringLiteral("sem marcador"), QStringLiteral("X")),
+              QStringLiteral("sem marcador"));
     EXPECT_EQ(FormatServerErrorText(QStringLiteral("'%s'"), QStringLiteral("%s%d")), QStringLiteral("'%s%d'"));
     EXPECT_EQ(FormatServerErrorText(QStringLiteral("'%s'\r\n"), QString()), QStringLiteral("''\r\n"));
 }

@@ -37,7 +37,8 @@ TEST(Messages, EveryKindRoundTrips)
     const Message cases[] = {
         OpenRequest{QStringLiteral("ATE02700.rdmManuDelValor"), 1},
         OpenAccepted{},
-        CallRequest{1, QStringLiteral("GetDelivery"),
+        CallRequest{1,
+                    QStringLiteral("GetDelivery"),
                     {Value(QStringLiteral("0001")), Value(QStringLiteral("TAM")), Value(makeDateTime(2024, 1, 1)),
                      Value(makeDateTime(2024, 1, 31)), Value(delta), Value(Array{})}},
         CallRequest{9223372036854775807LL, QStringLiteral("SetCancelDel"), {}},
@@ -66,7 +67,8 @@ TEST(Messages, KeysAsTheProtocolWritesThem)
     EXPECT_EQ(call.value(QStringLiteral("op")).toString(), QStringLiteral("call"));
     EXPECT_EQ(call.value(QStringLiteral("args")).toArray().size(), 1);
 
-    const QCborMap refused = QCborValue::fromCbor(encodeMessage(ErrorReply{std::nullopt, QStringLiteral("no")})).toMap();
+    const QCborMap refused =
+        QCborValue::fromCbor(encodeMessage(ErrorReply{std::nullopt, QStringLiteral("no")})).toMap();
     EXPECT_FALSE(refused.contains(QStringLiteral("id")));
     EXPECT_EQ(refused.value(QStringLiteral("error")).toMap().value(QStringLiteral("message")).toString(),
               QStringLiteral("no"));
@@ -87,7 +89,8 @@ TEST(Messages, KeyOrderDoesNotMatterAndUnknownKeysAreIgnored)
     EXPECT_EQ(call.args, (Array{Value(1), Value(QStringLiteral("x"))}));
 
     QCborMap err;
-    err.insert(QStringLiteral("error"), QCborMap{{QStringLiteral("code"), 5}, {QStringLiteral("message"), QStringLiteral("Numeracao")}});
+    err.insert(QStringLiteral("error"),
+               QCborMap{{QStringLiteral("code"), 5}, {QStringLiteral("message"), QStringLiteral("Numeracao")}});
     err.insert(QStringLiteral("id"), -4);
     const ErrorReply e = std::get<ErrorReply>(decodeMessage(err.toCborValue().toCbor()));
     EXPECT_EQ(e.id, -4);
@@ -101,9 +104,9 @@ TEST(Messages, KeyOrderDoesNotMatterAndUnknownKeysAreIgnored)
     EXPECT_EQ(std::get<CallRequest>(decodeMessage(other.toCborValue().toCbor())), call);
     const QByteArray ok = hex("a2 62 6f 6b f5 61 78");
     EXPECT_NO_THROW(decodeMessage(ok + hex("c1 c2 f8 20")));
-    EXPECT_THROW(decodeMessage(ok + hex("9f 01 ff")), WireError);     // indefinite length
-    EXPECT_THROW(decodeMessage(ok + hex("5a 00 00 01 00 00")), WireError);  // longer than the input
-    EXPECT_THROW(decodeMessage(ok + hex("f8 10")), WireError);        // malformed simple value
+    EXPECT_THROW(decodeMessage(ok + hex("9f 01 ff")), WireError);                     // indefinite length
+    EXPECT_THROW(decodeMessage(ok + hex("5a 00 00 01 00 00")), WireError);            // longer than the input
+    EXPECT_THROW(decodeMessage(ok + hex("f8 10")), WireError);                        // malformed simple value
     EXPECT_THROW(decodeMessage(ok + QByteArray(64, '\x81') + hex("00")), WireError);  // too deep
     EXPECT_THROW(decodeMessage(ok + QByteArray(64, '\xc1') + hex("00")), WireError);  // tag chain too deep
 }

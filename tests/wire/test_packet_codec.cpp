@@ -18,10 +18,7 @@ using namespace wire;
 
 namespace {
 
-QCborArray field(const QString& name, const QString& type, qint64 size = 0)
-{
-    return QCborArray{name, type, size};
-}
+QCborArray field(const QString& name, const QString& type, qint64 size = 0) { return QCborArray{name, type, size}; }
 
 QCborArray twoFields()
 {
@@ -92,7 +89,8 @@ TEST(PacketCodec, DeliveryPacketRoundTripsWithNullsInEveryType)
 TEST(PacketCodec, RowsBeforeFieldsAreReadOnceTheFieldsAreKnown)
 {
     QCborMap m;
-    m.insert(QStringLiteral("rows"), QCborArray{QCborArray{QStringLiteral("0001"), 3}, QCborArray{QCborValue(QCborValue::Null), 4}});
+    m.insert(QStringLiteral("rows"),
+             QCborArray{QCborArray{QStringLiteral("0001"), 3}, QCborArray{QCborValue(QCborValue::Null), 4}});
     m.insert(QStringLiteral("fields"), twoFields());
     const DataPacket p = decodeValue(m.toCborValue().toCbor()).packet();
     ASSERT_EQ(p.rows.size(), 2u);
@@ -109,10 +107,9 @@ TEST(PacketCodec, RowsBeforeFieldsAreReadOnceTheFieldsAreKnown)
 
 TEST(PacketCodec, CellsMustMatchTheirFieldType)
 {
-    const QCborArray all{field(QStringLiteral("S"), QStringLiteral("string"), 10),
-                         field(QStringLiteral("F"), QStringLiteral("float")),
-                         field(QStringLiteral("D"), QStringLiteral("datetime")),
-                         field(QStringLiteral("I"), QStringLiteral("integer"))};
+    const QCborArray all{
+        field(QStringLiteral("S"), QStringLiteral("string"), 10), field(QStringLiteral("F"), QStringLiteral("float")),
+        field(QStringLiteral("D"), QStringLiteral("datetime")), field(QStringLiteral("I"), QStringLiteral("integer"))};
     const QCborValue good[] = {QStringLiteral("x"), 1.25, cborDateTime("2024-01-01T00:00:00.000Z"), 7};
     auto row = [&](int column, const QCborValue& v) {
         QCborArray r{good[0], good[1], good[2], good[3]};
@@ -134,14 +131,14 @@ TEST(PacketCodec, CellsMustMatchTheirFieldType)
         const char* field;
     };
     const Bad bad[] = {
-        {0, 5, "\"S\""},                                                  // number in a string field
-        {0, cborDateTime("2024-01-01T00:00:00Z"), "\"S\""},               // date-time in a string field
-        {1, QStringLiteral("1.5"), "\"F\""},                              // text in a float field
-        {1, std::numeric_limits<double>::quiet_NaN(), "\"F\""},           // no column stores NaN
+        {0, 5, "\"S\""},                                         // number in a string field
+        {0, cborDateTime("2024-01-01T00:00:00Z"), "\"S\""},      // date-time in a string field
+        {1, QStringLiteral("1.5"), "\"F\""},                     // text in a float field
+        {1, std::numeric_limits<double>::quiet_NaN(), "\"F\""},  // no column stores NaN
         {1, std::numeric_limits<double>::infinity(), "\"F\""},
-        {2, QStringLiteral("2024-01-01T00:00:00Z"), "\"D\""},             // untagged date text
+        {2, QStringLiteral("2024-01-01T00:00:00Z"), "\"D\""},  // untagged date text
         {2, 0, "\"D\""},
-        {3, 7.0, "\"I\""},                                                // even an integral double
+        {3, 7.0, "\"I\""},  // even an integral double
         {3, 7.5, "\"I\""},
         {3, true, "\"I\""},
         {3, QCborArray{}, "\"I\""},
@@ -157,8 +154,9 @@ TEST(PacketCodec, CellsMustMatchTheirFieldType)
 TEST(PacketCodec, FieldDefinitionsAreChecked)
 {
     const QCborArray noRows;
-    EXPECT_EQ(refusal(packetBytes(QCborArray{field(QStringLiteral("A"), QStringLiteral("string"), 2147483647)}, noRows)),
-              "(accepted)");
+    EXPECT_EQ(
+        refusal(packetBytes(QCborArray{field(QStringLiteral("A"), QStringLiteral("string"), 2147483647)}, noRows)),
+        "(accepted)");
     const QCborArray bad[] = {
         QCborArray{field(QString(), QStringLiteral("string"))},
         QCborArray{field(QStringLiteral("A"), QStringLiteral("text"))},
@@ -169,7 +167,8 @@ TEST(PacketCodec, FieldDefinitionsAreChecked)
         QCborArray{QCborArray{QStringLiteral("A"), QStringLiteral("string")}},
         QCborArray{QCborArray{QStringLiteral("A"), QStringLiteral("string"), 0, 0}},
         QCborArray{QStringLiteral("A")},
-        QCborArray{field(QStringLiteral("A"), QStringLiteral("string")), field(QStringLiteral("B"), QStringLiteral("float")),
+        QCborArray{field(QStringLiteral("A"), QStringLiteral("string")),
+                   field(QStringLiteral("B"), QStringLiteral("float")),
                    field(QStringLiteral("A"), QStringLiteral("integer"))},
     };
     for (const QCborArray& fields : bad) {
@@ -188,8 +187,8 @@ TEST(PacketCodec, FieldDefinitionsAreChecked)
 
 TEST(PacketCodec, EveryRowHasOneValuePerField)
 {
-    const std::string shortRow = refusal(packetBytes(twoFields(), QCborArray{QCborArray{QStringLiteral("a"), 1},
-                                                                              QCborArray{QStringLiteral("b")}}));
+    const std::string shortRow = refusal(
+        packetBytes(twoFields(), QCborArray{QCborArray{QStringLiteral("a"), 1}, QCborArray{QStringLiteral("b")}}));
     EXPECT_NE(shortRow.find("row 2 has 1 values for 2 fields"), std::string::npos) << shortRow;
     EXPECT_NE(refusal(packetBytes(twoFields(), QCborArray{QCborArray{QStringLiteral("a"), 1, 2}})), "(accepted)");
     EXPECT_NE(refusal(packetBytes(twoFields(), QCborArray{QStringLiteral("a")})), "(accepted)");
@@ -256,8 +255,9 @@ TEST(PacketCodec, ChangesCarryExactlyTheRowsTheirOpNeeds)
         for (const auto& [k, v] : entries) m.insert(QString::fromLatin1(k), v);
         return m;
     };
-    EXPECT_EQ(refusal(changeSetBytes(twoFields(), QCborArray{change({{"new", row}, {"op", QStringLiteral("insert")}})})),
-              "(accepted)");
+    EXPECT_EQ(
+        refusal(changeSetBytes(twoFields(), QCborArray{change({{"new", row}, {"op", QStringLiteral("insert")}})})),
+        "(accepted)");
     const QCborMap bad[] = {
         change({{"op", QStringLiteral("insert")}}),
         change({{"op", QStringLiteral("insert")}, {"new", row}, {"old", row}}),

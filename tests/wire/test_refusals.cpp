@@ -30,10 +30,7 @@ void expectRefused(const char* spacedHex, const char* mentions)
     EXPECT_NE(why.find(mentions), std::string::npos) << spacedHex << " -> " << why;
 }
 
-QByteArray nestedArrays(int levels)
-{
-    return QByteArray(levels, '\x81') + QByteArray(1, '\x00');
-}
+QByteArray nestedArrays(int levels) { return QByteArray(levels, '\x81') + QByteArray(1, '\x00'); }
 
 }  // namespace
 
@@ -100,8 +97,8 @@ TEST(Refusals, DeclaredLengthsBeyondTheInput)
     expectRefused("a2 66 66 69 65 6c 64 73 80 64 72 6f 77 73 9a 00 0f 42 40 80 80", "declares more than");
     // Rows of three values take at least four bytes each.
     const QByteArray packet = encodeValue(Value(wiretest::deliveryPacket(0)));
-    EXPECT_NE(refusal(packet.left(packet.size() - 1) + hex("9a 00 00 00 05") + QByteArray(10, '\xf6')).find(
-                  "declares more than"),
+    EXPECT_NE(refusal(packet.left(packet.size() - 1) + hex("9a 00 00 00 05") + QByteArray(10, '\xf6'))
+                  .find("declares more than"),
               std::string::npos);
 }
 
@@ -128,8 +125,8 @@ TEST(Refusals, InvalidUtf8InTextsAndKeys)
         "64 f5 80 80 80",  // lead byte that cannot start anything
         "61 80",           // stray continuation
         "61 ff",
-        "62 e2 82",        // cut three-byte sequence
-        "63 41 c3 41",     // lead byte followed by ASCII
+        "62 e2 82",                          // cut three-byte sequence
+        "63 41 c3 41",                       // lead byte followed by ASCII
         "6a 41 41 41 41 41 41 41 41 c3 28",  // after an ASCII run
     };
     for (const char* c : cases) expectRefused(c, "invalid UTF-8 in a text");
@@ -182,7 +179,7 @@ TEST(Refusals, MalformedDateTimes)
         "2024-01-01T23:59:60.000Z",  // no leap seconds
         "2024-01-01T00:00:00.000",   // no zone marker
         "2024-01-01T00:00:00+01:00",
-        "2024-01-01T00:00:00.00Z",   // milliseconds have three digits
+        "2024-01-01T00:00:00.00Z",  // milliseconds have three digits
         "2024-01-01T00:00:00.0000Z",
         "2024-01-01 00:00:00.000Z",
         "2024/01/01T00:00:00.000Z",
@@ -222,27 +219,43 @@ TEST(Refusals, MessagesNameTheMissingOrMistypedKey)
         for (const auto& [k, v] : entries) out += char(0x60 + k.size()) + k + v;
         return out;
     };
-    const QByteArray call = QByteArray("\x64" "call");
-    const QByteArray method = QByteArray("\x64" "Ping");
+    const QByteArray call = QByteArray(
+        "\x64"
+        "call");
+    const QByteArray method = QByteArray(
+        "\x64"
+        "Ping");
     const Case cases[] = {
         {"call without method", map({{"id", hex("01")}, {"op", call}, {"args", hex("80")}}), "\"method\""},
         {"call without id", map({{"op", call}, {"method", method}, {"args", hex("80")}}), "\"id\""},
         {"call without args", map({{"id", hex("01")}, {"op", call}, {"method", method}}), "\"args\""},
         {"id as text", map({{"id", hex("61 31")}, {"op", call}, {"method", method}, {"args", hex("80")}}), "\"id\""},
         {"args as map", map({{"id", hex("01")}, {"op", call}, {"method", method}, {"args", hex("a0")}}), "\"args\""},
-        {"method as int", map({{"id", hex("01")}, {"op", call}, {"method", hex("01")}, {"args", hex("80")}}), "\"method\""},
-        {"open without server", map({{"op", QByteArray("\x64" "open")}, {"version", hex("01")}}), "\"server\""},
-        {"open version text", map({{"op", QByteArray("\x64" "open")}, {"server", method}, {"version", hex("61 31")}}),
+        {"method as int", map({{"id", hex("01")}, {"op", call}, {"method", hex("01")}, {"args", hex("80")}}),
+         "\"method\""},
+        {"open without server",
+         map({{"op", QByteArray("\x64"
+                                "open")},
+              {"version", hex("01")}}),
+         "\"server\""},
+        {"open version text",
+         map({{"op", QByteArray("\x64"
+                                "open")},
+              {"server", method},
+              {"version", hex("61 31")}}),
          "\"version\""},
-        {"unknown op", map({{"op", QByteArray("\x64" "quit")}}), "unknown op \"quit\""},
+        {"unknown op",
+         map({{"op", QByteArray("\x64"
+                                "quit")}}),
+         "unknown op \"quit\""},
         {"op not text", map({{"op", hex("01")}}), "\"op\""},
         {"reply without args", map({{"id", hex("01")}, {"result", hex("f6")}}), "\"args\""},
         {"reply without id", map({{"result", hex("f6")}, {"args", hex("80")}}), "\"id\""},
         {"error not a map", map({{"error", hex("61 78")}}), "\"error\""},
         {"error without message", map({{"error", hex("a0")}}), "\"message\""},
         {"message not text", map({{"error", map({{"message", hex("01")}})}}), "\"message\""},
-        {"result and error", map({{"id", hex("01")}, {"result", hex("f6")}, {"args", hex("80")},
-                                  {"error", map({{"message", hex("60")}})}}),
+        {"result and error",
+         map({{"id", hex("01")}, {"result", hex("f6")}, {"args", hex("80")}, {"error", map({{"message", hex("60")}})}}),
          "both"},
         {"ok false", map({{"ok", hex("f4")}}), "\"ok\""},
         {"ok not bool", map({{"ok", hex("01")}}), "\"ok\""},

@@ -59,8 +59,15 @@ TEST(ValueCodec, DoublesAreAlwaysFloat64AndKeepEveryBit)
     EXPECT_EQ(encodeValue(Value(1.0)), hex("fb 3f f0 00 00 00 00 00 00"));
     EXPECT_EQ(encodeValue(Value(-4.1)), hex("fb c0 10 66 66 66 66 66 66"));
 
-    const double cases[] = {0.0, -0.0, 1.5, 1234.57, 1e300, 5e-324, std::numeric_limits<double>::max(),
-                            std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    const double cases[] = {0.0,
+                            -0.0,
+                            1.5,
+                            1234.57,
+                            1e300,
+                            5e-324,
+                            std::numeric_limits<double>::max(),
+                            std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity()};
     for (double d : cases) {
         SCOPED_TRACE(d);
         const Value back = roundTrip(Value(d));
@@ -99,7 +106,8 @@ TEST(ValueCodec, TextRoundTripsAsUtf8)
         QStringLiteral("Emissão de Guia Valorizado"),
         QStringLiteral("¿EVoo_valta"),
         QStringLiteral("näo há índce"),
-        QString::fromUtf8("\xEF\xBB\xBF" "BOM kept"),     // a leading U+FEFF is text, not a marker
+        QString::fromUtf8("\xEF\xBB\xBF"
+                          "BOM kept"),                                    // a leading U+FEFF is text, not a marker
         QString::fromUtf8("pair \xF0\x9F\x8D\xB1 and \xF4\x8F\xBF\xBF"),  // beyond the BMP, up to U+10FFFF
         QString(QChar(0)) + QStringLiteral("after NUL"),
         QString(300, QChar(u'x')),
@@ -128,7 +136,9 @@ TEST(ValueCodec, LoneSurrogateIsSentAsReplacementCharacter)
 TEST(ValueCodec, DateTimesTravelAsTagZeroText)
 {
     const QDateTime dt = makeDateTime(2024, 2, 29, 13, 45, 7, 89);
-    EXPECT_EQ(encodeValue(Value(dt)), QByteArray("\xC0\x78\x18" "2024-02-29T13:45:07.089Z", 27));
+    EXPECT_EQ(encodeValue(Value(dt)), QByteArray("\xC0\x78\x18"
+                                                 "2024-02-29T13:45:07.089Z",
+                                                 27));
 
     const QDateTime cases[] = {makeDateTime(1, 1, 1), makeDateTime(9999, 12, 31, 23, 59, 59, 999),
                                makeDateTime(1969, 12, 31, 23, 59, 59, 1), makeDateTime(2000, 2, 29, 0, 0, 0, 0)};
@@ -145,7 +155,10 @@ TEST(ValueCodec, DateTimesTravelAsTagZeroText)
     EXPECT_EQ(roundTrip(Value(local)).dateTime(), makeDateTime(2024, 6, 1, 8, 30));
 
     // Without milliseconds on the way in.
-    EXPECT_EQ(decodeValue(QByteArray("\xC0\x74" "2023-11-05T06:07:08Z", 22)).dateTime(),
+    EXPECT_EQ(decodeValue(QByteArray("\xC0\x74"
+                                     "2023-11-05T06:07:08Z",
+                                     22))
+                  .dateTime(),
               makeDateTime(2023, 11, 5, 6, 7, 8));
 }
 
@@ -160,7 +173,12 @@ TEST(ValueCodec, DateTimeOutsideFourDigitYearsIsNotEncoded)
 
 TEST(ValueCodec, ArraysNestAndMixKinds)
 {
-    const Array inner{Value(), Value(true), Value(false), Value(-7), Value(2.5), Value(QStringLiteral("x")),
+    const Array inner{Value(),
+                      Value(true),
+                      Value(false),
+                      Value(-7),
+                      Value(2.5),
+                      Value(QStringLiteral("x")),
                       Value(makeDateTime(2024, 1, 2, 3, 4, 5, 6))};
     const Array cases[] = {
         Array{},

@@ -2,22 +2,17 @@
 
 namespace wiretest {
 
-QByteArray hex(const char* spaced)
-{
-    return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
-}
+QByteArray hex(const char* spaced) { return QByteArray::fromHex(QByteArray(spaced).replace(' ', "")); }
 
 wire::DataPacket deliveryPacket(int rows)
 {
     using wire::FieldType;
     wire::DataPacket p;
-    p.fields = {{QStringLiteral("CDFILIAL"), FieldType::String, 4},
-                {QStringLiteral("NRDELIVERY"), FieldType::Integer, 0},
-                {QStringLiteral("SGCIA"), FieldType::String, 5},
-                {QStringLiteral("DTHRPLANVOO"), FieldType::DateTime, 0},
-                {QStringLiteral("VRTOTSERVR"), FieldType::Float, 0},
-                {QStringLiteral("NMCIA"), FieldType::String, 40},
-                {QStringLiteral("IDMARCADO"), FieldType::String, 1}};
+    p.fields = {
+        {QStringLiteral("CDFILIAL"), FieldType::String, 4},  {QStringLiteral("NRDELIVERY"), FieldType::Integer, 0},
+        {QStringLiteral("SGCIA"), FieldType::String, 5},     {QStringLiteral("DTHRPLANVOO"), FieldType::DateTime, 0},
+        {QStringLiteral("VRTOTSERVR"), FieldType::Float, 0}, {QStringLiteral("NMCIA"), FieldType::String, 40},
+        {QStringLiteral("IDMARCADO"), FieldType::String, 1}};
     for (int i = 0; i < rows; ++i) {
         wire::Row row;
         row.emplace_back(QStringLiteral("0001"));

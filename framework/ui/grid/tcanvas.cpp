@@ -30,22 +30,17 @@ void TCanvas::Begin(QPainter* painter, const QFont& font, const QColor& fontColo
     brush_.SetColor(brushColor);
 }
 
-void TCanvas::End()
-{
-    painter_ = nullptr;
-}
+void TCanvas::End() { painter_ = nullptr; }
 
 void TCanvas::FillRect(const QRect& rect)
 {
-    if (!painter_)
-        return;
+    if (!painter_) return;
     painter_->fillRect(rect, brush_.Color());
 }
 
 void TCanvas::TextRect(const QRect& rect, int x, int y, const QString& text)
 {
-    if (!painter_)
-        return;
+    if (!painter_) return;
     const PainterState state(*painter_);
     painter_->fillRect(rect, brush_.Color());
     painter_->setClipRect(rect, Qt::IntersectClip);
@@ -57,8 +52,7 @@ void TCanvas::TextRect(const QRect& rect, int x, int y, const QString& text)
 
 void TCanvas::TextOut(int x, int y, const QString& text)
 {
-    if (!painter_)
-        return;
+    if (!painter_) return;
     const PainterState state(*painter_);
     painter_->setFont(font_.QtFont());
     painter_->setPen(font_.Color());
@@ -66,36 +60,26 @@ void TCanvas::TextOut(int x, int y, const QString& text)
     painter_->drawText(QPoint(x, y + metrics.ascent()), text);
 }
 
-int TCanvas::TextWidth(const QString& text) const
-{
-    return QFontMetrics(font_.QtFont()).horizontalAdvance(text);
-}
+int TCanvas::TextWidth(const QString& text) const { return QFontMetrics(font_.QtFont()).horizontalAdvance(text); }
 
-int TCanvas::TextHeight(const QString& text) const
-{
-    return QFontMetrics(font_.QtFont()).boundingRect(text).height();
-}
+int TCanvas::TextHeight(const QString& text) const { return QFontMetrics(font_.QtFont()).boundingRect(text).height(); }
 
 void TCanvas::DrawFocusRect(const QRect& rect)
 {
-    if (!painter_ || rect.isEmpty())
-        return;
+    if (!painter_ || rect.isEmpty()) return;
     // Every other pixel of the border, as desktop focus rectangles are drawn.
     QPolygon dots;
     dots.reserve(2 * (rect.width() + rect.height()));
     const auto dot = [&](int x, int y) {
-        if (((x - rect.left()) + (y - rect.top())) % 2 == 0)
-            dots << QPoint(x, y);
+        if (((x - rect.left()) + (y - rect.top())) % 2 == 0) dots << QPoint(x, y);
     };
     for (int x = rect.left(); x <= rect.right(); ++x) {
         dot(x, rect.top());
-        if (rect.bottom() != rect.top())
-            dot(x, rect.bottom());
+        if (rect.bottom() != rect.top()) dot(x, rect.bottom());
     }
     for (int y = rect.top() + 1; y < rect.bottom(); ++y) {
         dot(rect.left(), y);
-        if (rect.right() != rect.left())
-            dot(rect.right(), y);
+        if (rect.right() != rect.left()) dot(rect.right(), y);
     }
     const PainterState state(*painter_);
     painter_->setRenderHint(QPainter::Antialiasing, false);
@@ -111,20 +95,15 @@ void TCanvas::DrawFocusRect(const QRect& rect)
 
 void TCanvas::Draw(int x, int y, const QPixmap& pixmap)
 {
-    if (!painter_ || pixmap.isNull())
-        return;
+    if (!painter_ || pixmap.isNull()) return;
     painter_->drawPixmap(x, y, pixmap);
 }
 
-void TCanvas::StretchDraw(const QRect& dest, const QPixmap& pixmap)
-{
-    CopyRect(dest, pixmap, pixmap.rect());
-}
+void TCanvas::StretchDraw(const QRect& dest, const QPixmap& pixmap) { CopyRect(dest, pixmap, pixmap.rect()); }
 
 void TCanvas::CopyRect(const QRect& dest, const QPixmap& pixmap, const QRect& source)
 {
-    if (!painter_ || pixmap.isNull() || dest.isEmpty())
-        return;
+    if (!painter_ || pixmap.isNull() || dest.isEmpty()) return;
     const PainterState state(*painter_);
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter_->drawPixmap(dest, pixmap, source);
@@ -132,19 +111,16 @@ void TCanvas::CopyRect(const QRect& dest, const QPixmap& pixmap, const QRect& so
 
 void TCanvas::BrushCopy(const QRect& dest, const QPixmap& pixmap, const QRect& source, const QColor& transparent)
 {
-    if (!painter_ || pixmap.isNull() || dest.isEmpty())
-        return;
+    if (!painter_ || pixmap.isNull() || dest.isEmpty()) return;
     const QRect part = source.intersected(pixmap.rect());
-    if (part.isEmpty())
-        return;
+    if (part.isEmpty()) return;
     QImage image = pixmap.copy(part).toImage().convertToFormat(QImage::Format_ARGB32);
     const QRgb key = transparent.rgb() & 0x00FFFFFFu;
     const QRgb fill = brush_.Color().rgba();
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] & 0x00FFFFFFu) == key)
-                line[x] = fill;
+            if ((line[x] & 0x00FFFFFFu) == key) line[x] = fill;
         }
     }
     const PainterState state(*painter_);

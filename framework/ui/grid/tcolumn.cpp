@@ -18,10 +18,8 @@ constexpr int kUnboundColumnWidth = 64;
 
 QString TColumnTitle::Caption() const
 {
-    if (caption_)
-        return *caption_;
-    if (const TField* field = column_.Field())
-        return field->DisplayLabel();
+    if (caption_) return *caption_;
+    if (const TField* field = column_.Field()) return field->DisplayLabel();
     return column_.FieldName();
 }
 
@@ -37,10 +35,7 @@ void TColumnTitle::RestoreDefaultCaption()
     column_.Grid().TitlesChanged();
 }
 
-QFont TColumnTitle::Font() const
-{
-    return font_ ? *font_ : column_.Grid().TitleFont();
-}
+QFont TColumnTitle::Font() const { return font_ ? *font_ : column_.Grid().TitleFont(); }
 
 void TColumnTitle::SetFont(const QFont& font)
 {
@@ -73,8 +68,7 @@ void TColumn::SetFieldName(const QString& fieldName)
     }
     // The column keeps what it shows now: its width and caption stop following the field.
     if (Field()) {
-        if (!width_)
-            width_ = Width();
+        if (!width_) width_ = Width();
         title_.caption_ = title_.Caption();
     }
     fieldName_ = fieldName;
@@ -95,11 +89,9 @@ TField* TColumn::Field() const
 
 int TColumn::Width() const
 {
-    if (width_)
-        return *width_;
+    if (width_) return *width_;
     const TField* field = Field();
-    if (!field)
-        return kUnboundColumnWidth;
+    if (!field) return kUnboundColumnWidth;
     // As wide as the field's display width in average characters, and never narrower than
     // its title.
     const QFontMetrics cells(grid_.font());
@@ -120,11 +112,9 @@ void TColumn::SetWidth(int pixels)
 
 Qt::Alignment TColumn::Alignment() const
 {
-    if (alignment_)
-        return *alignment_;
+    if (alignment_) return *alignment_;
     if (const TField* field = Field()) {
-        if (field->DataType() == TFieldType::Float || field->DataType() == TFieldType::Integer)
-            return Qt::AlignRight;
+        if (field->DataType() == TFieldType::Float || field->DataType() == TFieldType::Integer) return Qt::AlignRight;
     }
     return Qt::AlignLeft;
 }
@@ -137,16 +127,14 @@ void TColumn::SetAlignment(Qt::Alignment alignment)
 
 void TColumn::SetButtonStyle(TColumnButtonStyle style)
 {
-    if (buttonStyle_ == style)
-        return;
+    if (buttonStyle_ == style) return;
     buttonStyle_ = style;
     grid_.ColumnLayoutChanged(Index());
 }
 
 void TColumn::SetVisible(bool visible)
 {
-    if (visible_ == visible)
-        return;
+    if (visible_ == visible) return;
     visible_ = visible;
     grid_.ColumnLayoutChanged(Index());
 }
@@ -166,11 +154,9 @@ TColumn& TDBGridColumns::Add(const QString& fieldName)
 
 void TDBGridColumns::Remove(int index)
 {
-    if (index < 0 || index >= Count())
-        return;
+    if (index < 0 || index >= Count()) return;
     items_.erase(items_.begin() + index);
-    if (items_.empty())
-        state_ = TColumnsState::Default;
+    if (items_.empty()) state_ = TColumnsState::Default;
     grid_.ColumnsChanged();
 }
 
@@ -184,22 +170,18 @@ void TDBGridColumns::Clear()
 int TDBGridColumns::IndexOfField(const QString& fieldName) const
 {
     for (std::size_t i = 0; i < items_.size(); ++i) {
-        if (items_[i]->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
+        if (items_[i]->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
     }
     return -1;
 }
 
 bool TDBGridColumns::SetDefault(const std::vector<QString>& fieldNames)
 {
-    if (state_ != TColumnsState::Default)
-        return false;
+    if (state_ != TColumnsState::Default) return false;
     const bool same = std::equal(items_.begin(), items_.end(), fieldNames.begin(), fieldNames.end(),
                                  [](const auto& column, const QString& name) { return column->FieldName() == name; });
-    if (same)
-        return false;
+    if (same) return false;
     items_.clear();
-    for (const QString& name : fieldNames)
-        items_.push_back(std::make_unique<TColumn>(grid_, name));
+    for (const QString& name : fieldNames) items_.push_back(std::make_unique<TColumn>(grid_, name));
     return true;
 }

@@ -75,7 +75,7 @@ public:
     // ---- binding
     TDataSource* DataSource() const;
     void SetDataSource(TDataSource* source);
-    TClientDataSet* DataSet() const;   // the data source's dataset, nullptr when none
+    TClientDataSet* DataSet() const;  // the data source's dataset, nullptr when none
     TDataSetModel& Model() const { return *model_; }
 
     // ---- columns and appearance

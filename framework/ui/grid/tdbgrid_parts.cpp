@@ -23,8 +23,7 @@ void DrawSectionBackground(const QHeaderView& header, QPainter* painter, const Q
     option.orientation = header.orientation();
     option.position = QStyleOptionHeader::Middle;
     option.state |= QStyle::State_Raised;
-    if (header.orientation() == Qt::Horizontal)
-        option.state |= QStyle::State_Horizontal;
+    if (header.orientation() == Qt::Horizontal) option.state |= QStyle::State_Horizontal;
     header.style()->drawControl(QStyle::CE_HeaderSection, &option, painter, &header);
 }
 
@@ -51,8 +50,7 @@ QSize TDBGridTitles::sizeHint() const
 {
     QSize size = QHeaderView::sizeHint();
     int height = QFontMetrics(grid_.TitleFont()).height();
-    for (const auto& column : grid_.Columns())
-        height = std::max(height, QFontMetrics(column->Title().Font()).height());
+    for (const auto& column : grid_.Columns()) height = std::max(height, QFontMetrics(column->Title().Font()).height());
     size.setHeight(height + 4);
     return size;
 }
@@ -71,11 +69,9 @@ void TDBGridTitles::mouseReleaseEvent(QMouseEvent* event)
 
 void TDBGridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
-    if (!rect.isValid())
-        return;
+    if (!rect.isValid()) return;
     DrawSectionBackground(*this, painter, rect, logicalIndex);
-    if (logicalIndex < 0 || logicalIndex >= grid_.Columns().Count())
-        return;
+    if (logicalIndex < 0 || logicalIndex >= grid_.Columns().Count()) return;
     const TColumn& column = grid_.Columns()[logicalIndex];
     painter->save();
     painter->setClipRect(rect, Qt::IntersectClip);
@@ -104,12 +100,10 @@ QSize TDBGridIndicator::sizeHint() const
 
 void TDBGridIndicator::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
-    if (!rect.isValid())
-        return;
+    if (!rect.isValid()) return;
     DrawSectionBackground(*this, painter, rect, logicalIndex);
     const TClientDataSet* dataSet = grid_.DataSet();
-    if (!dataSet || logicalIndex != grid_.CurrentRow())
-        return;
+    if (!dataSet || logicalIndex != grid_.CurrentRow()) return;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
     const QColor ink = palette().color(QPalette::ButtonText);
@@ -117,9 +111,7 @@ void TDBGridIndicator::paintSection(QPainter* painter, const QRect& rect, int lo
     painter->setBrush(ink);
     const QPoint c = rect.center();
     switch (dataSet->State()) {
-    case TDataSetState::Insert:
-        painter->drawText(rect, Qt::AlignCenter, QStringLiteral("*"));
-        break;
+    case TDataSetState::Insert: painter->drawText(rect, Qt::AlignCenter, QStringLiteral("*")); break;
     case TDataSetState::Edit:
         painter->drawLine(c.x(), c.y() - 4, c.x(), c.y() + 4);
         painter->drawLine(c.x() - 2, c.y() - 4, c.x() + 2, c.y() - 4);

@@ -18,8 +18,8 @@ enum TDBGridOption : unsigned {
 };
 using TDBGridOptions = unsigned;
 
-inline constexpr TDBGridOptions dgDefaultOptions = dgEditing | dgTitles | dgIndicator | dgColumnResize
-                                                   | dgColLines | dgRowLines | dgTabs | dgConfirmDelete;
+inline constexpr TDBGridOptions dgDefaultOptions =
+    dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgConfirmDelete;
 
 // The state of a cell handed to OnDrawColumnCell.
 struct TGridDrawState {

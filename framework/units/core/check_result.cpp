@@ -70,8 +70,7 @@ wire::DataPacket CheckResultServ(wire::Value&& result, bool raise, int kind)
     }
 }
 
-std::vector<wire::DataPacket> CheckResultServPackets(const wire::Value& result, std::size_t count, bool raise,
-                                                     int kind)
+std::vector<wire::DataPacket> CheckResultServPackets(const wire::Value& result, std::size_t count, bool raise, int kind)
 {
     requireKnownKind(kind);
     try {

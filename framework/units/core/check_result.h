@@ -37,7 +37,7 @@ wire::DataPacket CheckResultServ(wire::Value&& result, bool raise, int kind);
 // A result made of several packets (SetServicoDel answers three): an array of exactly `count`
 // elements, each checked as above. With `raise` false a failed check gives `count` empty
 // packets.
-std::vector<wire::DataPacket> CheckResultServPackets(const wire::Value& result, std::size_t count,
-                                                     bool raise, int kind);
+std::vector<wire::DataPacket> CheckResultServPackets(const wire::Value& result, std::size_t count, bool raise,
+                                                     int kind);
 
 }  // namespace Consiste

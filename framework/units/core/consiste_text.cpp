@@ -23,10 +23,8 @@ bool EmptyString(const QString& text)
         case u'.':
         case u',':
         case u'-':
-        case u'_':
-            continue;
-        default:
-            return false;
+        case u'_': continue;
+        default: return false;
         }
     }
     return true;

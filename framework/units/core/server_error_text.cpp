@@ -54,7 +54,4 @@ QString FormatServerErrorText(const QString& catalogueText, const QString& argum
     return formatted;
 }
 
-bool IsDatabaseErrorText(const QString& text)
-{
-    return text.contains(QLatin1String("ORA"), Qt::CaseSensitive);
-}
+bool IsDatabaseErrorText(const QString& text) { return text.contains(QLatin1String("ORA"), Qt::CaseSensitive); }

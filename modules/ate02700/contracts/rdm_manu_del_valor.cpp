@@ -47,22 +47,20 @@ wire::Value TRdmManuDelValor::GetServicoDel(const QString& cdFilial, const QStri
     return call("GetServicoDel", args);
 }
 
-wire::Value TRdmManuDelValor::SetServicoDel(const wire::ChangeSet& delta, const QString& cdFilial,
-                                            qint64 nrDelivery, const QString& cdLocaFatCia, const QString& cdCia,
-                                            const QDateTime& dtIni, const QDateTime& dtFim,
-                                            const QString& nullFields)
+wire::Value TRdmManuDelValor::SetServicoDel(const wire::ChangeSet& delta, const QString& cdFilial, qint64 nrDelivery,
+                                            const QString& cdLocaFatCia, const QString& cdCia, const QDateTime& dtIni,
+                                            const QDateTime& dtFim, const QString& nullFields)
 {
     wire::Array args{delta, cdFilial, nrDelivery, cdLocaFatCia, cdCia, dtIni, dtFim, nullFields};
     return call("SetServicoDel", args);
 }
 
-wire::Value TRdmManuDelValor::CalculaPreco(const QString& cdFilial, QString& cdCia, QString& nrVoo,
-                                           QString& cdTrecho, const QDateTime& dthrPlaVoo,
-                                           const QString& cdClasse, const QDateTime& dthrPlaVooAgain,
-                                           const QString& cdServico, double qtSerFat, const QString& idTipManual,
-                                           double qtSesByPr)
+wire::Value TRdmManuDelValor::CalculaPreco(const QString& cdFilial, QString& cdCia, QString& nrVoo, QString& cdTrecho,
+                                           const QDateTime& dthrPlaVoo, const QString& cdClasse,
+                                           const QDateTime& dthrPlaVooAgain, const QString& cdServico, double qtSerFat,
+                                           const QString& idTipManual, double qtSesByPr)
 {
-    wire::Array args{cdFilial, cdCia,     nrVoo,    cdTrecho,    dthrPlaVoo, cdClasse,
+    wire::Array args{cdFilial,        cdCia,     nrVoo,    cdTrecho,    dthrPlaVoo, cdClasse,
                      dthrPlaVooAgain, cdServico, qtSerFat, idTipManual, qtSesByPr};
     wire::Value result = call("CalculaPreco", args);
     writeBack(cdCia, args, 1, "CalculaPreco");
@@ -80,15 +78,14 @@ wire::Value TRdmManuDelValor::GetPesqServico(const QString& cdFilial, const QStr
     return result;
 }
 
-wire::Value TRdmManuDelValor::SetCancelDel(wire::DataPacket deliveries, const QString& cdFilial,
-                                           const QString& cdCia, const QDateTime& dtIni, const QDateTime& dtFim)
+wire::Value TRdmManuDelValor::SetCancelDel(wire::DataPacket deliveries, const QString& cdFilial, const QString& cdCia,
+                                           const QDateTime& dtIni, const QDateTime& dtFim)
 {
     wire::Array args{std::move(deliveries), cdFilial, cdCia, dtIni, dtFim};
     return call("SetCancelDel", args);
 }
 
-wire::Value TRdmManuDelValor::GetLocalEmissDel(const QString& cdFilial, const QString& cdLocal,
-                                               const QString& all)
+wire::Value TRdmManuDelValor::GetLocalEmissDel(const QString& cdFilial, const QString& cdLocal, const QString& all)
 {
     wire::Array args{cdFilial, cdLocal, all};
     return call("GetLocalEmissDel", args);

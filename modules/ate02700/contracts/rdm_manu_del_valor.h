@@ -41,9 +41,8 @@ public:
 
     // The unit prices of one service row. CDCIA, NRVOO and CDTRECHO go by reference.
     wire::Value CalculaPreco(const QString& cdFilial, QString& cdCia, QString& nrVoo, QString& cdTrecho,
-                             const QDateTime& dthrPlaVoo, const QString& cdClasse,
-                             const QDateTime& dthrPlaVooAgain, const QString& cdServico, double qtSerFat,
-                             const QString& idTipManual, double qtSesByPr);
+                             const QDateTime& dthrPlaVoo, const QString& cdClasse, const QDateTime& dthrPlaVooAgain,
+                             const QString& cdServico, double qtSerFat, const QString& idTipManual, double qtSesByPr);
 
     // The services that may be added to a delivery (all, or the one whose code is given).
     // CDCIA goes by reference.

@@ -30,8 +30,7 @@ void CriaRelManuDelValor()
     const QPointer<TfrmRelManuDelValor> dialog = frmRelManuDelValor;
     dialog->exec();
     // The dialog frees itself after closing; until the event loop gets to it, it is still here.
-    if (dialog)
-        dialog->setWindowState(Qt::WindowNoState);
+    if (dialog) dialog->setWindowState(Qt::WindowNoState);
     Screen().SetCursor(TCursor::Default);
 }
 
@@ -39,8 +38,7 @@ void Initialization() { boIdCriado = false; }
 
 void Finalization()
 {
-    for (QString& text : astCiaVooTreRel)
-        text = QString();
+    for (QString& text : astCiaVooTreRel) text = QString();
 }
 
 }  // namespace Cli_ate02701

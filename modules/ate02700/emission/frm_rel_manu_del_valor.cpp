@@ -15,8 +15,8 @@
 #include "framework/units/messages.h"
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLayout>
 
 namespace {
@@ -24,8 +24,7 @@ namespace {
 constexpr int kDsLocalWidth = 249;
 constexpr int kReportNamesWidth = 351;
 
-template <class T>
-T* Named(T* component, const char* name)
+template <class T> T* Named(T* component, const char* name)
 {
     component->setObjectName(QString::fromLatin1(name));
     return component;

@@ -131,8 +131,7 @@ void TfrmRelManuDelValor::sbtPrintClick(QObject& sender)
         deliveries.First();
         while (!deliveries.Eof()) {
             // The report asks for its parameters while the list stands on this delivery.
-            if (main.fldDelivery.IDMARCADO->AsString() == QLatin1String("S"))
-                TfrmDadosGerRel::sbtPrintClick(sender);
+            if (main.fldDelivery.IDMARCADO->AsString() == QLatin1String("S")) TfrmDadosGerRel::sbtPrintClick(sender);
             deliveries.Next();
         }
     } catch (...) {

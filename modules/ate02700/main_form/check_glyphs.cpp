@@ -16,13 +16,7 @@ constexpr int kShadow = 14;
 
 // The tick, 7 × 7, with its top-left corner at (4, 4): the classic check-box mark.
 constexpr std::array<const char*, 7> kTick{
-    "......X",
-    ".....XX",
-    "X...XXX",
-    "XX.XXX.",
-    "XXXXX..",
-    ".XXX...",
-    "..X....",
+    "......X", ".....XX", "X...XXX", "XX.XXX.", "XXXXX..", ".XXX...", "..X....",
 };
 constexpr int kTickOrigin = 4;
 
@@ -36,8 +30,7 @@ QPixmap CheckGlyph(bool checked)
     const QRgb white = qRgb(255, 255, 255);
     const QRgb silver = qRgb(192, 192, 192);
     for (int y = kBoxFirst; y <= kBoxLast; ++y)
-        for (int x = kBoxFirst; x <= kBoxLast; ++x)
-            image.setPixel(x, y, white);
+        for (int x = kBoxFirst; x <= kBoxLast; ++x) image.setPixel(x, y, white);
     for (int i = kBoxFirst; i <= kBoxLast; ++i) {
         image.setPixel(i, kBoxFirst, black);  // top edge
         image.setPixel(kBoxFirst, i, black);  // left edge
@@ -49,8 +42,7 @@ QPixmap CheckGlyph(bool checked)
     if (checked) {
         for (int row = 0; row < int(kTick.size()); ++row)
             for (int col = 0; kTick[std::size_t(row)][col] != '\0'; ++col)
-                if (kTick[std::size_t(row)][col] == 'X')
-                    image.setPixel(kTickOrigin + col, kTickOrigin + row, black);
+                if (kTick[std::size_t(row)][col] == 'X') image.setPixel(kTickOrigin + col, kTickOrigin + row, black);
     }
     return QPixmap::fromImage(image);
 }
@@ -66,8 +58,7 @@ QPixmap CancelDeliveryGlyphStrip()
         p.setBrush(Qt::white);
         p.drawRect(2, 1, 10, 13);
         p.setPen(QColor(128, 128, 128));
-        for (int y = 4; y <= 11; y += 2)
-            p.drawLine(4, y, 10, y);
+        for (int y = 4; y <= 11; y += 2) p.drawLine(4, y, 10, y);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(QColor(200, 0, 0), 2.2, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(7.5, 7.5), QPointF(14, 14));

@@ -57,8 +57,7 @@ void Initialization()
 
 void Finalization()
 {
-    for (QString& text : astCdCia)
-        text = QString();
+    for (QString& text : astCdCia) text = QString();
     stCdAgrDeCo = QString();
 }
 

@@ -8,9 +8,9 @@
 #include "framework/db/adoibquery.h"
 #include "framework/net/netconnection.h"
 #include "framework/ui/application_host.h"
-#include "framework/ui/tlabel.h"
 #include "framework/ui/tbtnpesquisa.h"
 #include "framework/ui/tedit.h"
+#include "framework/ui/tlabel.h"
 #include "framework/ui/tmaskedit.h"
 #include "framework/units/consiste.h"
 #include "framework/units/larkumo.h"
@@ -58,11 +58,9 @@ void TfrmManuDelValor::FormActivate(QObject& sender)
 {
     TfrmPadrao::FormActivate(sender);
     Repaint();
-    if (!Cli_ate02700::boPrimeiraVez)
-        return;
+    if (!Cli_ate02700::boPrimeiraVez) return;
 
-    if (Screen().Width() == 640 && Screen().Height() == 480)
-        SetWindowState(TWindowState::Maximized);
+    if (Screen().Width() == 640 && Screen().Height() == 480) SetWindowState(TWindowState::Maximized);
 
     lblFilial->setEnabled(!Larkumo::ModuFili());
     medCdFilial->SetEnabled(!Larkumo::ModuFili());

@@ -258,7 +258,6 @@ private:
     // Reads the deliveries of the filter again after the emission dialog.
     void ReloadDeliveriesAfterEmission();
 
-
     // Delivery selection: binds its handlers (called once by the constructor).
     void BindDeliverySelection();
     // The mark pass and the unmark pass of the mark-all command.

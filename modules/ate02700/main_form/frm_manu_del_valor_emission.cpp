@@ -27,7 +27,8 @@ void TfrmManuDelValor::BindEmissionCommands()
 void TfrmManuDelValor::btnCancelDelClick(QObject& /*sender*/)
 {
     if (msgMensagensPadroes->ShowMsg(QStringLiteral("cancel_del"), TMsgDlgType::Confirmation,
-                                     TMsgDlgButtons(mbYes | mbNo), 0) != TModalResult::Yes)
+                                     TMsgDlgButtons(mbYes | mbNo), 0)
+        != TModalResult::Yes)
         return;
 
     Showavi::ActiveShowAvi(Application().MainForm(), ate02700::TListProgress::kAnimation);
@@ -93,8 +94,8 @@ void TfrmManuDelValor::sbtImprimirClick(QObject& /*sender*/)
 void TfrmManuDelValor::ReloadDeliveriesAfterEmission()
 {
     const ate02700::TListProgress progress;
-    cdsDelivery->SetData(Consiste::CheckResultServ(
-        Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(), depPlanoVooIni->GetDateTime(),
-                          depPlanoVooFin->GetDateTime()),
-        true, 0));
+    cdsDelivery->SetData(
+        Consiste::CheckResultServ(Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(),
+                                                    depPlanoVooIni->GetDateTime(), depPlanoVooFin->GetDateTime()),
+                                  true, 0));
 }

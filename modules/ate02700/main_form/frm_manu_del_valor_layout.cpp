@@ -40,14 +40,13 @@ constexpr int kFooterHeight = 29;
 
 // Both grids: titles, resizable columns, column and row lines, Tab between cells, the
 // selection kept visible, deletes confirmed; no row indicator.
-constexpr TDBGridOptions kGridOptions = dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs
-                                        | dgAlwaysShowSelection | dgConfirmDelete;
+constexpr TDBGridOptions kGridOptions =
+    dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgAlwaysShowSelection | dgConfirmDelete;
 
 // The mark column's title: a check mark (the "4" of a symbol font in the designed form).
 const QString kCheckMarkTitle = QStringLiteral("\u2714");
 
-template <class T>
-T* Named(T* component, const char* name)
+template <class T> T* Named(T* component, const char* name)
 {
     component->setObjectName(QString::fromLatin1(name));
     return component;
@@ -264,8 +263,8 @@ void TfrmManuDelValor::BuildDeliveryPage()
     mark.SetWidth(17);
     mark.Title().SetCaption(kCheckMarkTitle);
     QFont symbol;
-    symbol.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Segoe UI Symbol"),
-                        QStringLiteral("Noto Sans Symbols2")});
+    symbol.setFamilies(
+        {QStringLiteral("DejaVu Sans"), QStringLiteral("Segoe UI Symbol"), QStringLiteral("Noto Sans Symbols2")});
     symbol.setStyleHint(QFont::SansSerif);
     symbol.setPixelSize(11);
     mark.Title().SetFont(symbol);
@@ -298,8 +297,7 @@ void TfrmManuDelValor::BuildServicesPage()
     // Width 0: the width that follows from the field's display width.
     const auto column = [&columns](const char* field, int width) {
         TColumn& c = columns.Add(QString::fromLatin1(field));
-        if (width > 0)
-            c.SetWidth(width);
+        if (width > 0) c.SetWidth(width);
     };
     column("CDARVSERV", 95);
     column("DSSERVICO", 0);

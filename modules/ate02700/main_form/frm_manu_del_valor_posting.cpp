@@ -38,8 +38,7 @@ bool Editing(const TClientDataSet& dataSet)
 // A quantity rounded to 3 decimals; an empty one stays empty.
 void RoundQuantity(TField& field)
 {
-    if (!field.IsNull())
-        field.SetAsFloat(Consiste::RoundDec(field.AsFloat(), kQuantityDecimals));
+    if (!field.IsNull()) field.SetAsFloat(Consiste::RoundDec(field.AsFloat(), kQuantityDecimals));
 }
 
 // The value at the start of the edit as a number, 0 when it was empty.
@@ -63,10 +62,8 @@ void TfrmManuDelValor::BindPostingHandlers()
 void TfrmManuDelValor::FocusServiceColumn(const QString& fieldName)
 {
     const int column = Consiste::IndiceCol(*dbgServicoDel, fieldName);
-    if (column >= 0)
-        dbgServicoDel->SetSelectedIndex(column);
-    if (dbgServicoDel->isVisible())
-        dbgServicoDel->setFocus(Qt::OtherFocusReason);
+    if (column >= 0) dbgServicoDel->SetSelectedIndex(column);
+    if (dbgServicoDel->isVisible()) dbgServicoDel->setFocus(Qt::OtherFocusReason);
 }
 
 // ---------------------------------------------------------------- before post
@@ -75,8 +72,7 @@ void TfrmManuDelValor::cdsServicoDelBeforePost(TClientDataSet& dataSet)
 {
     NormaliseServiceRow();
     // A new row is always checked; a changed one only when a quantity that is charged moved.
-    if (dataSet.State() == TDataSetState::Insert || ServiceQuantitiesChanged())
-        CheckAndDeriveQuantities();
+    if (dataSet.State() == TDataSetState::Insert || ServiceQuantitiesChanged()) CheckAndDeriveQuantities();
 
     fldServicoDel.QTREALPROD->SetValue(fldServicoDel.QTATUAPRODSP->Value());
     if (!fldServicoDel.VRPRECMANUTSESP->IsNull() && fldServicoDel.VRPRECMANUTSESP->AsFloat() == 0) {
@@ -100,8 +96,7 @@ bool TfrmManuDelValor::ServiceQuantitiesChanged() const
     // Compared after rounding; an empty current value reads as 0, and an empty starting
     // value differs from every number.
     for (const TField* field : {fldServicoDel.QTSERFATSP, fldServicoDel.QTSESBYUTSP, fldServicoDel.QTSESBYNUTSP}) {
-        if (field->OldValue().isNull() || StartNumber(*field) != field->AsFloat())
-            return true;
+        if (field->OldValue().isNull() || StartNumber(*field) != field->AsFloat()) return true;
     }
     return false;
 }
@@ -113,16 +108,11 @@ void TfrmManuDelValor::CheckAndDeriveQuantities()
         Consiste::MensErro(msgPadrao->Msg(QString::fromLatin1(key)), true);
     };
     ate02700::ServicoDelFields& f = fldServicoDel;
-    if (Consiste::EmptyString(f.CDARVSERV->AsString()))
-        refuse("CDARVSERV", "Serv_Vaz");
-    if (f.QTSERFATSP->IsNull())
-        refuse("QTSERFATSP", "Qtde_Vaz");
-    if (f.QTSESBYUTSP->IsNull())
-        refuse("QTSESBYUTSP", "SBUt_Vaz");
-    if (f.QTSESBYNUTSP->IsNull())
-        refuse("QTSESBYNUTSP", "SBNU_Vaz");
-    if (!(f.QTATUAPRODSP->AsFloat() > 0))
-        refuse("QTATUAPRODSP", "Qtde_Zero");
+    if (Consiste::EmptyString(f.CDARVSERV->AsString())) refuse("CDARVSERV", "Serv_Vaz");
+    if (f.QTSERFATSP->IsNull()) refuse("QTSERFATSP", "Qtde_Vaz");
+    if (f.QTSESBYUTSP->IsNull()) refuse("QTSESBYUTSP", "SBUt_Vaz");
+    if (f.QTSESBYNUTSP->IsNull()) refuse("QTSESBYNUTSP", "SBNU_Vaz");
+    if (!(f.QTATUAPRODSP->AsFloat() > 0)) refuse("QTATUAPRODSP", "Qtde_Zero");
 
     f.QTSESBYPRSP->SetAsFloat(f.QTSESBYUTSP->AsFloat() + f.QTSESBYNUTSP->AsFloat());
     if (cdsServicoDel->State() == TDataSetState::Insert) {
@@ -146,10 +136,10 @@ void TfrmManuDelValor::PriceServiceRow()
     try {
         ate02700::ServicoDelFields& f = fldServicoDel;
         const QDateTime flightDate = fldDelivery.DTHRPLAVOOPV->AsDateTime();
-        wire::Value answer = Rdm().CalculaPreco(medCdFilial->Text(), astCiaVooTre[0], astCiaVooTre[1], astCiaVooTre[2],
-                                                flightDate, f.CDCLASSE->AsString(), flightDate,
-                                                f.CDSERVICO->AsString(), f.QTSERFATSP->AsFloat(),
-                                                f.IDTIPMANUALSP->AsString(), f.QTSESBYPRSP->AsFloat());
+        wire::Value answer =
+            Rdm().CalculaPreco(medCdFilial->Text(), astCiaVooTre[0], astCiaVooTre[1], astCiaVooTre[2], flightDate,
+                               f.CDCLASSE->AsString(), flightDate, f.CDSERVICO->AsString(), f.QTSERFATSP->AsFloat(),
+                               f.IDTIPMANUALSP->AsString(), f.QTSESBYPRSP->AsFloat());
         cdsCalcPreco->SetData(Consiste::CheckResultServ(std::move(answer), true, 0));
         cdsCalcPreco->First();
         f.VRPRURESESP->SetAsFloat(fldCalcPreco.VRPRURESESP->AsFloat());
@@ -162,8 +152,7 @@ void TfrmManuDelValor::PriceServiceRow()
         QCoreApplication::processEvents();
         // A database failure keeps its own words; so does a connection that failed, which
         // is no text of the server.
-        if (IsDatabaseErrorText(failure.Message()) || dynamic_cast<const EConnectionError*>(&failure) != nullptr)
-            throw;
+        if (IsDatabaseErrorText(failure.Message()) || dynamic_cast<const EConnectionError*>(&failure) != nullptr) throw;
         ReportServerErrorText(failure.Message());
         throw;
     }
@@ -174,8 +163,7 @@ void TfrmManuDelValor::ReportServerErrorText(const QString& text)
     const ServerErrorText coded = DecodeServerErrorText(text);
     // A text that names none of the catalogue's messages is not a coded one: shown as it
     // came, rather than as a fragment of itself.
-    if (coded.key.isEmpty() || !msgPadrao->Contains(coded.key))
-        return;
+    if (coded.key.isEmpty() || !msgPadrao->Contains(coded.key)) return;
     Consiste::MensErro(FormatServerErrorText(msgPadrao->Msg(coded.key), coded.argument), true);
 }
 
@@ -185,11 +173,9 @@ void TfrmManuDelValor::cdsServicoDelAfterPost(TClientDataSet& dataSet)
 {
     Showavi::ActiveShowAvi(this, 1, msgPadrao->Msg(QStringLiteral("Atual_Dados")));
     const auto hide = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
-    if (dataSet.ChangeCount() == 0)
-        return;
+    if (dataSet.ChangeCount() == 0) return;
 
-    if (cdsErro->Active() && !cdsErro->IsEmpty())
-        cdsErro->EmptyDataSet();
+    if (cdsErro->Active() && !cdsErro->IsEmpty()) cdsErro->EmptyDataSet();
     Repaint();
     Showavi::ActiveShowAvi(this, 1, msgPadrao->Msg(QStringLiteral("Recal_Del")));
 
@@ -242,10 +228,8 @@ void TfrmManuDelValor::SendServiceChanges(qint64 nrDelivery, const QString& null
         ReportServerErrorText(errorText);
         Consiste::MensErro(errorText, true);
     }
-    if (errorKind == QLatin1String("ERRO_ATU"))
-        Consiste::MensErro(errorText, true);
-    if (cdsServicoDel->LogChanges())
-        cdsServicoDel->MergeChangeLog();
+    if (errorKind == QLatin1String("ERRO_ATU")) Consiste::MensErro(errorText, true);
+    if (cdsServicoDel->LogChanges()) cdsServicoDel->MergeChangeLog();
 }
 
 void TfrmManuDelValor::RestoreServicePosition(qint64 nrDelivery, const QString& cdArvServ)
@@ -260,22 +244,17 @@ void TfrmManuDelValor::RestoreServicePosition(qint64 nrDelivery, const QString& 
 
 void TfrmManuDelValor::cdsServicoDelBeforeDelete(TClientDataSet& dataSet)
 {
-    if (dataSet.RecordCount() == 1)
-        Consiste::MensErro(msgPadrao->Msg(QStringLiteral("NExcl_Serv")), true);
+    if (dataSet.RecordCount() == 1) Consiste::MensErro(msgPadrao->Msg(QStringLiteral("NExcl_Serv")), true);
 }
 
-void TfrmManuDelValor::cdsServicoDelAfterCancel(TClientDataSet& dataSet)
-{
-    dataSet.CancelUpdates();
-}
+void TfrmManuDelValor::cdsServicoDelAfterCancel(TClientDataSet& dataSet) { dataSet.CancelUpdates(); }
 
 void TfrmManuDelValor::sbtCancelarClick(QObject& /*sender*/)
 {
     TClientDataSet& dataSet = PadraoDataSet();
-    if (!Editing(dataSet))
-        return;
-    if (msgMensagensPadroes->ShowMsg(QStringLiteral("Canc"), TMsgDlgType::Confirmation, mbYes | mbNo, 0) ==
-        TModalResult::Yes)
+    if (!Editing(dataSet)) return;
+    if (msgMensagensPadroes->ShowMsg(QStringLiteral("Canc"), TMsgDlgType::Confirmation, mbYes | mbNo, 0)
+        == TModalResult::Yes)
         dataSet.Cancel();
 }
 
@@ -284,10 +263,10 @@ void TfrmManuDelValor::sbtVerificarClick(QObject& /*sender*/)
     Cli_ate02700::astCdCia = {QStringLiteral("0"), QString(), QString()};
     const ate02700::TListProgress progress;
     if (pgcPadrao->ActivePage() == tshFolhaDados) {
-        cdsDelivery->SetData(Consiste::CheckResultServ(
-            Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(), depPlanoVooIni->GetDateTime(),
-                              depPlanoVooFin->GetDateTime()),
-            true, 0));
+        cdsDelivery->SetData(
+            Consiste::CheckResultServ(Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(),
+                                                        depPlanoVooIni->GetDateTime(), depPlanoVooFin->GetDateTime()),
+                                      true, 0));
     } else {
         cdsServicoDel->SetData(Consiste::CheckResultServ(
             Rdm().GetServicoDel(medCdFilial->Text(), fldDelivery.NRDELIVERY->AsString()), true, 0));

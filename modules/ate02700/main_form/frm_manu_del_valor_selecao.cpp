@@ -50,8 +50,7 @@ public:
     {
         try {
             if (dataSet_.Active()) {
-                if (dataSet_.State() != TDataSetState::Browse)
-                    dataSet_.Cancel();
+                if (dataSet_.State() != TDataSetState::Browse) dataSet_.Cancel();
                 dataSet_.First();
             }
         } catch (...) {
@@ -98,9 +97,7 @@ void TfrmManuDelValor::BindDeliverySelection()
         cdsDeliveryNRDELIVERYFAGetText(f, t, d);
     };
     fldDelivery.VRBACATX->OnGetText = [this](TField& f, QString& t, bool d) { cdsDeliveryVRBACATXGetText(f, t, d); };
-    fldDelivery.VRTOTDESC->OnGetText = [this](TField& f, QString& t, bool d) {
-        cdsDeliveryVRTOTDESCGetText(f, t, d);
-    };
+    fldDelivery.VRTOTDESC->OnGetText = [this](TField& f, QString& t, bool d) { cdsDeliveryVRTOTDESCGetText(f, t, d); };
     fldDelivery.VRTOTDELIV->OnGetText = [this](TField& f, QString& t, bool d) {
         cdsDeliveryVRTOTDELIVGetText(f, t, d);
     };
@@ -156,8 +153,7 @@ void TfrmManuDelValor::Vd_Filial(bool mandatory)
 {
     medCdFilial->SetText(Consiste::Ajusta(medCdFilial->Text(), 4));
     if (Consiste::EmptyString(medCdFilial->Text())) {
-        if (!mandatory)
-            return;
+        if (!mandatory) return;
         medCdFilial->SetFocus();
         Consiste::MensErro(msgPadrao->Msg(QStringLiteral("FILIAL_ni")), true);
     }
@@ -175,8 +171,7 @@ void TfrmManuDelValor::Vd_Companhia(bool mandatory)
 {
     try {
         if (Consiste::EmptyString(medCompanhia->Text())) {
-            if (mandatory)
-                Consiste::MensErro(msgPadrao->Msg(QStringLiteral("CIA_ni")), true);
+            if (mandatory) Consiste::MensErro(msgPadrao->Msg(QStringLiteral("CIA_ni")), true);
             return;
         }
         qryCompanhia->Close();
@@ -184,8 +179,7 @@ void TfrmManuDelValor::Vd_Companhia(bool mandatory)
         qryCompanhia->ParamByName(u"P_TSGCIA").SetAsString(QString());
         qryCompanhia->ParamByName(u"P_CDFILIAL").SetAsString(medCdFilial->Text());
         qryCompanhia->Open();
-        if (qryCompanhia->IsEmpty())
-            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("cia_n_cad")), true);
+        if (qryCompanhia->IsEmpty()) Consiste::MensErro(msgPadrao->Msg(QStringLiteral("cia_n_cad")), true);
         edtNmCia->SetText(fldCompanhia.NMCIA->AsString());
     } catch (...) {
         medCompanhia->SetFocus();
@@ -208,8 +202,7 @@ void TfrmManuDelValor::panFiltroExit(QObject& /*sender*/)
 {
     cdsParamComis->SetData(Consiste::CheckResultServ(Rdm().GetParamComis(medCdFilial->Text()), true, 0));
     if (fldParamComis.IDUTDELVALO->AsString() != kMarked) {
-        if (!Larkumo::ModuFili())
-            medCdFilial->SetFocus();
+        if (!Larkumo::ModuFili()) medCdFilial->SetFocus();
         Consiste::MensErro(msgPadrao->Msg(QStringLiteral("DELVALO_nu")), true);
     }
     Vd_Companhia(true);
@@ -217,20 +210,16 @@ void TfrmManuDelValor::panFiltroExit(QObject& /*sender*/)
         edit->SetFocus();
         Consiste::MensErro(msgPadrao->Msg(QString::fromLatin1(key)), true);
     };
-    if (Consiste::EmptyString(depPlanoVooIni->EditText()))
-        refuseDate(depPlanoVooIni, "dt_ini");
-    if (Consiste::EmptyString(depPlanoVooFin->EditText()))
-        refuseDate(depPlanoVooFin, "dt_fin");
-    if (depPlanoVooFin->GetDate() < depPlanoVooIni->GetDate())
-        refuseDate(depPlanoVooIni, "dtini>dtfin");
+    if (Consiste::EmptyString(depPlanoVooIni->EditText())) refuseDate(depPlanoVooIni, "dt_ini");
+    if (Consiste::EmptyString(depPlanoVooFin->EditText())) refuseDate(depPlanoVooFin, "dt_fin");
+    if (depPlanoVooFin->GetDate() < depPlanoVooIni->GetDate()) refuseDate(depPlanoVooIni, "dtini>dtfin");
 
     const ate02700::TListProgress progress;
-    cdsDelivery->SetData(Consiste::CheckResultServ(
-        Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(), depPlanoVooIni->GetDateTime(),
-                          depPlanoVooFin->GetDateTime()),
-        true, 0));
-    if (!cdsDelivery->IsEmpty())
-        EnableServicesTab(true);
+    cdsDelivery->SetData(
+        Consiste::CheckResultServ(Rdm().GetDelivery(medCdFilial->Text(), fldCompanhia.CDCIA->AsString(),
+                                                    depPlanoVooIni->GetDateTime(), depPlanoVooFin->GetDateTime()),
+                                  true, 0));
+    if (!cdsDelivery->IsEmpty()) EnableServicesTab(true);
 }
 
 void TfrmManuDelValor::EnableServicesTab(bool enabled)
@@ -260,8 +249,7 @@ void TfrmManuDelValor::dbgPadraoCellClick(TColumn& /*column*/)
         dataSet.DisableControls();
         try {
             fldDelivery.IDMARCADO->SetAsString(fldDelivery.IDMARCADO->AsString() == kMarked ? kUnmarked : kMarked);
-            if (dataSet.State() == TDataSetState::Edit || dataSet.State() == TDataSetState::Insert)
-                dataSet.Post();
+            if (dataSet.State() == TDataSetState::Edit || dataSet.State() == TDataSetState::Insert) dataSet.Post();
         } catch (...) {
             dataSet.EnableControls();
             throw;
@@ -275,8 +263,7 @@ void TfrmManuDelValor::dbgPadraoCellClick(TColumn& /*column*/)
 
 void TfrmManuDelValor::dbgPadraoTitleClick(TColumn& column)
 {
-    if (column.FieldName().compare(kMarkField, Qt::CaseInsensitive) != 0 || !cdsDelivery->Active())
-        return;
+    if (column.FieldName().compare(kMarkField, Qt::CaseInsensitive) != 0 || !cdsDelivery->Active()) return;
     const ListPass pass(*cdsDelivery);
     cdsDelivery->First();
     const QString& count = Cli_ate02700::astCdCia[0];
@@ -361,8 +348,7 @@ void TfrmManuDelValor::dbgPadraoDrawColumnCell(TDBGrid& sender, const QRect& rec
     }
     TField* field = column.Field();
     canvas.TextRect(rect, rect.left() + 2, rect.top() + 2, field ? field->Text() : QString());
-    if (state.Focused)
-        canvas.DrawFocusRect(rect);
+    if (state.Focused) canvas.DrawFocusRect(rect);
     if (!cdsDelivery->IsEmpty() && field && field->FieldName() == kMarkField) {
         const QPixmap glyph = (field->AsString() == kMarked ? imgCheck : imgUncheck)->Picture();
         canvas.FillRect(rect);

@@ -32,14 +32,10 @@ void TfrmManuDelValor::cdsServicoDelBeforeInsert(TClientDataSet& dataSet)
 {
     // The limit comes first: an invoiced delivery at its limit still says why.
     const double limit = fldDelivery.NRMAXSERVDEL->AsFloat();  // empty counts as 0
-    if (dataSet.RecordCount() >= limit)
-        Consiste::MensErro(msgPadrao->Msg(QStringLiteral("oper_bloq")), true);
-    if (!sbtIncluir->Enabled())
-        Abort();
-    if (fldParamComis.IDALTERDELIV->AsString() == QLatin1String("N"))
-        Abort();
-    if (!Consiste::EmptyString(fldDelivery.NRDELIVERYFA->AsString()))
-        Abort();
+    if (dataSet.RecordCount() >= limit) Consiste::MensErro(msgPadrao->Msg(QStringLiteral("oper_bloq")), true);
+    if (!sbtIncluir->Enabled()) Abort();
+    if (fldParamComis.IDALTERDELIV->AsString() == QLatin1String("N")) Abort();
+    if (!Consiste::EmptyString(fldDelivery.NRDELIVERYFA->AsString())) Abort();
     // CDSERVICO has no column: the grid stays where it is.
     dbgServicoDel->SetSelectedField(fldServicoDel.CDSERVICO);
     Cli_ate02700::stCdAgrDeCo = fldServicoDel.CDAGRDECO->AsString();
@@ -52,8 +48,7 @@ void TfrmManuDelValor::cdsServicoDelAfterInsert(TClientDataSet& /*dataSet*/)
 
 void TfrmManuDelValor::cdsServicoDelBeforeEdit(TClientDataSet& /*dataSet*/)
 {
-    if (!Consiste::EmptyString(fldDelivery.NRDELIVERYFA->AsString()))
-        Abort();
+    if (!Consiste::EmptyString(fldDelivery.NRDELIVERYFA->AsString())) Abort();
 }
 
 void TfrmManuDelValor::cdsServicoDelAfterEdit(TClientDataSet& /*dataSet*/)
@@ -65,18 +60,15 @@ void TfrmManuDelValor::cdsServicoDelAfterEdit(TClientDataSet& /*dataSet*/)
 void TfrmManuDelValor::dbgServicoDelKeyPress(TDBGrid& sender, QChar& key)
 {
     // Enter moves on and Esc drops the edit, whatever the column.
-    if (key == QLatin1Char('\r') || key == QChar(27))
-        return;
+    if (key == QLatin1Char('\r') || key == QChar(27)) return;
     const TField* field = sender.SelectedField();
     const auto& f = fldServicoDel;
-    const bool serverColumn = field == f.DSSERVICO || field == f.SGUNIDADE || field == f.SGCLASSE
-                              || field == f.IDCICLO || field == f.VRPRURESESP || field == f.VRPRUDOLSESP
-                              || field == f.PRECOSBYUT || field == f.PRECOSBYNUT || field == f.VRTOTSERVR
-                              || field == f.VRTOTSERVD;
+    const bool serverColumn = field == f.DSSERVICO || field == f.SGUNIDADE || field == f.SGCLASSE || field == f.IDCICLO
+                              || field == f.VRPRURESESP || field == f.VRPRUDOLSESP || field == f.PRECOSBYUT
+                              || field == f.PRECOSBYNUT || field == f.VRTOTSERVR || field == f.VRTOTSERVD;
     // A service code is chosen for a new row only; an existing row keeps its service.
     const bool lockedCode = field == f.CDARVSERV && cdsServicoDel->State() != TDataSetState::Insert;
-    if (serverColumn || lockedCode)
-        key = QChar();
+    if (serverColumn || lockedCode) key = QChar();
 }
 
 void TfrmManuDelValor::LoadPesqServico(const QString& cdArvServ)
@@ -97,12 +89,10 @@ void TfrmManuDelValor::LoadPesqServico(const QString& cdArvServ)
 
 void TfrmManuDelValor::dbgServicoDelColExit(TDBGrid& sender)
 {
-    if (cdsServicoDel->State() != TDataSetState::Insert || sender.SelectedField() != fldServicoDel.CDARVSERV)
-        return;
+    if (cdsServicoDel->State() != TDataSetState::Insert || sender.SelectedField() != fldServicoDel.CDARVSERV) return;
     // What an untouched masked cell holds (blanks and the mask's literals) is no code either.
     const QString code = fldServicoDel.CDARVSERV->AsString();
-    if (Consiste::EmptyString(code))
-        return;
+    if (Consiste::EmptyString(code)) return;
     LoadPesqServico(Consiste::Ajusta(code, kServiceCodeWidth));
     if (cdsPesqServico->IsEmpty()) {
         sender.SetSelectedField(fldServicoDel.CDSERVICO);
@@ -114,11 +104,9 @@ void TfrmManuDelValor::dbgServicoDelColExit(TDBGrid& sender)
 
 void TfrmManuDelValor::dbgServicoDelEditButtonClick(TDBGrid& sender)
 {
-    if (sender.SelectedField() != fldServicoDel.CDARVSERV)
-        return;
+    if (sender.SelectedField() != fldServicoDel.CDARVSERV) return;
     LoadPesqServico(QString());
-    if (!Pesquisa::Pesquisar(*dtsPesqServico, msgPadrao->Msg(QStringLiteral("Servico")), false, true))
-        return;
+    if (!Pesquisa::Pesquisar(*dtsPesqServico, msgPadrao->Msg(QStringLiteral("Servico")), false, true)) return;
     cdsServicoDel->Edit();  // a new row stays in insert
     IncluiSerClaCic();
     fldServicoDel.SGUNIDADE->SetValue(fldPesqServico.SGUNIDADE->Value());
@@ -151,8 +139,7 @@ void TfrmManuDelValor::IncluiSerClaCic()
     f.IDSTKDTSP->SetAsString(QStringLiteral("1"));
 
     // The grouping found by an earlier fill of this row stays.
-    if (!f.SGAGRDEDE->IsNull())
-        return;
+    if (!f.SGAGRDEDE->IsNull()) return;
     qryAgrDeDe->Close();
     qryAgrDeDe->ParamByName(u"CDFILIAL").SetAsString(medCdFilial->Text());
     qryAgrDeDe->ParamByName(u"CDCIA").SetAsString(astCiaVooTre[0]);
@@ -174,8 +161,7 @@ void TfrmManuDelValor::IncluiSerClaCic()
 
 void TfrmManuDelValor::cdsServicoDelQTATUAPRODSPChange(TField& sender)
 {
-    if (!Editing(*cdsServicoDel))
-        return;
+    if (!Editing(*cdsServicoDel)) return;
     // A service priced once per flight is invoiced once, whatever was served.
     if (fldServicoDel.IDTPPRECO->AsString() == QLatin1String("2"))
         fldServicoDel.QTSERFATSP->SetAsFloat(1);

@@ -34,8 +34,7 @@ std::optional<QColor> SituationColor(const QString& situation)
 {
     bool number = false;
     const int value = situation.trimmed().toInt(&number);
-    if (!number)
-        return std::nullopt;
+    if (!number) return std::nullopt;
     switch (value) {
     case 1: return QColor(0x00, 0x00, 0xFF);  // blue
     case 2: return QColor(0x00, 0x80, 0x00);  // green
@@ -70,8 +69,7 @@ void TfrmManuDelValor::LoadServices()
 {
     // Without a current delivery there is nothing to ask the server for.
     if (!cdsDelivery->Active() || cdsDelivery->IsEmpty()) {
-        if (cdsServicoDel->Active())
-            cdsServicoDel->EmptyDataSet();
+        if (cdsServicoDel->Active()) cdsServicoDel->EmptyDataSet();
         return;
     }
     const ate02700::TListProgress progress;
@@ -82,12 +80,10 @@ void TfrmManuDelValor::LoadServices()
 void TfrmManuDelValor::cdsDeliveryAfterScroll(TClientDataSet& /*dataSet*/)
 {
     astCiaVooTre = {fldDelivery.CDCIA->AsString(), fldDelivery.NRVOO->AsString(), fldDelivery.CDTRECHO->AsString()};
-    if (pgcPadrao->ActivePage() == tshFormulario)
-        LoadServices();
+    if (pgcPadrao->ActivePage() == tshFormulario) LoadServices();
     dtsPadraoStateChange(*dtsPadrao);
     lblNmCia->SetCaption(fldDelivery.NRDELIVERY->AsString() + QStringLiteral(" - ") + fldDelivery.NMCIA->AsString());
-    if (!cdsDelivery->IsEmpty())
-        SwapCurrencyColumns();
+    if (!cdsDelivery->IsEmpty()) SwapCurrencyColumns();
     const bool marked = fldDelivery.IDMARCADO->AsString() == QLatin1String("S");
     btnCancelDel->SetEnabled(marked);
     sbtImprimir->SetEnabled(marked);
@@ -100,8 +96,7 @@ void TfrmManuDelValor::SwapCurrencyColumns()
     const auto swap = [this](const QString& from, const QString& to) {
         // A column already showing the target is not found, and stays as it is.
         const int index = Consiste::IndiceCol(*dbgServicoDel, from);
-        if (index >= 0)
-            dbgServicoDel->Columns()[index].SetFieldName(to);
+        if (index >= 0) dbgServicoDel->Columns()[index].SetFieldName(to);
     };
     const QString totalLocal = QStringLiteral("VRTOTSERVR");
     const QString totalDollar = QStringLiteral("VRTOTSERVD");
@@ -119,20 +114,19 @@ void TfrmManuDelValor::SwapCurrencyColumns()
 void TfrmManuDelValor::pgcPadraoChange(QObject& sender)
 {
     TfrmPadrao::pgcPadraoChange(sender);
-    if (pgcPadrao->ActivePage() == tshFormulario)
-        LoadServices();
+    if (pgcPadrao->ActivePage() == tshFormulario) LoadServices();
     dtsPadraoStateChange(*dtsPadrao);
 }
 
 void TfrmManuDelValor::dtsPadraoStateChange(QObject& /*sender*/)
 {
     const TClientDataSet* services = dtsPadrao->DataSet();
-    const bool onServices = pgcPadrao->ActivePage() == tshFormulario;                       // S
-    const bool onDeliveries = pgcPadrao->ActivePage() == tshFolhaDados;                     // D
-    const bool editing = Editing(dtsPadrao->State());                                       // E
-    const bool browsing = dtsPadrao->State() == TDataSetState::Browse;                      // B
-    const bool notInvoiced = Consiste::EmptyString(fldDelivery.NRDELIVERYFA->AsString());  // N
-    const bool hasServices = services && services->Active() && !services->IsEmpty();        // X
+    const bool onServices = pgcPadrao->ActivePage() == tshFormulario;                                     // S
+    const bool onDeliveries = pgcPadrao->ActivePage() == tshFolhaDados;                                   // D
+    const bool editing = Editing(dtsPadrao->State());                                                     // E
+    const bool browsing = dtsPadrao->State() == TDataSetState::Browse;                                    // B
+    const bool notInvoiced = Consiste::EmptyString(fldDelivery.NRDELIVERYFA->AsString());                 // N
+    const bool hasServices = services && services->Active() && !services->IsEmpty();                      // X
     const bool hasDeliveries = dtsDelivery->State() == TDataSetState::Browse && !cdsDelivery->IsEmpty();  // Y
 
     // The delivery tab stays shut while a service row is being changed.
@@ -155,14 +149,12 @@ void TfrmManuDelValor::dtsPadraoStateChange(QObject& /*sender*/)
     sbtVerificar->SetEnabled(mnuVerificar->Enabled());
 
     // An invoiced delivery keeps its services as they were loaded.
-    if (!notInvoiced && editing)
-        cdsServicoDel->CancelUpdates();
+    if (!notInvoiced && editing) cdsServicoDel->CancelUpdates();
 
     const int code = Consiste::IndiceCol(*dbgServicoDel, QStringLiteral("CDARVSERV"));
     if (code >= 0)
-        dbgServicoDel->Columns()[code].SetButtonStyle(dtsPadrao->State() == TDataSetState::Insert
-                                                          ? TColumnButtonStyle::Ellipsis
-                                                          : TColumnButtonStyle::Auto);
+        dbgServicoDel->Columns()[code].SetButtonStyle(
+            dtsPadrao->State() == TDataSetState::Insert ? TColumnButtonStyle::Ellipsis : TColumnButtonStyle::Auto);
 
     Consiste::SetChildEnabled(panFiltro, !editing);
     // The names beside the codes only show what the codes found: never typed into.
@@ -178,16 +170,15 @@ void TfrmManuDelValor::dtsPadraoStateChange(QObject& /*sender*/)
     }
 }
 
-void TfrmManuDelValor::dbgServicoDelDrawColumnCell(TDBGrid& sender, const QRect& rect, int /*dataCol*/,
-                                                   TColumn& column, TGridDrawState state)
+void TfrmManuDelValor::dbgServicoDelDrawColumnCell(TDBGrid& sender, const QRect& rect, int /*dataCol*/, TColumn& column,
+                                                   TGridDrawState state)
 {
     TCanvas& canvas = sender.Canvas();
     canvas.Brush().SetColor(Colors::InfoBk());
     canvas.FillRect(rect);
     const QString situation = fldServicoDel.IDSITSERSP->AsString();
     if (!Consiste::EmptyString(situation)) {
-        if (const std::optional<QColor> color = SituationColor(situation))
-            canvas.Font().SetColor(*color);
+        if (const std::optional<QColor> color = SituationColor(situation)) canvas.Font().SetColor(*color);
     }
     if (state.Selected) {
         const QPalette& colors = sender.palette();
@@ -196,6 +187,5 @@ void TfrmManuDelValor::dbgServicoDelDrawColumnCell(TDBGrid& sender, const QRect&
     }
     const TField* field = column.Field();
     canvas.TextRect(rect, rect.left() + 2, rect.top() + 2, field ? field->DisplayText() : QString());
-    if (state.Focused)
-        canvas.DrawFocusRect(rect);
+    if (state.Focused) canvas.DrawFocusRect(rect);
 }

@@ -74,29 +74,24 @@ inline FieldBuilder Flt(QString name) { return {std::move(name), TFieldType::Flo
 inline FieldBuilder Dtm(QString name) { return {std::move(name), TFieldType::DateTime, 0}; }
 
 // One persistent field of a layout and the member of `Fields` that points at it.
-template <class Fields>
-struct FieldDecl {
+template <class Fields> struct FieldDecl {
     TField* Fields::*member;
     TFieldDef def;
 };
 
-template <class Fields>
-std::vector<TFieldDef> DefsOf(std::vector<FieldDecl<Fields>> decls)
+template <class Fields> std::vector<TFieldDef> DefsOf(std::vector<FieldDecl<Fields>> decls)
 {
     std::vector<TFieldDef> defs;
     defs.reserve(decls.size());
-    for (auto& decl : decls)
-        defs.push_back(std::move(decl.def));
+    for (auto& decl : decls) defs.push_back(std::move(decl.def));
     return defs;
 }
 
 // Declares the fields in table order on an inactive dataset without fields of its own.
-template <class Fields>
-Fields DeclareAll(TClientDataSet& dataSet, std::vector<FieldDecl<Fields>> decls)
+template <class Fields> Fields DeclareAll(TClientDataSet& dataSet, std::vector<FieldDecl<Fields>> decls)
 {
     Fields fields{};
-    for (auto& decl : decls)
-        fields.*(decl.member) = &dataSet.AddField(std::move(decl.def));
+    for (auto& decl : decls) fields.*(decl.member) = &dataSet.AddField(std::move(decl.def));
     return fields;
 }
 

@@ -44,13 +44,7 @@ std::vector<FieldDecl<QryAgrDeDeFields>> AgrDeDeLayout()
 LookupQuerySpec QryFilialSpec()
 {
     const QStringList text{
-        u"SELECT"_s,
-        u"   CDFILIAL,"_s,
-        u"   NMFILIAL"_s,
-        u"FROM"_s,
-        u"   FILIAL"_s,
-        u"ORDER BY"_s,
-        u"   CDFILIAL"_s,
+        u"SELECT"_s, u"   CDFILIAL,"_s, u"   NMFILIAL"_s, u"FROM"_s, u"   FILIAL"_s, u"ORDER BY"_s, u"   CDFILIAL"_s,
     };
     return {
         .name = u"qryFilial"_s,
@@ -67,29 +61,31 @@ LookupQuerySpec QryCompanhiaSpec()
     // The lone blank last line belongs to the stored text.
     return {
         .name = u"qryCompanhia"_s,
-        .sql = {
-            u"SELECT"_s,
-            u"   CO.CDCIA,"_s,
-            u"   CO.NMCIA,"_s,
-            u"   CO.SGCIA"_s,
-            u"FROM"_s,
-            u"   COMPANHIA CO,"_s,
-            u"   CIAFILI CI"_s,
-            u"WHERE"_s,
-            u"    CI.CDCIA    = CO.CDCIA    AND"_s,
-            u"    CI.CDFILIAL = :P_CDFILIAL AND"_s,
-            u"    ((CO.SGCIA = :P_SGCIA) OR ('T' = :P_TSGCIA))"_s,
-            u"ORDER BY"_s,
-            u"      SGCIA"_s,
-            u" "_s,
-        },
+        .sql =
+            {
+                u"SELECT"_s,
+                u"   CO.CDCIA,"_s,
+                u"   CO.NMCIA,"_s,
+                u"   CO.SGCIA"_s,
+                u"FROM"_s,
+                u"   COMPANHIA CO,"_s,
+                u"   CIAFILI CI"_s,
+                u"WHERE"_s,
+                u"    CI.CDCIA    = CO.CDCIA    AND"_s,
+                u"    CI.CDFILIAL = :P_CDFILIAL AND"_s,
+                u"    ((CO.SGCIA = :P_SGCIA) OR ('T' = :P_TSGCIA))"_s,
+                u"ORDER BY"_s,
+                u"      SGCIA"_s,
+                u" "_s,
+            },
         .sqlOracle = {},
         .sqlIb = {},
-        .params = {
-            {u"P_CDFILIAL"_s, TFieldType::String},
-            {u"P_SGCIA"_s, TFieldType::String},
-            {u"P_TSGCIA"_s, TFieldType::String},
-        },
+        .params =
+            {
+                {u"P_CDFILIAL"_s, TFieldType::String},
+                {u"P_SGCIA"_s, TFieldType::String},
+                {u"P_TSGCIA"_s, TFieldType::String},
+            },
         .fields = DefsOf(CompanhiaLayout()),
     };
 }
@@ -110,20 +106,22 @@ LookupQuerySpec QryAgrDeDeSpec()
         .name = u"qryAgrDeDe"_s,
         .sql = text,
         .sqlOracle = text,
-        .sqlIb = {
-            u"SELECT CL.CDCLASSE, CL.SGCLASSE, CC.DSCLASSECIA"_s,
-            u"FROM CLASSE CL, CLASSECIA CC,  PARAM(:SGCLASSE) SGCLASSE"_s,
-            u"WHERE (CC.CDFILIAL = :CDFILIAL  ) AND"_s,
-            u"      (CC.CDCIA    = :CDCIA     ) AND"_s,
-            u"      (CC.CDCLASSE = CL.CDCLASSE) AND"_s,
-            u"      (CL.SGCLASSE = NVLSTR(SGCLASSE.PARAM,CL.SGCLASSE))"_s,
-            u"ORDER BY CL.SGCLASSE"_s,
-        },
-        .params = {
-            {u"SGCLASSE"_s, std::nullopt},
-            {u"CDFILIAL"_s, TFieldType::String},
-            {u"CDCIA"_s, TFieldType::String},
-        },
+        .sqlIb =
+            {
+                u"SELECT CL.CDCLASSE, CL.SGCLASSE, CC.DSCLASSECIA"_s,
+                u"FROM CLASSE CL, CLASSECIA CC,  PARAM(:SGCLASSE) SGCLASSE"_s,
+                u"WHERE (CC.CDFILIAL = :CDFILIAL  ) AND"_s,
+                u"      (CC.CDCIA    = :CDCIA     ) AND"_s,
+                u"      (CC.CDCLASSE = CL.CDCLASSE) AND"_s,
+                u"      (CL.SGCLASSE = NVLSTR(SGCLASSE.PARAM,CL.SGCLASSE))"_s,
+                u"ORDER BY CL.SGCLASSE"_s,
+            },
+        .params =
+            {
+                {u"SGCLASSE"_s, std::nullopt},
+                {u"CDFILIAL"_s, TFieldType::String},
+                {u"CDCIA"_s, TFieldType::String},
+            },
         .fields = DefsOf(AgrDeDeLayout()),
     };
 }

@@ -9,8 +9,7 @@ void ApplyLookupQuerySpec(TADOIBQuery& query, const LookupQuerySpec& spec)
     query.SetSQL(spec.sql);
     query.SetSQL_ORACLE(spec.sqlOracle);
     query.SetSQL_IB(spec.sqlIb);
-    for (const ParamSpec& param : spec.params)
-        query.ParamByName(param.name).SetDataType(param.type);
+    for (const ParamSpec& param : spec.params) query.ParamByName(param.name).SetDataType(param.type);
 }
 
 }  // namespace ate02700

@@ -10,7 +10,7 @@ namespace ate02700 {
 // Keys carried by the server's coded error texts have exactly this many characters.
 inline constexpr int kServerMessageKeyLength = 10;
 
-QStringList MainFormMsgPadraoEntries();             // 43 entries
-QStringList MainFormMsgMensagensPadroesEntries();   // 3 entries
+QStringList MainFormMsgPadraoEntries();            // 43 entries
+QStringList MainFormMsgMensagensPadroesEntries();  // 3 entries
 
 }  // namespace ate02700

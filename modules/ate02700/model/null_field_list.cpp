@@ -10,8 +10,7 @@ QString NullFieldList(const TClientDataSet& dataSet)
     QString list;
     for (int i = 0; i < dataSet.FieldCount(); ++i) {
         const TField& field = dataSet.Fields(i);
-        if (field.IsNull())
-            list += QLatin1Char('_') + field.FieldName();
+        if (field.IsNull()) list += QLatin1Char('_') + field.FieldName();
     }
     return list;
 }

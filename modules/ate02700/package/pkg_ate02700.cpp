@@ -39,25 +39,21 @@ void IniProc() { Cli_ate02700::CriaManuDelValor(); }
 void Initialize()
 {
     PackageState& state = State();
-    if (state.initialized)
-        return;
+    if (state.initialized) return;
     state.resources.LoadForModule();
     state.initialized = true;
     for (const TPackageUnitInfo& unit : kUnits) {
-        if (unit.Init)
-            unit.Init();
+        if (unit.Init) unit.Init();
     }
 }
 
 void Finalize()
 {
     PackageState& state = State();
-    if (!state.initialized)
-        return;
+    if (!state.initialized) return;
     state.initialized = false;
     for (auto unit = kUnits.rbegin(); unit != kUnits.rend(); ++unit) {
-        if (unit->FInit)
-            unit->FInit();
+        if (unit->FInit) unit->FInit();
     }
     state.resources.Release();
 }

@@ -19,13 +19,11 @@ void ListShown(const TClientDataSet& dataSet, ShownBox& box)
             box.columns << dataSet.Fields(i).DisplayLabel();
         }
     }
-    if (!dataSet.Active())
-        return;
+    if (!dataSet.Active()) return;
     for (int row = 0; row < dataSet.RecordCount(); ++row) {
         QStringList texts;
         dataSet.ReadRow(row, [&] {
-            for (const TField* field : visible)
-                texts << field->DisplayText();
+            for (const TField* field : visible) texts << field->DisplayText();
         });
         box.rows << texts;
     }
@@ -53,8 +51,7 @@ std::vector<ShownBox> ScriptedDialogs::ShownOf(ShownBox::Kind kind) const
 {
     std::vector<ShownBox> out;
     for (const ShownBox& box : shown_) {
-        if (box.kind == kind)
-            out.push_back(box);
+        if (box.kind == kind) out.push_back(box);
     }
     return out;
 }
@@ -62,16 +59,14 @@ std::vector<ShownBox> ScriptedDialogs::ShownOf(ShownBox::Kind kind) const
 QStringList ScriptedDialogs::Errors() const
 {
     QStringList out;
-    for (const ShownBox& box : ShownOf(ShownBox::Kind::Error))
-        out << box.text;
+    for (const ShownBox& box : ShownOf(ShownBox::Kind::Error)) out << box.text;
     return out;
 }
 
 QStringList ScriptedDialogs::Messages() const
 {
     QStringList out;
-    for (const ShownBox& box : ShownOf(ShownBox::Kind::Message))
-        out << box.text;
+    for (const ShownBox& box : ShownOf(ShownBox::Kind::Message)) out << box.text;
     return out;
 }
 
@@ -93,9 +88,7 @@ TModalResult ScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type, 
         box.answer = TModalResult::OK;
     } else if (messageAnswers_.empty()) {
         ADD_FAILURE() << "a question box was shown with no answer scripted: " << text.toStdString();
-        box.answer = buttons & mbCancel ? TModalResult::Cancel
-                     : buttons & mbNo   ? TModalResult::No
-                                        : TModalResult::None;
+        box.answer = buttons & mbCancel ? TModalResult::Cancel : buttons & mbNo ? TModalResult::No : TModalResult::None;
     } else {
         box.answer = messageAnswers_.front();
         messageAnswers_.pop_front();
@@ -140,8 +133,7 @@ bool ScriptedDialogs::ChooseRow(TDataSource& source, const QString& title, TChoo
     box.kind = ShownBox::Kind::ChooseRow;
     box.caption = title;
     TClientDataSet* dataSet = source.DataSet();
-    if (dataSet)
-        ListShown(*dataSet, box);
+    if (dataSet) ListShown(*dataSet, box);
     box.answer = TModalResult::Cancel;
     if (picks_.empty()) {
         ADD_FAILURE() << "a lookup list was shown with no pick scripted: " << title.toStdString();
@@ -165,8 +157,7 @@ bool ScriptedDialogs::ChooseRow(TDataSource& source, const QString& title, TChoo
         row = -1;
         for (int r = 0; r < dataSet->RecordCount() && row < 0; ++r) {
             dataSet->ReadRow(r, [&] {
-                if (field->DisplayText() == pick.text || field->AsString() == pick.text)
-                    row = r;
+                if (field->DisplayText() == pick.text || field->AsString() == pick.text) row = r;
             });
         }
     }
@@ -186,8 +177,7 @@ bool ScriptedDialogs::FindInDataSet(TClientDataSet& dataSet)
     ShownBox box;
     box.kind = ShownBox::Kind::Find;
     for (int i = 0; i < dataSet.FieldCount(); ++i) {
-        if (dataSet.Fields(i).Visible())
-            box.columns << dataSet.Fields(i).DisplayLabel();
+        if (dataSet.Fields(i).Visible()) box.columns << dataSet.Fields(i).DisplayLabel();
     }
     box.answer = TModalResult::Cancel;
     if (finds_.empty()) {
@@ -199,16 +189,14 @@ bool ScriptedDialogs::FindInDataSet(TClientDataSet& dataSet)
     finds_.pop_front();
     box.text = find.value;
     shown_.push_back(box);
-    if (find.cancel)
-        return false;
+    if (find.cancel) return false;
     const TField* field = dataSet.FindField(find.field);
     if (!field) {
         ADD_FAILURE() << "the find dialog has no field " << find.field.toStdString();
         return false;
     }
     const int row = DataSetSearch::FindRow(dataSet, *field, find.value);
-    if (row < 0)
-        return false;
+    if (row < 0) return false;
     dataSet.MoveToRow(row);
     shown_.back().answer = TModalResult::OK;
     return true;
@@ -227,12 +215,6 @@ ScopedDialogs::~ScopedDialogs()
     SetDialogs(std::move(previous_));  // destroys the scripted service
 }
 
-ScopedDesktopDialogs::ScopedDesktopDialogs()
-{
-    previous_ = SetDialogs(std::make_unique<TDesktopDialogs>());
-}
+ScopedDesktopDialogs::ScopedDesktopDialogs() { previous_ = SetDialogs(std::make_unique<TDesktopDialogs>()); }
 
-ScopedDesktopDialogs::~ScopedDesktopDialogs()
-{
-    SetDialogs(std::move(previous_));
-}
+ScopedDesktopDialogs::~ScopedDesktopDialogs() { SetDialogs(std::move(previous_)); }

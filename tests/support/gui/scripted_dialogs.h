@@ -27,11 +27,11 @@ struct ShownBox {
     enum class Kind { Message, Error, InputQuery, ChooseRow, Find };
     Kind kind = Kind::Message;
     TMsgDlgType type = TMsgDlgType::Information;  // Message only
-    TMsgDlgButtons buttons = 0;                    // Message only
-    QString text;      // message text, or the prompt of an input query
-    QString caption;   // title of a lookup list, caption of an input query
-    QStringList columns;        // lookup list and find dialog: labels of the visible fields
-    QList<QStringList> rows;    // lookup list: the texts shown, row by row
+    TMsgDlgButtons buttons = 0;                   // Message only
+    QString text;                                 // message text, or the prompt of an input query
+    QString caption;                              // title of a lookup list, caption of an input query
+    QStringList columns;                          // lookup list and find dialog: labels of the visible fields
+    QList<QStringList> rows;                      // lookup list: the texts shown, row by row
     TModalResult answer = TModalResult::None;
 };
 
@@ -54,17 +54,15 @@ public:
     // ---- what was shown
     const std::vector<ShownBox>& Shown() const { return shown_; }
     std::vector<ShownBox> ShownOf(ShownBox::Kind kind) const;
-    QStringList Errors() const;     // texts of the error boxes (ShowError)
-    QStringList Messages() const;   // texts of MessageDlg boxes
+    QStringList Errors() const;    // texts of the error boxes (ShowError)
+    QStringList Messages() const;  // texts of MessageDlg boxes
     int PendingAnswers() const;
     void ClearShown() { shown_.clear(); }
 
     // ---- TDialogs
-    TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons,
-                            int helpContext) override;
+    TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) override;
     void ShowError(const QString& text) override;
-    std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
-                                      const QString& initial) override;
+    std::optional<QString> InputQuery(const QString& caption, const QString& prompt, const QString& initial) override;
     bool ChooseRow(TDataSource& source, const QString& title, TChooseRowOptions options) override;
     bool FindInDataSet(TClientDataSet& dataSet) override;
 
