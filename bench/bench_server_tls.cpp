@@ -6,6 +6,7 @@
 //
 //   build/bin/bench/bench_server_tls [seconds-per-case]
 
+#include "bench/in_process_server.h"
 #include "framework/net/netconnection.h"
 #include "server/database.h"
 #include "server/net/app_server.h"
@@ -73,36 +74,6 @@ std::vector<Stats> measureInTurns(const std::vector<std::pair<const char*, std::
     return out;
 }
 
-// The application server on its own thread, as `serve` runs it.
-class InProcessServer {
-public:
-    explicit InProcessServer(server::net::ServeOptions options) : log_(std::fopen("/dev/null", "w"))
-    {
-        options.port = 0;
-        options.threads = 2;
-        options.log = log_;
-        server_ = std::make_unique<server::net::AppServer>(std::move(options));
-        server_->moveToThread(&thread_);
-        thread_.start();
-        QMetaObject::invokeMethod(
-            server_.get(), [this] { server_->start(); }, Qt::BlockingQueuedConnection);
-    }
-    ~InProcessServer()
-    {
-        QMetaObject::invokeMethod(
-            server_.get(), [this] { server_.reset(); }, Qt::BlockingQueuedConnection);
-        thread_.quit();
-        thread_.wait();
-        std::fclose(log_);
-    }
-    quint16 port() const { return server_->port(); }
-
-private:
-    std::FILE* log_;
-    QThread thread_;
-    std::unique_ptr<server::net::AppServer> server_;
-};
-
 void point(TNetConnection& net, quint16 port, const QString& ca)
 {
     net.SetHost(QStringLiteral("127.0.0.1"));
@@ -128,11 +99,12 @@ int main(int argc, char** argv)
 
     server::net::ServeOptions plainOptions;
     plainOptions.database = url;
+    plainOptions.threads = 2;
     server::net::ServeOptions tlsOptions = plainOptions;
     tlsOptions.tls =
         server::net::TlsFiles{dir.filePath(QStringLiteral("server.pem")), dir.filePath(QStringLiteral("server.key"))};
-    InProcessServer plainServer(plainOptions);
-    InProcessServer tlsServer(tlsOptions);
+    benchsupport::InProcessServer plainServer(plainOptions);
+    benchsupport::InProcessServer tlsServer(tlsOptions);
     const QString ca = dir.filePath(QStringLiteral("ca.pem"));
 
     TNetConnection plain, tls;

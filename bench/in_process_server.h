@@ -15,13 +15,13 @@ namespace benchsupport {
 
 class InProcessServer {
 public:
-    explicit InProcessServer(const server::DatabaseUrl& url) : log_(std::fopen("/dev/null", "w"))
+    explicit InProcessServer(const server::DatabaseUrl& url) : InProcessServer(optionsFor(url)) {}
+    // Any other serving options (workers, TLS); the port is always a free one.
+    explicit InProcessServer(server::net::ServeOptions options) : log_(std::fopen("/dev/null", "w"))
     {
-        server::net::ServeOptions options;
-        options.database = url;
         options.port = 0;
         options.log = log_;
-        server_ = std::make_unique<server::net::AppServer>(options);
+        server_ = std::make_unique<server::net::AppServer>(std::move(options));
         server_->moveToThread(&thread_);
         thread_.start();
         QMetaObject::invokeMethod(
@@ -41,6 +41,13 @@ public:
     quint16 port() const { return server_->port(); }
 
 private:
+    static server::net::ServeOptions optionsFor(const server::DatabaseUrl& url)
+    {
+        server::net::ServeOptions options;
+        options.database = url;
+        return options;
+    }
+
     std::FILE* log_;
     QThread thread_;
     std::unique_ptr<server::net::AppServer> server_;
