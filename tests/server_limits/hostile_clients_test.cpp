@@ -20,16 +20,6 @@ using testsupport::TestDatabase;
 
 namespace {
 
-const wire::CallReply* asReply(const std::optional<wire::Message>& m)
-{
-    return m ? std::get_if<wire::CallReply>(&*m) : nullptr;
-}
-
-wire::CallRequest paramComis(qint64 id, const QString& branch)
-{
-    return {id, QStringLiteral("GetParamComis"), {wire::Value(branch)}};
-}
-
 std::unique_ptr<TestDatabase> emptyDatabase()
 {
     auto db = TestDatabase::sqlite();

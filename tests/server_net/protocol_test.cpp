@@ -18,28 +18,6 @@ using testsupport::TestDatabase;
 
 namespace {
 
-const wire::ErrorReply* asError(const std::optional<wire::Message>& m)
-{
-    return m ? std::get_if<wire::ErrorReply>(&*m) : nullptr;
-}
-
-const wire::CallReply* asReply(const std::optional<wire::Message>& m)
-{
-    return m ? std::get_if<wire::CallReply>(&*m) : nullptr;
-}
-
-QByteArray header(quint32 length)
-{
-    QByteArray bytes(4, '\0');
-    qToBigEndian(length, bytes.data());
-    return bytes;
-}
-
-wire::CallRequest paramComis(qint64 id, const QString& branch)
-{
-    return {id, QStringLiteral("GetParamComis"), {wire::Value(branch)}};
-}
-
 class ProtocolTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()

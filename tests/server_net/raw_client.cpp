@@ -1,5 +1,7 @@
 #include "tests/server_net/raw_client.h"
 
+#include <QtEndian>
+
 #include <QDeadlineTimer>
 
 #include <stdexcept>
@@ -63,3 +65,25 @@ wire::Message RawClient::call(qint64 id, const QString& method, wire::Array args
 }
 
 wire::OpenRequest validOpening() { return wire::OpenRequest{QStringLiteral("ATE02700.rdmManuDelValor"), 1}; }
+
+const wire::ErrorReply* asError(const std::optional<wire::Message>& m)
+{
+    return m ? std::get_if<wire::ErrorReply>(&*m) : nullptr;
+}
+
+const wire::CallReply* asReply(const std::optional<wire::Message>& m)
+{
+    return m ? std::get_if<wire::CallReply>(&*m) : nullptr;
+}
+
+QByteArray header(quint32 length)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(length, bytes.data());
+    return bytes;
+}
+
+wire::CallRequest paramComis(qint64 id, const QString& branch)
+{
+    return {id, QStringLiteral("GetParamComis"), {wire::Value(branch)}};
+}

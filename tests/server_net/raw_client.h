@@ -35,3 +35,11 @@ private:
 
 // The server's object name and version, as a client opens with them.
 wire::OpenRequest validOpening();
+
+// The error or the call answer a message is, if it is one (nothing came: neither).
+const wire::ErrorReply* asError(const std::optional<wire::Message>& m);
+const wire::CallReply* asReply(const std::optional<wire::Message>& m);
+// A frame's length prefix, for tests that write frames byte by byte.
+QByteArray header(quint32 length);
+// GetParamComis of a branch: the smallest call the server answers.
+wire::CallRequest paramComis(qint64 id, const QString& branch);

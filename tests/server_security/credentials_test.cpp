@@ -18,11 +18,6 @@ using testsupport::TestDatabase;
 
 namespace {
 
-const wire::ErrorReply* asError(const std::optional<wire::Message>& m)
-{
-    return m ? std::get_if<wire::ErrorReply>(&*m) : nullptr;
-}
-
 wire::OpenRequest opening(std::optional<QString> client, std::optional<QString> key)
 {
     wire::OpenRequest open = validOpening();
