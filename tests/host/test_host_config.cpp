@@ -2,6 +2,7 @@
 
 #include "host/host_config.h"
 #include "host/ini_file.h"
+#include "tests/host/host_config_reading.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,7 @@
 
 namespace {
 
-class HostConfig : public ::testing::Test {
+class HostConfig : public HostConfigReading {
 protected:
     void SetUp() override
     {
@@ -27,26 +28,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
     }
-
-    THostConfig Read(QStringList args) const
-    {
-        args.prepend(QStringLiteral("ate-host"));
-        return ReadHostConfig(args, paths);
-    }
-
-    // The refusal's text, or a note that nothing was refused.
-    QString Refusal(const QStringList& args) const
-    {
-        try {
-            Read(args);
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return QStringLiteral("(aceito)");
-    }
-
-    QTemporaryDir dir;
-    THostPaths paths;
 };
 
 TEST_F(HostConfig, TheCommandLineWinsOverTheFileAndTheFileOverTheDefaults)

@@ -3,6 +3,7 @@
 // host_config.h, which must be accepted as written.
 
 #include "host/host_config.h"
+#include "tests/host/host_config_reading.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,7 @@
 
 namespace {
 
-class HostSecurityConfig : public ::testing::Test {
+class HostSecurityConfig : public HostConfigReading {
 protected:
     void SetUp() override
     {
@@ -32,25 +33,6 @@ protected:
         file.close();
         ASSERT_TRUE(file.setPermissions(permissions));
     }
-
-    THostConfig Read(QStringList args) const
-    {
-        args.prepend(QStringLiteral("ate-host"));
-        return ReadHostConfig(args, paths);
-    }
-
-    QString Refusal(const QStringList& args) const
-    {
-        try {
-            Read(args);
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return QStringLiteral("(aceito)");
-    }
-
-    QTemporaryDir dir;
-    THostPaths paths;
 };
 
 TEST_F(HostSecurityConfig, CredentialsAndAuthorityFromTheFileAndTheCommandLine)
