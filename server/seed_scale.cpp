@@ -1,6 +1,7 @@
 #include "server/seed.h"
 
 #include "server/batch_insert.h"
+#include "server/seed_scale_airlines.h"
 #include "server/seed_writer.h"
 #include "server/sql.h"
 
@@ -17,19 +18,25 @@ namespace {
 constexpr int kYear = 2026;
 constexpr int kFirstFlight = 70000;  // scale flights: 70000 and up, after any demo flight
 
+constexpr int kPerAirlineSet = 10000;  // deliveries a set of airlines holds in the year
+
 struct Pair {
     QString branch, airline, kind;
-    int firstFlight = 0;                                // first new flight number
+    QString pricedAs;     // the demo airline a copy was made from; empty for a demo airline
+    int firstFlight = 0;  // first new flight number
     std::vector<std::pair<QString, QString>> services;  // offered, of the pair's kind: code, class
 };
 
 // Every airline served at a branch gets its own new flights, alternately national and
 // international, and the services it is offered of that kind.
-std::vector<Pair> scalePairs(Database& db)
+// The demo's airlines, or (with `copies`) one set of copied airlines, which then take the
+// kinds of the demo pairs they copy.
+std::vector<Pair> scalePairs(Database& db, const std::vector<CopiedAirline>& copies = {})
 {
     std::vector<Pair> pairs;
     {
-        Sql q(db, QStringLiteral("SELECT CDFILIAL, CDCIA FROM CIAFILI ORDER BY CDFILIAL, CDCIA"));
+        Sql q(db, QStringLiteral("SELECT CDFILIAL, CDCIA FROM CIAFILI WHERE CDCIA < :FIRST ORDER BY CDFILIAL, CDCIA"));
+        q.bind(QStringLiteral(":FIRST"), QString::number(kFirstCopiedAirline));
         q.exec();
         while (q.next()) {
             Pair p;
@@ -38,6 +45,18 @@ std::vector<Pair> scalePairs(Database& db)
             p.kind = pairs.size() % 2 == 0 ? QStringLiteral("1") : QStringLiteral("2");
             pairs.push_back(p);
         }
+    }
+    if (!copies.empty()) {
+        std::vector<Pair> copied;
+        for (const Pair& demo : pairs)
+            for (const CopiedAirline& c : copies)
+                if (c.original == demo.airline) {
+                    Pair p = demo;
+                    p.airline = c.code;
+                    p.pricedAs = c.original;
+                    copied.push_back(p);
+                }
+        pairs = std::move(copied);
     }
     if (pairs.empty()) throw ServerFailure(QStringLiteral("Carga scale: nenhuma companhia atendida por filial."));
     for (Pair& p : pairs) {
@@ -140,25 +159,17 @@ std::vector<SeedLine> scaleLines(SeedWriter& writer, const SeedDelivery& d, cons
     return lines;
 }
 
-}  // namespace
-
 // Slot i goes to pair i % pairs, on day (i / pairs) % days of the year, on that pair's flight
 // i / (pairs * days): one flight plan per delivery. A slot where no service can be priced that
 // day (a gap in an airline's tables) is passed over, so a spare flight per pair is made.
-void seedScale(Database& db, int deliveries)
+void seedPairs(Database& db, SeedWriter& writer, const std::vector<Pair>& pairs, int deliveries, qint64& key,
+               ScaleRandom& random)
 {
-    if (deliveries <= 0) return;
-    if (!demoSeeded(db)) seedDemo(db);
-
-    const std::vector<Pair> pairs = scalePairs(db);
-    qint64 key = lastDeliveryKey(db);
     const int days = QDate(kYear, 1, 1).daysInYear();
     const int pairCount = static_cast<int>(pairs.size());
     const int flightsPerPair = (deliveries + pairCount * days - 1) / (pairCount * days) + 1;
     addFlights(db, pairs, flightsPerPair);
 
-    ScaleRandom random(20260101u + static_cast<unsigned>(key));
-    SeedWriter writer(db);
     const qint64 slotCount = static_cast<qint64>(flightsPerPair) * pairCount * days;
     int written = 0;
     for (qint64 i = 0; i < slotCount && written < deliveries; ++i) {
@@ -168,6 +179,7 @@ void seedScale(Database& db, int deliveries)
         SeedDelivery d;
         d.branch = p.branch;
         d.airline = p.airline;
+        d.pricedAs = p.pricedAs;
         d.flight = QString::number(p.firstFlight + flight);
         d.leg = QStringLiteral("0001");
         d.when = QDateTime(QDate(kYear, 1, 1).addDays(day), QTime(5 + (flight * 7) % 18, (flight * 13) % 60), Qt::UTC);
@@ -187,6 +199,33 @@ void seedScale(Database& db, int deliveries)
         throw ServerFailure(QStringLiteral("Carga scale: só foi possível precificar %1 de %2 deliveries.")
                                 .arg(written)
                                 .arg(deliveries));
+}
+
+}  // namespace
+
+// The first 10,000 deliveries of a load go to the demo's airlines; every further 10,000 to a
+// new set of copies of them. Each airline's month then holds about as many deliveries on a
+// database of a million as on one of ten thousand, as a caterer's growth in airlines (rather
+// than in flights per airline) would have it.
+void seedScale(Database& db, int deliveries)
+{
+    if (deliveries <= 0) return;
+    if (!demoSeeded(db)) seedDemo(db);
+
+    std::vector<std::vector<Pair>> sets{scalePairs(db)};
+    const int firstSet = copiedAirlineSets(db) + 1;
+    const int copySets = (deliveries - 1) / kPerAirlineSet;
+    for (int s = 0; s < copySets; ++s) sets.push_back(scalePairs(db, addCopiedAirlines(db, firstSet + s)));
+
+    qint64 key = lastDeliveryKey(db);
+    ScaleRandom random(20260101u + static_cast<unsigned>(key));
+    SeedWriter writer(db);  // after the copies: it reads every airline's discount and billing place
+    int left = deliveries;
+    for (const std::vector<Pair>& pairs : sets) {
+        const int share = std::min(left, kPerAirlineSet);
+        seedPairs(db, writer, pairs, share, key, random);
+        left -= share;
+    }
     writer.finish();
 }
 

@@ -84,7 +84,8 @@ void SeedWriter::flushPlans() { plans_.flush(); }
 std::optional<Prices> SeedWriter::pricesFor(const SeedDelivery& delivery, const QString& service)
 {
     // Prices depend on the day only, except proportional ones (the leg's passengers).
-    QString key = delivery.branch + QLatin1Char('|') + delivery.airline + QLatin1Char('|') + service + QLatin1Char('|')
+    const QString& airline = delivery.pricedAs.isEmpty() ? delivery.airline : delivery.pricedAs;
+    QString key = delivery.branch + QLatin1Char('|') + airline + QLatin1Char('|') + service + QLatin1Char('|')
                   + delivery.when.date().toString(Qt::ISODate);
     if (proportional_.contains(service))
         key += QLatin1Char('|') + delivery.flight + QLatin1Char('|') + delivery.leg + QLatin1Char('|')
@@ -94,7 +95,7 @@ std::optional<Prices> SeedWriter::pricesFor(const SeedDelivery& delivery, const 
 
     PriceRequest r;
     r.branch = delivery.branch;
-    r.airline = delivery.airline;
+    r.airline = airline;
     r.flight = delivery.flight;
     r.leg = delivery.leg;
     r.flightDate = delivery.when;

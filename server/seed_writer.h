@@ -32,8 +32,9 @@ struct SeedDelivery {
     QString situation = QStringLiteral("1");
     double airportTaxPercent = 0;
     int maxServices = 12;
-    QString invoice;  // empty: not invoiced
-    QString place;    // emission place of the invoice
+    QString invoice;   // empty: not invoiced
+    QString place;     // emission place of the invoice
+    QString pricedAs;  // an airline with the same price tables (a cheaper memo key); empty: its own
 };
 
 struct SeedLine {
