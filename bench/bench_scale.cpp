@@ -5,8 +5,8 @@
 //   - SetServicoDel changing one line's quantity of that delivery (and back, in turns);
 //   - GeraNovoFatur numbering one delivery not yet numbered.
 // Prints, per call, the median wall time (database included) on each and the ratio large /
-// small; for GetDelivery also the rows answered, since a scale load puts its deliveries in the
-// year 2026 and an airline's month grows with N.
+// small; for GetDelivery also the rows answered (a scale load beyond 10,000 deliveries puts
+// them on copied airlines, so the demo airline's month answers the same rows on both).
 //
 //   build/bin/bench/bench_scale --small "postgresql://...?schema=small" \
 //                               --large "postgresql://...?schema=large" [--rounds 40]
