@@ -72,6 +72,7 @@ AppServer::~AppServer()
     // Each worker finishes the call it is running and closes its connections; what they
     // report meanwhile is dropped with this object's pending events.
     stopWorkers();
+    log_.flushRefusals(true);
 }
 
 void AppServer::stopWorkers()
@@ -275,6 +276,7 @@ void AppServer::checkStopped()
 {
     if (!stopping_ || stoppedSignalled_ || open_ > 0) return;
     stoppedSignalled_ = true;
+    log_.flushRefusals(true);  // no connection is left to be refused
     // Queued: whoever asked for the stop finishes its own work first.
     QMetaObject::invokeMethod(this, &AppServer::stopped, Qt::QueuedConnection);
 }

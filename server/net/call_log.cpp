@@ -153,19 +153,19 @@ void CallLog::refusal(Refusal kind, const std::function<QString()>& peer, const 
     write(line);
 }
 
-void CallLog::flushRefusals()
+void CallLog::flushRefusals(bool all)
 {
     if (!out_) return;
     const auto now = RefusalThrottle::Clock::now();
     const std::lock_guard lock(mutex_);
-    writeSummaries(now);
+    writeSummaries(now, all);
 }
 
 // Under the lock.
-void CallLog::writeSummaries(RefusalThrottle::Clock::time_point now)
+void CallLog::writeSummaries(RefusalThrottle::Clock::time_point now, bool all)
 {
-    if (!throttle_.due(now)) return;
-    for (const QString& summary : throttle_.summaries(now)) {
+    if (!all && !throttle_.due(now)) return;
+    for (const QString& summary : throttle_.summaries(now, all)) {
         QByteArray line;
         stamp(line);
         appendOneLine(line, summary);

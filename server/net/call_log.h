@@ -46,15 +46,16 @@ public:
     void refusal(Refusal kind, const QString& peer, const QString& text);
     void refusal(Refusal kind, const std::function<QString()>& peer, const QString& text);
     // Writes the summaries of refusal intervals that have ended (called now and then, so that
-    // they appear when a flood stops and no further line would bring them).
-    void flushRefusals();
+    // they appear when a flood stops and no further line would bring them); with `all`, of
+    // those under way too (the server is stopping).
+    void flushRefusals(bool all = false);
     std::chrono::milliseconds refusalInterval() const { return throttle_.interval(); }
 
 private:
     // Starts `line` with the local time and a blank. Under the lock.
     void stamp(QByteArray& line);
     void write(QByteArray& line);
-    void writeSummaries(RefusalThrottle::Clock::time_point now);
+    void writeSummaries(RefusalThrottle::Clock::time_point now, bool all = false);
 
     std::FILE* out_;
     std::mutex mutex_;

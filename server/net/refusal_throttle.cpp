@@ -42,22 +42,27 @@ bool RefusalThrottle::admit(Refusal kind, Clock::time_point now)
     return false;
 }
 
-std::vector<QString> RefusalThrottle::summaries(Clock::time_point now)
+std::vector<QString> RefusalThrottle::summaries(Clock::time_point now, bool all)
 {
     std::vector<QString> out;
-    if (!due(now)) return out;
+    if (!all && !due(now)) return out;
     nextDue_ = Clock::time_point::max();
     for (std::size_t k = 0; k < kKinds; ++k) {
         Window& w = windows_[k];
         if (!w.open || w.counted == 0) continue;
-        if (now - w.start < interval_) {
+        const auto span = std::chrono::duration_cast<std::chrono::milliseconds>(now - w.start);
+        if (span < interval_ && !all) {
             nextDue_ = std::min(nextDue_, w.start + interval_);
             continue;
         }
+        // An interval cut short by a stop is told for the time it lasted, to the tenth of a second.
+        const auto shown = span < interval_
+                               ? std::chrono::milliseconds(std::max<long long>(100, (span.count() + 50) / 100 * 100))
+                               : interval_;
         out.push_back(QStringLiteral("%1: %2: %3 more %4 in the last %5 s")
                           .arg(QLatin1String(kTexts[k].done), QLatin1String(kTexts[k].what))
                           .arg(w.counted)
-                          .arg(QLatin1String(kTexts[k].done), secondsText(interval_)));
+                          .arg(QLatin1String(kTexts[k].done), secondsText(shown)));
         w = Window{};
     }
     return out;

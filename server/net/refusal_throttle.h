@@ -39,8 +39,8 @@ public:
     // True when a line of this kind is written now; false when it is only counted.
     bool admit(Refusal kind, Clock::time_point now);
     // The lines telling what was counted in the intervals that have ended by `now` (after
-    // which those kinds start afresh).
-    std::vector<QString> summaries(Clock::time_point now);
+    // which those kinds start afresh); with `all`, in every interval (the server is stopping).
+    std::vector<QString> summaries(Clock::time_point now, bool all = false);
     // Whether summaries() has anything to say by `now`; cheap.
     bool due(Clock::time_point now) const { return now >= nextDue_; }
 

@@ -88,6 +88,14 @@ TEST(RefusalThrottle, IntervalsPerKindAndTheirSummaries)
     ASSERT_EQ(later.size(), 1u);
     EXPECT_EQ(later[0],
               QStringLiteral("refused: connections opened too fast from one address: 1 more refused in the last 10 s"));
+
+    // Stopping: an interval under way is told for the time it lasted.
+    for (int i = 0; i < 5; ++i) throttle.admit(Refusal::Deadline, t0 + 40s + i * 100ms);
+    EXPECT_TRUE(throttle.summaries(t0 + 41s).empty());
+    const std::vector<QString> last = throttle.summaries(t0 + 42s + 240ms, true);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(last[0], QStringLiteral("closed: a message, an answer or a TLS handshake not done in time: 3 more "
+                                      "closed in the last 2.2 s"));
 }
 
 }  // namespace

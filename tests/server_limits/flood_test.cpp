@@ -4,6 +4,7 @@
 
 #include "tests/server_limits/server_memory.h"
 #include "tests/server_net/raw_client.h"
+#include "tests/server_security/security_support.h"
 #include "tests/support/server_fixture.h"
 
 #include <QElapsedTimer>
@@ -134,6 +135,34 @@ TEST(OpeningRate, AFloodOfOpeningsHoldsNoDescriptorNorWorkerAndLeavesTheServerTo
     EXPECT_EQ(server.stop(), 0);
 }
 
+TEST(OpeningRate, WithTlsAConnectionOpenedTooSoonIsClosedBeforeAnyHandshake)
+{
+    const securitytest::Certificates certs;
+    const auto db = emptyDatabase();
+    QStringList args = certs.serveArguments();
+    args << QStringLiteral("--connection-burst") << QStringLiteral("2") << QStringLiteral("--connection-rate")
+         << QStringLiteral("0.5");
+    ServerProcess server(db->url(), args);
+    // Within the burst, a plain client is served far enough to be told, in plain words, that
+    // the server takes only encrypted connections: a worker looked at its bytes.
+    for (int i = 0; i < 2; ++i) {
+        RawClient plain(server.port());
+        plain.send(validOpening());
+        const auto answer = plain.receive(5000);
+        ASSERT_NE(asError(answer), nullptr) << i;
+        EXPECT_TRUE(asError(answer)->message.contains(QStringLiteral("conexões cifradas (TLS)")));
+    }
+    // Past it: closed as accepted, without a byte (a text would need the handshake first).
+    RawClient third(server.port());
+    third.send(validOpening());
+    EXPECT_FALSE(third.receive(5000).has_value());
+    EXPECT_TRUE(third.waitClosed(1000));
+    EXPECT_TRUE(server.log().contains(
+        QStringLiteral("refused: connections opened faster than 0.5 a second from one address (after 2 at once)")))
+        << server.log().toStdString();
+    EXPECT_EQ(server.stop(), 0);
+}
+
 TEST(RefusalLog, EachKindWritesSoManyLinesAnIntervalAndCountsTheRestInOneLineWhenItEnds)
 {
     const auto db = emptyDatabase();
@@ -183,7 +212,17 @@ TEST(RefusalLog, EachKindWritesSoManyLinesAnIntervalAndCountsTheRestInOneLineWhe
     wait.start();
     while (linesWith(server.log(), badLine) == before && wait.elapsed() < 5000) QThread::msleep(50);
     EXPECT_EQ(linesWith(server.log(), badLine), before + 1) << server.log().toStdString();
+
+    // Cut short by a stop, an interval still tells what it counted.
+    for (int i = 0; i < 4; ++i) {
+        RawClient client(server.port());
+        client.send(paramComis(1, QStringLiteral("0001")));
+        ASSERT_NE(asError(client.receive(5000)), nullptr);
+    }
     EXPECT_EQ(server.stop(), 0);
+    log = server.log();
+    EXPECT_EQ(linesWith(log, badLine), before + 3) << log.toStdString();
+    EXPECT_EQ(linesWith(log, badLine) + countedIn(log, badSummary), 35) << log.toStdString();
 }
 
 }  // namespace
