@@ -52,10 +52,10 @@ AppServer::AppServer(ServeOptions options, QObject* parent)
       rateRefusal_(protocolErrorFrame(
           QStringLiteral("Este computador abriu conexões demais em pouco tempo (mais de %1 por segundo). Aguarde "
                          "alguns segundos e tente novamente.")
-              .arg(options_.connectionRate))),
+              .arg(QString::number(options_.connectionRate, 'g', 10)))),
       rateLogLine_(QStringLiteral("refused: connections opened faster than %1 a second from one address (after "
                                   "%2 at once)")
-                       .arg(options_.connectionRate)
+                       .arg(QString::number(options_.connectionRate, 'g', 10))
                        .arg(options_.connectionBurst)),
       refusalSummaries_(new QTimer(this))
 {
@@ -151,7 +151,7 @@ void AppServer::start()
                   .arg(options_.frameTimeout.count())
                   .arg(static_cast<qulonglong>(descriptors))
                   .arg(options_.connectionBurst)
-                  .arg(options_.connectionRate)
+                  .arg(QString::number(options_.connectionRate, 'g', 10))
                   .arg(options_.refusalLogLines)
                   .arg(options_.refusalLogInterval.count()));
     if (descriptors > 0

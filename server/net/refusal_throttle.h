@@ -36,7 +36,8 @@ public:
 
     RefusalThrottle(int lines, std::chrono::milliseconds interval) : lines_(lines), interval_(interval) {}
 
-    // True when a line of this kind is written now; false when it is only counted.
+    // True when a line of this kind is written now; false when it is only counted. The
+    // summaries due by `now` are to be taken first, or an ended interval goes on counting.
     bool admit(Refusal kind, Clock::time_point now);
     // The lines telling what was counted in the intervals that have ended by `now` (after
     // which those kinds start afresh); with `all`, in every interval (the server is stopping).
