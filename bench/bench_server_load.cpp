@@ -167,9 +167,11 @@ int main(int argc, char** argv)
         throw std::runtime_error("init failed");
     QProcess server;
     server.setStandardErrorFile(dir.filePath(QStringLiteral("server.log")));
-    server.start(serverExecutable(), {QStringLiteral("serve"), QStringLiteral("--db"), url, QStringLiteral("--listen"),
-                                      QStringLiteral("127.0.0.1:0"), QStringLiteral("--max-connections-per-address"),
-                                      QStringLiteral("1000")});
+    server.start(serverExecutable(),
+                 {QStringLiteral("serve"), QStringLiteral("--db"), url, QStringLiteral("--listen"),
+                  QStringLiteral("127.0.0.1:0"), QStringLiteral("--max-connections-per-address"),
+                  QStringLiteral("1000"), QStringLiteral("--connection-rate"), QStringLiteral("1000000"),
+                  QStringLiteral("--connection-burst"), QStringLiteral("1000000")});
     if (!server.waitForReadyRead(20'000)) throw std::runtime_error("server did not start");
     const QByteArray announced = server.readLine().trimmed();
     const quint16 port = static_cast<quint16>(announced.mid(announced.lastIndexOf(':') + 1).toUInt());

@@ -21,6 +21,9 @@ public:
     {
         options.port = 0;
         options.log = log_;
+        // Benchmarks open connections on loopback far faster than a client address may.
+        options.connectionRate = 1e6;
+        options.connectionBurst = 1'000'000;
         server_ = std::make_unique<server::net::AppServer>(std::move(options));
         server_->moveToThread(&thread_);
         thread_.start();

@@ -1,13 +1,17 @@
 #include "server/net/app_server.h"
 
+#include "server/net/call_dispatch.h"
 #include "server/net/listener.h"
 #include "server/net/server_security.h"
 #include "server/net/worker.h"
 #include "server/workstations.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace server::net {
@@ -39,12 +43,28 @@ AppServer::AppServer(ServeOptions options, QObject* parent)
     : QObject(parent),
       options_(std::move(options)),
       limits_{options_.maxFrameBytes, wire::Limits{}.maxDepth},
-      log_(options_.log),
+      log_(options_.log, options_.refusalLogLines, options_.refusalLogInterval),
       budget_(options_.maxBufferedBytes),
       security_(std::make_unique<ServerSecurity>(options_.address.isLoopback() || options_.trustedNetwork)),
       listener_(new Listener(
-          log_, [this](int descriptor, const QByteArray& address) { onIncoming(descriptor, address); }, this))
-{}
+          log_, [this](int descriptor, const QByteArray& address) { onIncoming(descriptor, address); }, this)),
+      openings_(options_.connectionRate, options_.connectionBurst),
+      rateRefusal_(protocolErrorFrame(
+          QStringLiteral("Este computador abriu conexões demais em pouco tempo (mais de %1 por segundo). Aguarde "
+                         "alguns segundos e tente novamente.")
+              .arg(QString::number(options_.connectionRate, 'g', 10)))),
+      rateLogLine_(QStringLiteral("refused: connections opened faster than %1 a second from one address (after "
+                                  "%2 at once)")
+                       .arg(QString::number(options_.connectionRate, 'g', 10))
+                       .arg(options_.connectionBurst)),
+      refusalSummaries_(new QTimer(this))
+{
+    // The counted refusal lines are told when their interval ends, even if nothing else is
+    // logged by then.
+    refusalSummaries_->setInterval(std::clamp<std::chrono::milliseconds>(
+        options_.refusalLogInterval / 4, std::chrono::milliseconds(100), std::chrono::seconds(1)));
+    connect(refusalSummaries_, &QTimer::timeout, this, [this] { log_.flushRefusals(); });
+}
 
 AppServer::~AppServer()
 {
@@ -52,6 +72,7 @@ AppServer::~AppServer()
     // Each worker finishes the call it is running and closes its connections; what they
     // report meanwhile is dropped with this object's pending events.
     stopWorkers();
+    log_.flushRefusals(true);
 }
 
 void AppServer::stopWorkers()
@@ -118,15 +139,21 @@ void AppServer::start()
                        security_->access.anonymousAllowed()
                            ? QStringLiteral("openings without credentials while no workstation is defined")
                            : QStringLiteral("workstation credentials required")));
+    refusalSummaries_->start();
     const rlim_t descriptors = raiseDescriptorLimit();
-    log_.note(QStringLiteral("limits: %1 connections (%2 per address), %3 bytes held for messages, frames of %4 "
-                             "bytes within %5 ms, descriptor limit %6")
+    log_.note(QStringLiteral("limits: %1 connections (%2 per address, opened %7 at once then %8 a second), %3 bytes "
+                             "held for messages, frames of %4 bytes within %5 ms, descriptor limit %6; at most %9 "
+                             "refusal lines of a kind every %10 ms")
                   .arg(options_.maxConnections)
                   .arg(options_.maxConnectionsPerAddress)
                   .arg(options_.maxBufferedBytes)
                   .arg(options_.maxFrameBytes)
                   .arg(options_.frameTimeout.count())
-                  .arg(static_cast<qulonglong>(descriptors)));
+                  .arg(static_cast<qulonglong>(descriptors))
+                  .arg(options_.connectionBurst)
+                  .arg(QString::number(options_.connectionRate, 'g', 10))
+                  .arg(options_.refusalLogLines)
+                  .arg(options_.refusalLogInterval.count()));
     if (descriptors > 0
         && descriptors < static_cast<rlim_t>(options_.maxConnections + kMaxRefusing + kReservedDescriptors))
         log_.note(QStringLiteral("the descriptor limit (%1) is below what %2 connections need: new connections will "
@@ -139,20 +166,40 @@ QHostAddress AppServer::address() const { return listener_->serverAddress(); }
 
 quint16 AppServer::port() const { return listener_->serverPort(); }
 
-std::pair<QString, QString> AppServer::overLimit(const QByteArray& address) const
+std::optional<AppServer::OverLimit> AppServer::overLimit(const QByteArray& address) const
 {
     if (served_ >= options_.maxConnections)
-        return {
+        return OverLimit{
             QStringLiteral("O servidor atingiu o limite de %1 conexões simultâneas. Tente novamente em instantes.")
                 .arg(options_.maxConnections),
-            QStringLiteral("refused: the server's limit of %1 connections is reached").arg(options_.maxConnections)};
+            QStringLiteral("refused: the server's limit of %1 connections is reached").arg(options_.maxConnections),
+            Refusal::ServerFull};
     if (perAddress_.value(address) >= options_.maxConnectionsPerAddress)
-        return {QStringLiteral("Este computador atingiu o limite de %1 conexões simultâneas com o servidor. Feche "
-                               "conexões sem uso e tente novamente.")
-                    .arg(options_.maxConnectionsPerAddress),
-                QStringLiteral("refused: the limit of %1 connections from one address is reached")
-                    .arg(options_.maxConnectionsPerAddress)};
-    return {};
+        return OverLimit{QStringLiteral("Este computador atingiu o limite de %1 conexões simultâneas com o servidor. "
+                                        "Feche conexões sem uso e tente novamente.")
+                             .arg(options_.maxConnectionsPerAddress),
+                         QStringLiteral("refused: the limit of %1 connections from one address is reached")
+                             .arg(options_.maxConnectionsPerAddress),
+                         Refusal::AddressFull};
+    return std::nullopt;
+}
+
+// No worker, handshake or database for it: the refusal is written once (a fresh socket's
+// buffer takes it whole) and the socket closed. What the client already sent is read first,
+// so that the close does not reset the connection and drop the answer. With TLS the text
+// cannot go out before the handshake this is meant to spare, so the connection is closed
+// without it.
+void AppServer::refuseOpening(int descriptor)
+{
+    if (!options_.tls) {
+        (void)::send(descriptor, rateRefusal_.constData(), static_cast<size_t>(rateRefusal_.size()),
+                     MSG_DONTWAIT | MSG_NOSIGNAL);
+        char discarded[1024];
+        (void)::recv(descriptor, discarded, sizeof discarded, MSG_DONTWAIT);
+    }
+    log_.refusal(
+        Refusal::OpeningRate, [descriptor] { return peerText(descriptor); }, rateLogLine_);
+    ::close(descriptor);
 }
 
 void AppServer::onIncoming(int descriptor, const QByteArray& address)
@@ -161,8 +208,12 @@ void AppServer::onIncoming(int descriptor, const QByteArray& address)
         ::close(descriptor);
         return;
     }
-    auto [text, logLine] = overLimit(address);
-    const bool served = text.isEmpty();
+    if (!openings_.take(address, OpeningRate::Clock::now())) {
+        refuseOpening(descriptor);
+        return;
+    }
+    std::optional<OverLimit> over = overLimit(address);
+    const bool served = !over;
     if (!served && refusing_ >= kMaxRefusing) {
         ::close(descriptor);  // no answer: too many are being refused already
         return;
@@ -181,8 +232,8 @@ void AppServer::onIncoming(int descriptor, const QByteArray& address)
         worker.post([id, descriptor](Worker& w) { w.adopt(id, descriptor); });
     } else {
         ++refusing_;
-        worker.post([id, descriptor, text = std::move(text), logLine = std::move(logLine)](Worker& w) {
-            w.refuse(id, descriptor, text, logLine);
+        worker.post([id, descriptor, over = std::move(*over)](Worker& w) {
+            w.refuse(id, descriptor, over.kind, over.text, over.logLine);
         });
     }
 }
@@ -225,6 +276,7 @@ void AppServer::checkStopped()
 {
     if (!stopping_ || stoppedSignalled_ || open_ > 0) return;
     stoppedSignalled_ = true;
+    log_.flushRefusals(true);  // no connection is left to be refused
     // Queued: whoever asked for the stop finishes its own work first.
     QMetaObject::invokeMethod(this, &AppServer::stopped, Qt::QueuedConnection);
 }

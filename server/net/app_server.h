@@ -13,6 +13,7 @@
 
 #include "server/net/buffer_budget.h"
 #include "server/net/call_log.h"
+#include "server/net/opening_rate.h"
 #include "server/net/serve_options.h"
 
 #include "framework/wire/codec.h"
@@ -24,7 +25,10 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <vector>
+
+class QTimer;
 
 namespace server::net {
 
@@ -62,8 +66,15 @@ private:
     void onIncoming(int descriptor, const QByteArray& address);
     void onConnectionFinished(quint64 id);
     // Why a new connection from `address` cannot be served (Portuguese text for the client,
-    // English for the log); empty when it can.
-    std::pair<QString, QString> overLimit(const QByteArray& address) const;
+    // English for the log); nothing when it can.
+    struct OverLimit {
+        QString text;
+        QString logLine;
+        Refusal kind;
+    };
+    std::optional<OverLimit> overLimit(const QByteArray& address) const;
+    // A connection opened too soon after its address's others: refused on this thread.
+    void refuseOpening(int descriptor);
     void checkStopped();
     void stopWorkers();
     void prepareSecurity();
@@ -77,6 +88,10 @@ private:
     std::vector<std::unique_ptr<Worker>> workers_;
     std::vector<int> load_;  // open connections per worker
     Listener* listener_;
+    OpeningRate openings_;
+    QByteArray rateRefusal_;  // the frame that answers a connection opened too soon
+    QString rateLogLine_;
+    QTimer* refusalSummaries_;
     quint64 nextConnectionId_ = 1;
     // Every connection handed to a worker: its worker, its client's address and whether it
     // is served (counted against the limits) or only being refused.

@@ -132,6 +132,47 @@ void CallLog::note(const QString& text)
     write(line);
 }
 
+void CallLog::refusal(Refusal kind, const QString& peer, const QString& text)
+{
+    refusal(
+        kind, [&peer] { return peer; }, text);
+}
+
+void CallLog::refusal(Refusal kind, const std::function<QString()>& peer, const QString& text)
+{
+    if (!out_) return;
+    const auto now = RefusalThrottle::Clock::now();
+    const std::lock_guard lock(mutex_);
+    writeSummaries(now);
+    if (!throttle_.admit(kind, now)) return;
+    QByteArray line;
+    stamp(line);
+    appendOneLine(line, peer());
+    line += ' ';
+    appendOneLine(line, text);
+    write(line);
+}
+
+void CallLog::flushRefusals(bool all)
+{
+    if (!out_) return;
+    const auto now = RefusalThrottle::Clock::now();
+    const std::lock_guard lock(mutex_);
+    writeSummaries(now, all);
+}
+
+// Under the lock.
+void CallLog::writeSummaries(RefusalThrottle::Clock::time_point now, bool all)
+{
+    if (!all && !throttle_.due(now)) return;
+    for (const QString& summary : throttle_.summaries(now, all)) {
+        QByteArray line;
+        stamp(line);
+        appendOneLine(line, summary);
+        write(line);
+    }
+}
+
 void CallLog::write(QByteArray& line)
 {
     line += '\n';

@@ -1,9 +1,8 @@
 #include "server/net/client_connection.h"
 
 #include "server/net/call_dispatch.h"
+#include "server/net/listener.h"
 #include "server/net/serve_options.h"
-
-#include <QHostAddress>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -27,17 +26,6 @@ constexpr qsizetype kMaxOpenBytes = 4096;
 // How long a closing connection may take to flush its last answer and see the client go.
 constexpr std::chrono::milliseconds kLinger{3000};
 
-QString peerOf(int fd)
-{
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return QStringLiteral("?");
-    const QHostAddress host(reinterpret_cast<const sockaddr*>(&address));
-    const quint16 port = address.ss_family == AF_INET6 ? ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port)
-                                                       : ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
-    return QStringLiteral("%1:%2").arg(host.toString()).arg(port);
-}
-
 QString secondsText(std::chrono::milliseconds ms) { return QString::number(static_cast<double>(ms.count()) / 1000.0); }
 
 }  // namespace
@@ -46,7 +34,7 @@ ClientConnection::ClientConnection(quint64 id, int descriptor, Worker& worker)
     : id_(id),
       fd_(descriptor),
       worker_(worker),
-      peer_(peerOf(descriptor)),
+      peer_(peerText(descriptor)),
       label_(peer_),
       io_(descriptor, worker.security().tlsContext()),
       reader_(worker.limits()),
@@ -107,12 +95,13 @@ void ClientConnection::readSome()
         return;
     case ConnectionIo::Status::PlainOnTls:
         io_.dropTls();
-        refuse(
-            QStringLiteral("Este servidor de aplicação só aceita conexões cifradas (TLS): configure na estação o "
-                           "certificado da autoridade do servidor (--tls-ca, ou tls-ca em ate-host.ini)."));
+        refuse(Refusal::BadMessage,
+               QStringLiteral("Este servidor de aplicação só aceita conexões cifradas (TLS): configure na estação o "
+                              "certificado da autoridade do servidor (--tls-ca, ou tls-ca em ate-host.ini)."));
         return;
     case ConnectionIo::Status::Failed:
-        if (!io_.failure().isEmpty()) worker_.log().event(label_, QStringLiteral("closed: ") + io_.failure());
+        if (!io_.failure().isEmpty())
+            worker_.log().refusal(Refusal::Failed, label_, QStringLiteral("closed: ") + io_.failure());
         abortNow();  // reset, or worse
         return;
     case ConnectionIo::Status::Closed: clientClosed(); return;
@@ -125,7 +114,8 @@ bool ClientConnection::takeInput(QByteArrayView bytes)
 {
     if (!share_.cover(held() - reader_.capacity() + reader_.capacityAfter(bytes.size()))) {
         const BufferBudget& budget = worker_.budget();
-        refuse(QStringLiteral("Servidor ocupado: a memória reservada para mensagens (%1 bytes) está em uso. "
+        refuse(Refusal::BufferFull,
+               QStringLiteral("Servidor ocupado: a memória reservada para mensagens (%1 bytes) está em uso. "
                               "Tente novamente em instantes.")
                    .arg(budget.limit()),
                QStringLiteral("refused: the limit of bytes held for messages is reached (%1 of %2 bytes held)")
@@ -137,7 +127,7 @@ bool ClientConnection::takeInput(QByteArrayView bytes)
         reader_.append(bytes);
     } catch (const wire::WireError& e) {
         // Oversized framing: nothing after this point can be trusted.
-        refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
+        refuse(Refusal::BadMessage, QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
         return false;
     }
     return true;
@@ -181,7 +171,7 @@ void ClientConnection::pump()
         try {
             if (!frame) frame = reader_.takeFrame();
         } catch (const wire::WireError& e) {
-            refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
+            refuse(Refusal::BadMessage, QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
             return;
         }
         if (!frame) break;
@@ -200,7 +190,7 @@ void ClientConnection::pump()
         try {
             next_ = reader_.takeFrame();
         } catch (const wire::WireError& e) {
-            refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
+            refuse(Refusal::BadMessage, QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
             return;
         }
         if (next_) {
@@ -224,6 +214,7 @@ void ClientConnection::handleOpen(const QByteArray& body)
 {
     if (body.size() > kMaxOpenBytes) {
         refuse(
+            Refusal::BadMessage,
             QStringLiteral("Mensagem de abertura inválida: %1 bytes (esperada a mensagem \"open\").").arg(body.size()));
         return;
     }
@@ -231,22 +222,24 @@ void ClientConnection::handleOpen(const QByteArray& body)
     try {
         message = wire::decodeMessage(body, worker_.limits());
     } catch (const wire::WireError& e) {
-        refuse(QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
+        refuse(Refusal::BadMessage, QStringLiteral("Mensagem inválida: %1").arg(e.Message()));
         return;
     }
     const auto* open = std::get_if<wire::OpenRequest>(&message);
     if (!open) {
-        refuse(QStringLiteral("A conexão deve começar pela mensagem de abertura (op \"open\")."));
+        refuse(Refusal::BadMessage, QStringLiteral("A conexão deve começar pela mensagem de abertura (op \"open\")."));
         return;
     }
     const QString serverName = QString::fromUtf16(kServerObjectName);
     if (open->server != serverName) {
-        refuse(QStringLiteral("Objeto de servidor desconhecido: \"%1\". Este servidor atende \"%2\".")
+        refuse(Refusal::BadMessage,
+               QStringLiteral("Objeto de servidor desconhecido: \"%1\". Este servidor atende \"%2\".")
                    .arg(open->server, serverName));
         return;
     }
     if (open->version != kProtocolVersion) {
-        refuse(QStringLiteral("Versão de protocolo não suportada: %1 (este servidor usa a versão %2).")
+        refuse(Refusal::BadMessage,
+               QStringLiteral("Versão de protocolo não suportada: %1 (este servidor usa a versão %2).")
                    .arg(open->version)
                    .arg(kProtocolVersion));
         return;
@@ -263,9 +256,9 @@ bool ClientConnection::admitOpening(const wire::OpenRequest& open, const QByteAr
     if (open.client && !std::exchange(openAdmitted_, false)) {
         const std::optional<Clock::time_point> at = access.admitAt(address);
         if (!at) {
-            refuse(
-                QStringLiteral("Muitas tentativas de conexão recusadas a partir deste endereço; tente novamente "
-                               "em alguns minutos."));
+            refuse(Refusal::Credentials,
+                   QStringLiteral("Muitas tentativas de conexão recusadas a partir deste endereço; tente novamente "
+                                  "em alguns minutos."));
             return false;
         }
         if (*at > Clock::now()) {
@@ -280,12 +273,12 @@ bool ClientConnection::admitOpening(const wire::OpenRequest& open, const QByteAr
         admission = access.admit(worker_.context().database(), open, address);
     } catch (const Exception& e) {
         worker_.context().checkConnection();
-        refuse(QStringLiteral("Não foi possível verificar a estação de trabalho: %1").arg(e.Message()));
+        refuse(Refusal::Other, QStringLiteral("Não foi possível verificar a estação de trabalho: %1").arg(e.Message()));
         return false;
     }
     if (!admission.accepted) {
         // The log names the workstation, never the key.
-        refuse(admission.refusal, QStringLiteral("refused: ") + admission.logText);
+        refuse(Refusal::Credentials, admission.refusal, QStringLiteral("refused: ") + admission.logText);
         return false;
     }
     branches_ = std::move(admission.branches);
@@ -346,11 +339,12 @@ QString ClientConnection::send(const QByteArray& frame)
     unsentFrom_ = sent;
     if (!account()) {
         const BufferBudget& budget = worker_.budget();
-        worker_.log().event(peer_, QStringLiteral("closed: %1 bytes of an answer wait for the client and the limit of "
-                                                  "bytes held for messages is reached (%2 of %3 bytes held)")
-                                       .arg(frame.size() - sent)
-                                       .arg(budget.held())
-                                       .arg(budget.limit()));
+        worker_.log().refusal(Refusal::BufferFull, peer_,
+                              QStringLiteral("closed: %1 bytes of an answer wait for the client and the limit of "
+                                             "bytes held for messages is reached (%2 of %3 bytes held)")
+                                  .arg(frame.size() - sent)
+                                  .arg(budget.held())
+                                  .arg(budget.limit()));
         abortNow();
         return QStringLiteral("the limit of bytes held for messages was reached");
     }
@@ -401,9 +395,9 @@ void ClientConnection::sent()
     }
 }
 
-void ClientConnection::refuse(const QString& text, const QString& logLine)
+void ClientConnection::refuse(Refusal kind, const QString& text, const QString& logLine)
 {
-    worker_.log().event(peer_, logLine.isEmpty() ? QStringLiteral("refused: ") + text : logLine);
+    worker_.log().refusal(kind, peer_, logLine.isEmpty() ? QStringLiteral("refused: ") + text : logLine);
     send(protocolErrorFrame(text));
     closeAfterError();
 }
@@ -497,23 +491,24 @@ ClientConnection::Clock::time_point ClientConnection::checkTime(Clock::time_poin
     }
     const auto& options = worker_.options();
     if (unsentSince_ && now - *unsentSince_ >= options.frameTimeout) {
-        worker_.log().event(peer_,
-                            QStringLiteral("closed: the client did not read its answer within %1 s (%2 bytes unsent)")
-                                .arg(secondsText(options.frameTimeout))
-                                .arg(unsent_.size() - unsentFrom_));
+        worker_.log().refusal(Refusal::Deadline, peer_,
+                              QStringLiteral("closed: the client did not read its answer within %1 s (%2 bytes unsent)")
+                                  .arg(secondsText(options.frameTimeout))
+                                  .arg(unsent_.size() - unsentFrom_));
         abortNow();
         return Clock::time_point::max();
     }
     if (frameSince_ && now - *frameSince_ >= options.frameTimeout && io_.handshaking()) {
         // No frame can be sent before the handshake ends: closed without an answer.
-        worker_.log().event(
-            peer_,
+        worker_.log().refusal(
+            Refusal::Deadline, peer_,
             QStringLiteral("closed: the TLS handshake did not end within %1 s").arg(secondsText(options.frameTimeout)));
         abortNow();
         return Clock::time_point::max();
     }
     if (frameSince_ && now - *frameSince_ >= options.frameTimeout) {
-        refuse(QStringLiteral("Mensagem incompleta: não chegou inteira em %1 s; conexão encerrada.")
+        refuse(Refusal::Deadline,
+               QStringLiteral("Mensagem incompleta: não chegou inteira em %1 s; conexão encerrada.")
                    .arg(secondsText(options.frameTimeout)),
                QStringLiteral("closed: a message did not arrive whole within %1 s (%2 bytes received)")
                    .arg(secondsText(options.frameTimeout))

@@ -51,8 +51,8 @@ public:
 
     // Answers the client with `text`, stops serving and closes once the client has read it
     // (or the linger time is over). `logLine` is what the log says (by default "refused: "
-    // and the text).
-    void refuse(const QString& text, const QString& logLine = {});
+    // and the text), as a refusal of its kind.
+    void refuse(Refusal kind, const QString& text, const QString& logLine = {});
     // The server is stopping: answer what is under way, then close (frames not yet started
     // are not run).
     void drain() { closeGracefully(); }

@@ -99,6 +99,31 @@ std::chrono::milliseconds parseSeconds(const QString& text, const QString& optio
     return std::chrono::milliseconds(std::max<qint64>(1, std::llround(seconds * 1000)));
 }
 
+// How fast an address may open connections, and how many refusal lines the log takes.
+void parseFloodLimits(const QCommandLineParser& parser, ServeOptions& o)
+{
+    const auto value = [&](const char* name) { return parser.value(QString::fromLatin1(name)); };
+    const auto isSet = [&](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
+    if (isSet("connection-rate")) {
+        bool ok = false;
+        const double rate = value("connection-rate").toDouble(&ok);
+        if (!ok || !std::isfinite(rate) || rate < 0.01 || rate > kMaxConnections)
+            throw UsageError(QStringLiteral("Valor inválido para --connection-rate: \"%1\" (esperado um número de "
+                                            "conexões por segundo de 0.01 a %2).")
+                                 .arg(value("connection-rate"))
+                                 .arg(kMaxConnections));
+        o.connectionRate = rate;
+    }
+    if (isSet("connection-burst"))
+        o.connectionBurst = static_cast<int>(
+            parseInteger(value("connection-burst"), QStringLiteral("--connection-burst"), 1, kMaxConnections));
+    if (isSet("refusal-log-lines"))
+        o.refusalLogLines = static_cast<int>(
+            parseInteger(value("refusal-log-lines"), QStringLiteral("--refusal-log-lines"), 1, kMaxConnections));
+    if (isSet("refusal-log-interval"))
+        o.refusalLogInterval = parseSeconds(value("refusal-log-interval"), QStringLiteral("--refusal-log-interval"));
+}
+
 DatabaseUrl requireDatabase(const QCommandLineParser& parser, const QString& command)
 {
     if (!parser.isSet(QStringLiteral("db")))
@@ -134,6 +159,8 @@ ServeCommand parseServe(const QStringList& args)
                        valueOption("max-frame"), valueOption("frame-timeout"), valueOption("max-connections"),
                        valueOption("max-connections-per-address"), valueOption("max-buffered"), valueOption("tls-cert"),
                        valueOption("tls-key"), flagOption("trusted-network")});
+    parser.addOptions({valueOption("connection-rate"), valueOption("connection-burst"),
+                       valueOption("refusal-log-lines"), valueOption("refusal-log-interval")});
     parseCommand(parser, QStringLiteral("serve"), args);
     expectPositionals(parser, QStringLiteral("serve"), 0, QString());
     ServeCommand command;
@@ -158,6 +185,7 @@ ServeCommand parseServe(const QStringList& args)
     if (isSet("max-buffered"))
         o.maxBufferedBytes =
             parseInteger(value("max-buffered"), QStringLiteral("--max-buffered"), kMinFrameBytes, kMaxBufferedBytes);
+    parseFloodLimits(parser, o);
     if (isSet("tls-cert") != isSet("tls-key"))
         throw UsageError(
             QStringLiteral("--tls-cert e --tls-key são dados juntos: o certificado do servidor e "
@@ -245,6 +273,8 @@ QString usageText()
         "                        [--idle-timeout SEGUNDOS] [--max-frame BYTES]\n"
         "                        [--frame-timeout SEGUNDOS] [--max-connections N]\n"
         "                        [--max-connections-per-address N] [--max-buffered BYTES]\n"
+        "                        [--connection-rate N] [--connection-burst N]\n"
+        "                        [--refusal-log-lines N] [--refusal-log-interval SEGUNDOS]\n"
         "                        [--tls-cert ARQUIVO --tls-key ARQUIVO] [--trusted-network]\n"
         "      Atende o objeto ATE02700.rdmManuDelValor.\n"
         "      --listen        endereço de escuta (padrão 127.0.0.1:7027; porta 0 escolhe uma porta\n"
@@ -259,6 +289,13 @@ QString usageText()
         "      --max-connections-per-address  conexões de um mesmo endereço (padrão 100)\n"
         "      --max-buffered  bytes retidos para mensagens em todas as conexões, além de uma\n"
         "                      pequena reserva por conexão (padrão 268435456)\n"
+        "      --connection-rate, --connection-burst\n"
+        "                      conexões que um mesmo endereço pode abrir: --connection-burst de uma vez\n"
+        "                      (padrão 200), depois --connection-rate por segundo (padrão 20); as\n"
+        "                      demais são recusadas ao chegar\n"
+        "      --refusal-log-lines, --refusal-log-interval\n"
+        "                      linhas de recusa de cada tipo no registro a cada intervalo (padrão 20\n"
+        "                      a cada 10 s); as demais são contadas numa linha só\n"
         "      --tls-cert, --tls-key\n"
         "                      certificado do servidor (PEM, com a cadeia) e sua chave privada: toda\n"
         "                      conexão passa a ser cifrada (TLS)\n"

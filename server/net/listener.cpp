@@ -36,6 +36,17 @@ QByteArray rawAddress(const sockaddr_storage& address)
 
 }  // namespace
 
+QString peerText(int descriptor)
+{
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) return QStringLiteral("?");
+    const QHostAddress host(reinterpret_cast<const sockaddr*>(&address));
+    const quint16 port = address.ss_family == AF_INET6 ? ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port)
+                                                       : ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+    return QStringLiteral("%1:%2").arg(host.toString()).arg(port);
+}
+
 Listener::Listener(CallLog& log, Incoming onIncoming, QObject* parent)
     : QObject(parent), log_(log), onIncoming_(std::move(onIncoming)), retry_(new QTimer(this))
 {

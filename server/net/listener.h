@@ -52,4 +52,7 @@ private:
     quint16 port_ = 0;
 };
 
+// "ADDRESS:PORT" of the client of a connected socket; "?" when the system cannot tell.
+QString peerText(int descriptor);
+
 }  // namespace server::net

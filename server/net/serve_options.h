@@ -47,6 +47,14 @@ struct ServeOptions {
     // Bytes held for messages across all connections (received, decoded, waiting to be sent)
     // beyond a small allowance per connection and per call under way.
     qsizetype maxBufferedBytes = qsizetype{256} * 1024 * 1024;
+    // Connections one client address may open: `connectionBurst` at once, then
+    // `connectionRate` a second; the excess is refused as it is accepted. Room for a branch's
+    // workstations behind one address all starting at once, and reconnecting as they do.
+    double connectionRate = 20;
+    int connectionBurst = 200;
+    // Refusal lines per kind of refusal in an interval; the rest are counted in one line.
+    int refusalLogLines = 20;
+    std::chrono::milliseconds refusalLogInterval{10'000};
 };
 
 }  // namespace server::net

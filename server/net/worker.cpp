@@ -184,9 +184,9 @@ void Worker::reap()
 
 void Worker::adopt(quint64 id, int descriptor) { take(id, descriptor); }
 
-void Worker::refuse(quint64 id, int descriptor, const QString& text, const QString& logLine)
+void Worker::refuse(quint64 id, int descriptor, Refusal kind, const QString& text, const QString& logLine)
 {
-    if (ClientConnection* connection = take(id, descriptor)) connection->refuse(text, logLine);
+    if (ClientConnection* connection = take(id, descriptor)) connection->refuse(kind, text, logLine);
 }
 
 ClientConnection* Worker::take(quint64 id, int descriptor)
@@ -207,7 +207,8 @@ ClientConnection* Worker::take(quint64 id, int descriptor)
     event.events = EPOLLIN;
     event.data.ptr = connection.get();
     if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, descriptor, &event) != 0) {
-        log_.event(connection->peer(), QStringLiteral("refused: the worker cannot watch the connection"));
+        log_.refusal(Refusal::Other, connection->peer(),
+                     QStringLiteral("refused: the worker cannot watch the connection"));
         connection.reset();  // closes the descriptor
         onFinished_(id);
         return nullptr;

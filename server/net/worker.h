@@ -59,7 +59,7 @@ public:
     void adopt(quint64 id, int descriptor);
     // Takes over an accepted socket only to answer it with `text` and close it (a connection
     // over the server's limits); `logLine` says why in the log.
-    void refuse(quint64 id, int descriptor, const QString& text, const QString& logLine);
+    void refuse(quint64 id, int descriptor, Refusal kind, const QString& text, const QString& logLine);
     // The server is stopping: every connection finishes its call, answers it and closes;
     // sockets handed over from now on are closed at once.
     void drain();
