@@ -59,7 +59,10 @@ void TClientDataSet::Impl::postEdit()
     int to = from;
     bool removed = false;
     if (!keyFields.empty()) {
-        const int op = orderPosOf(rec);
+        // Without a filter the view is the order, and the posted row is where the cursor is.
+        const bool atCursor = !filterOn() && from >= 0 && from < static_cast<int>(order.size())
+                              && order[static_cast<size_t>(from)] == rec;
+        const int op = atCursor ? from : orderPosOf(rec);
         const auto& values = r.values;
         const bool afterPrev =
             op == 0
@@ -87,7 +90,9 @@ void TClientDataSet::Impl::postEdit()
         if (vp >= 0) view.erase(view.begin() + vp);
         removed = true;
     } else {
-        to = viewPosOf(rec);
+        // Usually still at the cursor: a pass posting every row stays linear.
+        const bool stayed = to >= 0 && to < static_cast<int>(view.size()) && view[static_cast<size_t>(to)] == rec;
+        if (!stayed) to = viewPosOf(rec);
     }
 
     // The cursor is in its final place before anyone is told.

@@ -38,7 +38,7 @@ void TDataSetModel::SetColumns(const QStringList& fieldNames)
 
 QStringList TDataSetModel::Columns() const { return columns_; }
 
-void TDataSetModel::SetColumnField(int column, const QString& fieldName)
+void TDataSetModel::SetColumnField(int column, const QString& fieldName, bool titleChanged)
 {
     if (column < 0 || column >= columnCount()) return;
     if (columns_.isEmpty()) {
@@ -51,7 +51,7 @@ void TDataSetModel::SetColumnField(int column, const QString& fieldName)
     const TClientDataSet* ds = dataSet();
     const TField* f = ds ? ds->FindField(fieldName) : nullptr;
     fieldIndexes_[static_cast<size_t>(column)] = f ? f->Index() : -1;
-    emit headerDataChanged(Qt::Horizontal, column, column);
+    if (titleChanged) emit headerDataChanged(Qt::Horizontal, column, column);
     if (rows_ > 0) emit dataChanged(index(0, column), index(rows_ - 1, column));
 }
 

@@ -21,8 +21,10 @@ public:
     // Columns by field name; an empty list shows every visible field.
     void SetColumns(const QStringList& fieldNames);
     QStringList Columns() const;
-    void SetColumnField(int column, const QString& fieldName);  // keeps the column in place
-    TField* ColumnField(int column) const;                      // nullptr when unbound
+    // Keeps the column in place; `titleChanged` false spares the header a relayout when the
+    // view shows the column under a title of its own that stays as it was.
+    void SetColumnField(int column, const QString& fieldName, bool titleChanged = true);
+    TField* ColumnField(int column) const;  // nullptr when unbound
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

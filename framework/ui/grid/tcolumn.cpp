@@ -67,13 +67,14 @@ void TColumn::SetFieldName(const QString& fieldName)
         return;
     }
     // The column keeps what it shows now: its width and caption stop following the field.
+    const bool keepsLook = width_.has_value() && title_.caption_.has_value();
     if (Field()) {
         if (!width_) width_ = Width();
         title_.caption_ = title_.Caption();
     }
     fieldName_ = fieldName;
     fieldGeneration_ = 0;
-    grid_.ColumnFieldChanged(Index());
+    grid_.ColumnFieldChanged(Index(), keepsLook);
 }
 
 TField* TColumn::Field() const

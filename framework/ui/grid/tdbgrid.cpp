@@ -209,13 +209,17 @@ void TDBGrid::ColumnsChanged()
     SyncToDataSet();
 }
 
-void TDBGrid::ColumnFieldChanged(int index)
+void TDBGrid::ColumnFieldChanged(int index, bool titleKept)
 {
     if (index < 0) return;
     if (index == selectedIndex_) HideEditor();
-    model_->SetColumnField(index, columns_[index].FieldName());
-    TitlesChanged();
-    ApplyColumnLayout();
+    model_->SetColumnField(index, columns_[index].FieldName(), !titleKept);
+    // A column that keeps its caption and width (a currency swap on every row move) changes
+    // only its cells: measuring the titles again would cost more than the move itself.
+    if (!titleKept) {
+        TitlesChanged();
+        ApplyColumnLayout();
+    }
     viewport()->update();
 }
 

@@ -173,7 +173,8 @@ private:
 
     // Column list changes (from TColumn and TDBGridColumns).
     void ColumnsChanged();
-    void ColumnFieldChanged(int index);
+    // `titleKept`: the column's caption and width were its own before and stay as they were.
+    void ColumnFieldChanged(int index, bool titleKept = false);
     void ColumnLayoutChanged(int index);
     void TitlesChanged();
 

@@ -156,8 +156,11 @@ void TfrmManuDelValor::dtsPadraoStateChange(QObject& /*sender*/)
         dbgServicoDel->Columns()[code].SetButtonStyle(
             dtsPadrao->State() == TDataSetState::Insert ? TColumnButtonStyle::Ellipsis : TColumnButtonStyle::Auto);
 
-    Consiste::SetChildEnabled(panFiltro, !editing);
-    // The names beside the codes only show what the codes found: never typed into.
+    // The names beside the codes only show what the codes found: never typed into. They are
+    // left out of the pass rather than enabled and disabled again: this runs on every
+    // delivery move, and only a control whose state changes costs anything.
+    for (QWidget* child : panFiltro->findChildren<QWidget*>())
+        if (child != edtNmFilial && child != edtNmCia) child->setEnabled(!editing);
     edtNmFilial->SetEnabled(false);
     edtNmCia->SetEnabled(false);
     // A branch fixed by the host stays fixed whenever the panel is open again, also before
