@@ -11,15 +11,17 @@ wire::DataPacket deliveriesPacket(Database& db, const QString& branch, const QSt
     // Half-open on the day after the end: every moment of the last day is in. The last day
     // the protocol carries (9999-12-31) has no day after it that both engines read as a date
     // (SQLite would compare the text "10000-01-01" and put it first): no upper bound then.
-    // The airline's own deliveries and those of the partner airlines it invoices for there.
+    // The airline's own deliveries and those of the partner airlines it invoices for there,
+    // as one list of airlines: an OR beside the list would keep both engines off the
+    // (branch, airline, date) index and read the whole branch from the first day on.
     static const QString select = QStringLiteral(
         "SELECT 'N', D.CDFILIAL, D.CDCIA, C.NMCIA, D.NRDELIVERY, D.NRVOO, D.CDTRECHO, D.NRDELIVERYFA, "
         "D.DTHRPLAVOOPV, D.VRTOTDESC, D.VRTXAERO, D.IDSITDEL, D.NUMERO, D.VRPETXAERO, D.IDTIPNACDEL, "
         "D.VRTOTDELIV, D.CDLOCAFATCIA, D.CDLOCALDELIV, D.VRBACATX, D.NRMAXSERVDEL "
         "FROM DELIVERY D JOIN COMPANHIA C ON C.CDCIA = D.CDCIA "
         "WHERE D.CDFILIAL = :F AND D.DTHRPLAVOOPV >= :D1 "
-        "AND (D.CDCIA = :C OR D.CDCIA IN (SELECT P.CDCIAPARC FROM CIAPARCEIRA P "
-        "WHERE P.CDFILIAL = :PF AND P.CDCIA = :PC)) ");
+        "AND D.CDCIA IN (SELECT CAST(:C AS VARCHAR) UNION ALL SELECT P.CDCIAPARC FROM CIAPARCEIRA P "
+        "WHERE P.CDFILIAL = :PF AND P.CDCIA = :PC) ");
     static const QString bounded = select + QStringLiteral("AND D.DTHRPLAVOOPV < :D2 ORDER BY D.NRDELIVERY");
     static const QString unbounded = select + QStringLiteral("ORDER BY D.NRDELIVERY");
 
