@@ -8,7 +8,9 @@
 
 #include "framework/data/clientdataset.h"
 #include "framework/ui/grid/tdbgrid.h"
+#include "framework/ui/tlabel.h"
 #include "framework/ui/tspeedbutton.h"
+#include "framework/units/consiste.h"
 
 #include <QTest>
 
@@ -147,6 +149,33 @@ TEST_P(MarkAll, InvoicedDeliveriesOfTheReferenceAirlineAreNotMarked)
     ClickTitle(0);
     EXPECT_EQ(MarksNow(), (QStringList{"N", "N", "N", "N", "N"}));
     EXPECT_EQ(Cli_ate02700::astCdCia[0], QStringLiteral("0"));
+}
+
+// A pass runs with the list's controls held; what shows the current delivery (its caption,
+// the commands that follow its mark, the services' currency columns) must show the first
+// row, where the pass ends, and not the last row it went through.
+TEST_P(MarkAll, AfterThePassTheScreenShowsTheFirstDelivery)
+{
+    TfrmManuDelValor& form = OpenScreen();
+    Query(QStringLiteral("0001"), QStringLiteral("CAB"), QStringLiteral("07/11/2026"), QStringLiteral("08/11/2026"));
+    ASSERT_EQ(AirlinesNow(), (QStringList{"0001", "0001", "0006", "0006", "0006"}));
+    ClickCell(4, 1);  // the cursor on the last row, a CRP delivery
+    ASSERT_TRUE(form.lblNmCia->Caption().endsWith(QStringLiteral("Conexão Regional Paulista")));
+
+    ClickTitle(0);
+    ASSERT_EQ(form.cdsDelivery->RecNo(), 1);
+    EXPECT_EQ(form.lblNmCia->Caption(), Cell(0, "NRDELIVERY") + QStringLiteral(" - Companhia Aérea Brasileira"));
+    EXPECT_TRUE(CommandsDisabled()) << "the first row is invoiced and was left unmarked";
+    const bool international = Cell(0, "IDTIPNACDEL") == QLatin1String("2");
+    EXPECT_EQ(Consiste::IndiceCol(*form.dbgServicoDel, QStringLiteral("VRTOTSERVD")) >= 0, international);
+    EXPECT_EQ(Consiste::IndiceCol(*form.dbgServicoDel, QStringLiteral("VRTOTSERVR")) >= 0, !international);
+
+    // The unmark pass ends the same way; the second row, marked by the first pass, now is not.
+    ClickCell(1, 1);
+    ASSERT_TRUE(CommandsEnabled());
+    ClickTitle(0);
+    EXPECT_EQ(form.cdsDelivery->RecNo(), 1);
+    EXPECT_TRUE(CommandsDisabled());
 }
 
 TEST_P(MarkAll, WithOneDeliveryTheTitleOnlyMarksAndAClickUnmarks)
