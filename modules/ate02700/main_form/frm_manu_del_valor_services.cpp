@@ -79,8 +79,13 @@ void TfrmManuDelValor::LoadServices()
 
 void TfrmManuDelValor::cdsDeliveryAfterScroll(TClientDataSet& /*dataSet*/)
 {
+    if (!deliveryMovesHeld_) FollowCurrentDelivery(pgcPadrao->ActivePage() == tshFormulario);
+}
+
+void TfrmManuDelValor::FollowCurrentDelivery(bool loadServices)
+{
     astCiaVooTre = {fldDelivery.CDCIA->AsString(), fldDelivery.NRVOO->AsString(), fldDelivery.CDTRECHO->AsString()};
-    if (pgcPadrao->ActivePage() == tshFormulario) LoadServices();
+    if (loadServices) LoadServices();
     dtsPadraoStateChange(*dtsPadrao);
     lblNmCia->SetCaption(fldDelivery.NRDELIVERY->AsString() + QStringLiteral(" - ") + fldDelivery.NMCIA->AsString());
     if (!cdsDelivery->IsEmpty()) SwapCurrencyColumns();
