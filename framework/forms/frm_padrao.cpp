@@ -68,6 +68,9 @@ QString WithoutAccelerator(QString caption)
 TfrmPadrao::TfrmPadrao(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmPadrao"));
+    // The form paints its own background: a control that changes inside it is then drawn
+    // again from the form down, not from the MDI window's frame and title bar down.
+    setAutoFillBackground(true);
     dtsPadrao = new TDataSource(this);
     dtsPadrao->setObjectName(QStringLiteral("dtsPadrao"));
 

@@ -161,6 +161,9 @@ void TfrmManuDelValor::dtsPadraoStateChange(QObject& /*sender*/)
         dbgServicoDel->Columns()[code].SetButtonStyle(
             dtsPadrao->State() == TDataSetState::Insert ? TColumnButtonStyle::Ellipsis : TColumnButtonStyle::Auto);
 
+    // The filter panel is set only when a control of it is not as the rules below leave it:
+    // enabling every control and disabling some again would repaint them on every move.
+    if (FilterPanelAsLeft(editing)) return;
     Consiste::SetChildEnabled(panFiltro, !editing);
     // The names beside the codes only show what the codes found: never typed into.
     edtNmFilial->SetEnabled(false);
@@ -173,6 +176,22 @@ void TfrmManuDelValor::dtsPadraoStateChange(QObject& /*sender*/)
         medCdFilial->SetEnabled(free);
         btpFilial->SetEnabled(free);
     }
+}
+
+bool TfrmManuDelValor::FilterPanelAsLeft(bool editing) const
+{
+    const bool free = !Larkumo::ModuFili();
+    const auto controls = panFiltro->findChildren<QWidget*>();
+    for (const QWidget* control : controls) {
+        bool enabled = !editing;
+        if (control == edtNmFilial || control == edtNmCia)
+            enabled = false;
+        else if (!editing && (control == lblFilial || control == medCdFilial || control == btpFilial))
+            enabled = free;
+        // Each control's own setting, whatever its parents' state.
+        if (control->testAttribute(Qt::WA_ForceDisabled) == enabled) return false;
+    }
+    return true;
 }
 
 void TfrmManuDelValor::dbgServicoDelDrawColumnCell(TDBGrid& sender, const QRect& rect, int /*dataCol*/, TColumn& column,
