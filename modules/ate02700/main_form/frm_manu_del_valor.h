@@ -174,9 +174,9 @@ private:
     void FollowCurrentDelivery(bool loadServices);
     // The price and total columns in the currency of the current delivery.
     void SwapCurrencyColumns();
-    // True when every control of the filter panel is enabled or disabled as the state
-    // handler leaves it for `editing`.
-    bool FilterPanelAsLeft(bool editing) const;
+    // Whether a control of the filter panel is enabled while the service list is (or is
+    // not) being edited.
+    bool FilterControlEnabled(const QWidget& control, bool editing) const;
     // GetPesqServico into cdsPesqServico for the service code given (empty: every service).
     void LoadPesqServico(const QString& cdArvServ);
 

@@ -161,37 +161,26 @@ void TfrmManuDelValor::dtsPadraoStateChange(QObject& /*sender*/)
         dbgServicoDel->Columns()[code].SetButtonStyle(
             dtsPadrao->State() == TDataSetState::Insert ? TColumnButtonStyle::Ellipsis : TColumnButtonStyle::Auto);
 
-    // The filter panel is set only when a control of it is not as the rules below leave it:
-    // enabling every control and disabling some again would repaint them on every move.
-    if (FilterPanelAsLeft(editing)) return;
-    Consiste::SetChildEnabled(panFiltro, !editing);
-    // The names beside the codes only show what the codes found: never typed into.
-    edtNmFilial->SetEnabled(false);
-    edtNmCia->SetEnabled(false);
-    // A branch fixed by the host stays fixed whenever the panel is open again, also before
-    // any service was loaded (the list closed).
-    if (!editing) {
-        const bool free = !Larkumo::ModuFili();
-        lblFilial->setEnabled(free);
-        medCdFilial->SetEnabled(free);
-        btpFilial->SetEnabled(free);
+    // Every control of the filter panel is set straight to the state it ends in: enabling
+    // them all and disabling some again would repaint those on every move.
+    const auto controls = panFiltro->findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+        const bool enabled = FilterControlEnabled(*control, editing);
+        // Each control's own setting, whatever its parents' state.
+        if (control->testAttribute(Qt::WA_ForceDisabled) == enabled) control->setEnabled(enabled);
     }
 }
 
-bool TfrmManuDelValor::FilterPanelAsLeft(bool editing) const
+bool TfrmManuDelValor::FilterControlEnabled(const QWidget& control, bool editing) const
 {
-    const bool free = !Larkumo::ModuFili();
-    const auto controls = panFiltro->findChildren<QWidget*>();
-    for (const QWidget* control : controls) {
-        bool enabled = !editing;
-        if (control == edtNmFilial || control == edtNmCia)
-            enabled = false;
-        else if (!editing && (control == lblFilial || control == medCdFilial || control == btpFilial))
-            enabled = free;
-        // Each control's own setting, whatever its parents' state.
-        if (control->testAttribute(Qt::WA_ForceDisabled) == enabled) return false;
-    }
-    return true;
+    // The names beside the codes only show what the codes found: never typed into.
+    if (&control == edtNmFilial || &control == edtNmCia) return false;
+    // A branch fixed by the host stays fixed whenever the panel is open again, also before
+    // any service was loaded (the list closed).
+    const bool branch = &control == lblFilial || &control == medCdFilial || &control == btpFilial;
+    if (!editing && branch) return !Larkumo::ModuFili();
+    // The rest follows the edit state, as the panel's children all do.
+    return !editing;
 }
 
 void TfrmManuDelValor::dbgServicoDelDrawColumnCell(TDBGrid& sender, const QRect& rect, int /*dataCol*/, TColumn& column,
