@@ -27,7 +27,7 @@ public:
     explicit CallsSince(const testsupport::ServerProcess& server) : server_(server), log_(server.log()) {}
     int operator()(const char* method) const
     {
-        Settle(100);  // a call that should not come is given the time to come
+        Settle(50);  // a call that should not come is given the time to come
         return CallCountSince(server_, QString::fromLatin1(method), log_);
     }
 
