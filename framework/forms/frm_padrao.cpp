@@ -17,6 +17,7 @@
 #include "framework/units/procurar.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -67,6 +68,9 @@ QString WithoutAccelerator(QString caption)
 TfrmPadrao::TfrmPadrao(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmPadrao"));
+    // The form paints its own background: a control that changes inside it is then drawn
+    // again from the form down, not from the MDI window's frame and title bar down.
+    setAutoFillBackground(true);
     dtsPadrao = new TDataSource(this);
     dtsPadrao->setObjectName(QStringLiteral("dtsPadrao"));
 
@@ -331,6 +335,15 @@ void TfrmPadrao::Show()
 }
 
 bool TfrmPadrao::Close() { return TApplicationHost::FrameOf(*this).close(); }
+
+void TfrmPadrao::Repaint()
+{
+    // The window keeps what it drew last: only what changed since is out of date, so only
+    // that is drawn (the whole form again costs more than the wait it precedes).
+    if (!isVisible()) return;
+    QEvent request(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(window(), &request);
+}
 
 void TfrmPadrao::closeEvent(QCloseEvent* event)
 {

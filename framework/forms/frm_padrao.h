@@ -94,7 +94,9 @@ public:
     void Show();
     // Closes as the operator would (FormClose decides); true when the form closed.
     bool Close() override;
-    void Repaint() { repaint(); }
+    // Brings the form on screen up to date now, before a wait that runs no event loop
+    // for it: what changed since it was last drawn is drawn.
+    void Repaint();
     // The MDI window of an MDI child, nullptr for a top-level form.
     QMdiSubWindow* MdiWindow() const;
     // True once FormCreate has completed.

@@ -223,7 +223,9 @@ void TCustomPageControl98::PageStateChanged(TTabSheet& page)
     const int index = TabIndexOf(page);
     if (index < 0) return;  // still being added
     const SyncScope sync(syncing_);
-    tabs_->setTabText(index, page.Caption());
+    // Setting a tab's text lays out the tab bar and every window around it, even when the
+    // text is the same; a page enabled or disabled changes only its text's colour.
+    if (tabs_->tabText(index) != page.Caption()) tabs_->setTabText(index, page.Caption());
     tabs_->setTabVisible(index, page.TabVisible());
     ShowTabs();
     if (active_) tabs_->setCurrentIndex(TabIndexOf(*active_));

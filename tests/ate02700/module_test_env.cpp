@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
+#include <QThread>
 
 namespace ate02700test {
 
@@ -55,8 +56,18 @@ int CallCountSince(const testsupport::ServerProcess& server, const QString& meth
     // "<date> <time> <peer> <method> <ms> ms <outcome>"
     const QRegularExpression call(
         QStringLiteral(R"(^\S+ \S+ \S+ %1 [0-9.]+ ms )").arg(QRegularExpression::escape(method)));
+    // The server writes a call's line once its answer is on the way, so the line of the call
+    // just answered may still be coming: read once the log has stopped growing for a moment
+    // (a plain wait, so nothing of the screen runs meanwhile).
+    QString log = server.log();
+    for (int tries = 0; tries < 200; ++tries) {
+        QThread::msleep(10);
+        QString now = server.log();
+        if (now.size() == log.size()) break;
+        log = std::move(now);
+    }
     int count = 0;
-    for (const QString& line : server.log().mid(logBefore.size()).split(QLatin1Char('\n'))) {
+    for (const QString& line : log.mid(logBefore.size()).split(QLatin1Char('\n'))) {
         if (call.match(line).hasMatch()) ++count;
     }
     return count;

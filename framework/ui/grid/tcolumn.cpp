@@ -95,13 +95,19 @@ int TColumn::Width() const
     if (!field) return kUnboundColumnWidth;
     // As wide as the field's display width in average characters, and never narrower than
     // its title.
-    const QFontMetrics cells(grid_.font());
     const int chars = std::max(1, field->DisplayWidth());
+    const bool titled = (grid_.Options() & dgTitles) != 0;
+    const QFont cellFont = grid_.font();
+    const QFont titleFont = titled ? title_.Font() : QFont();
+    const QString caption = titled ? title_.Caption() : QString();
+    const DerivedWidth* last = derivedWidth_ ? &*derivedWidth_ : nullptr;
+    if (last && last->chars == chars && last->titled == titled && last->caption == caption && last->cells == cellFont
+        && last->titles == titleFont)
+        return last->width;
+    const QFontMetrics cells(cellFont);
     int width = chars * cells.averageCharWidth() - cells.averageCharWidth() / 2 + 3;
-    if (grid_.Options() & dgTitles) {
-        const QFontMetrics titles(title_.Font());
-        width = std::max(width, titles.horizontalAdvance(title_.Caption()) + 4);
-    }
+    if (titled) width = std::max(width, QFontMetrics(titleFont).horizontalAdvance(caption) + 4);
+    derivedWidth_ = DerivedWidth{chars, cellFont, titleFont, caption, titled, width};
     return width;
 }
 

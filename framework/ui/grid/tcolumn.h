@@ -97,6 +97,17 @@ private:
     // Field resolved for one binding of the grid (see TDBGrid::BindingGeneration).
     mutable TField* field_ = nullptr;
     mutable quint64 fieldGeneration_ = 0;
+    // The width derived last and what it was derived from: measuring the title's text lays
+    // it out, which each load of the grid's rows would repeat.
+    struct DerivedWidth {
+        int chars = 0;
+        QFont cells;
+        QFont titles;
+        QString caption;
+        bool titled = false;
+        int width = 0;
+    };
+    mutable std::optional<DerivedWidth> derivedWidth_;
 };
 
 class TDBGridColumns {

@@ -169,8 +169,14 @@ private:
     void BindServices();
     // GetServicoDel of the current delivery into cdsServicoDel.
     void LoadServices();
+    // What follows the current delivery (the key, the caption, the currency columns, the
+    // buttons, the footer), its services loaded first when `loadServices`.
+    void FollowCurrentDelivery(bool loadServices);
     // The price and total columns in the currency of the current delivery.
     void SwapCurrencyColumns();
+    // Whether a control of the filter panel is enabled while the service list is (or is
+    // not) being edited.
+    bool FilterControlEnabled(const QWidget& control, bool editing) const;
     // GetPesqServico into cdsPesqServico for the service code given (empty: every service).
     void LoadPesqServico(const QString& cdArvServ);
 
@@ -237,8 +243,13 @@ private:
     // returns when the text names no message of the catalogue.
     void ReportServerErrorText(const QString& text);
     // SetServicoDel and the loading of its three packets; the error packet reported.
-    void SendServiceChanges(qint64 nrDelivery, const QString& nullFields);
-    void RestoreServicePosition(qint64 nrDelivery, const QString& cdArvServ);
+    // `answerLoaded` tells the caller, also when it raises, that the answer's services are in.
+    void SendServiceChanges(qint64 nrDelivery, const QString& nullFields, bool& answerLoaded);
+    // `servicesCurrent`: the service list already holds the saved delivery's services.
+    void RestoreServicePosition(qint64 nrDelivery, const QString& cdArvServ, bool servicesCurrent);
+    // While set, moves of the delivery list are not followed: the save's answer is being
+    // loaded and the list put back, and what the screen shows follows the row it ends on.
+    bool deliveryMovesHeld_ = false;
 
 private:
     // Layout (frm_manu_del_valor_layout.cpp).

@@ -37,6 +37,34 @@ namespace {
 
 constexpr int kFilterPanelHeight = 79;
 constexpr int kFooterHeight = 29;
+// The delivery caption's share of the navigator panel's free width (the panel's own gap
+// before the screen code has a share of 1).
+constexpr int kFreeWidthShare = 1000;
+
+// The place of a label whose caption changes often: the label lies on it at a fixed size.
+// A label sized by its caption lays out its panel, the form and the MDI window around it on
+// every change; at a fixed size a new caption only draws the label again.
+class TCaptionPlace : public QWidget {
+public:
+    TCaptionPlace(QWidget& parent, QWidget& label) : QWidget(&parent), label_(label)
+    {
+        setMinimumHeight(label.sizeHint().height());
+        label.raise();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* /*event*/) override { Place(); }
+    void moveEvent(QMoveEvent* /*event*/) override { Place(); }
+
+private:
+    void Place()
+    {
+        label_.setFixedSize(size());
+        label_.move(pos());
+    }
+
+    QWidget& label_;
+};
 
 // Both grids: titles, resizable columns, column and row lines, Tab between cells, the
 // selection kept visible, deletes confirmed; no row indicator.
@@ -395,7 +423,11 @@ void TfrmManuDelValor::BuildNavigator()
 
     lblNmCia = Named(new TLabel(panNavigator), "lblNmCia");
     lblNmCia->SetBold(true);
-    AddToNavigator(lblNmCia);
+    // The caption changes on every move of the delivery: the label takes the panel's free
+    // width at a fixed size.
+    auto* place = new TCaptionPlace(*panNavigator, *lblNmCia);
+    AddToNavigator(place);
+    if (auto* row = qobject_cast<QBoxLayout*>(panNavigator->layout())) row->setStretchFactor(place, kFreeWidthShare);
 
     dbtNome = Named(new TDBText(panNavigator), "dbtNome");
     dbtNome->SetDataSource(dtsDelivery);

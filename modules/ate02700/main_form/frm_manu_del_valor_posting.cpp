@@ -25,6 +25,7 @@
 
 #include <QCoreApplication>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -183,22 +184,23 @@ void TfrmManuDelValor::cdsServicoDelAfterPost(TClientDataSet& dataSet)
     const qint64 nrDelivery = fldDelivery.NRDELIVERY->AsInteger();
     const QString cdArvServ = fldServicoDel.CDARVSERV->AsString();
     const QString nullFields = ate02700::NullFieldList(dataSet);
+    bool answerLoaded = false;
     try {
-        SendServiceChanges(nrDelivery, nullFields);
+        SendServiceChanges(nrDelivery, nullFields, answerLoaded);
     } catch (...) {
         Showavi::DeactiveShowAvi();
         try {
-            RestoreServicePosition(nrDelivery, cdArvServ);
+            RestoreServicePosition(nrDelivery, cdArvServ, answerLoaded);
         } catch (const Exception&) {
             // The operator sees the save's failure; a reload that failed after it is not
             // reported on top of it.
         }
         throw;
     }
-    RestoreServicePosition(nrDelivery, cdArvServ);
+    RestoreServicePosition(nrDelivery, cdArvServ, answerLoaded);
 }
 
-void TfrmManuDelValor::SendServiceChanges(qint64 nrDelivery, const QString& nullFields)
+void TfrmManuDelValor::SendServiceChanges(qint64 nrDelivery, const QString& nullFields, bool& answerLoaded)
 {
     std::vector<wire::DataPacket> packets;
     try {
@@ -215,8 +217,14 @@ void TfrmManuDelValor::SendServiceChanges(qint64 nrDelivery, const QString& null
         throw;
     }
     cdsErro->SetData(std::move(packets[0]));
-    cdsDelivery->SetData(std::move(packets[1]));
+    {
+        // The list is put back on the saved delivery afterwards, and the third packet holds
+        // that delivery's services: its first row is not followed meanwhile.
+        const QScopedValueRollback held(deliveryMovesHeld_, true);
+        cdsDelivery->SetData(std::move(packets[1]));
+    }
     cdsServicoDel->SetData(std::move(packets[2]));
+    answerLoaded = true;
     Showavi::DeactiveShowAvi();
 
     cdsErro->First();
@@ -232,10 +240,26 @@ void TfrmManuDelValor::SendServiceChanges(qint64 nrDelivery, const QString& null
     if (cdsServicoDel->LogChanges()) cdsServicoDel->MergeChangeLog();
 }
 
-void TfrmManuDelValor::RestoreServicePosition(qint64 nrDelivery, const QString& cdArvServ)
+void TfrmManuDelValor::RestoreServicePosition(qint64 nrDelivery, const QString& cdArvServ, bool servicesCurrent)
 {
     const TLocateOptions caseInsensitive{.CaseInsensitive = true};
-    cdsDelivery->Locate(QStringLiteral("NRDELIVERY"), wire::Value(static_cast<double>(nrDelivery)), caseInsensitive);
+    const QString delivery = QStringLiteral("NRDELIVERY");
+    const wire::Value key(static_cast<double>(nrDelivery));
+    if (servicesCurrent) {
+        {
+            const QScopedValueRollback held(deliveryMovesHeld_, true);
+            cdsDelivery->Locate(delivery, key, caseInsensitive);
+        }
+        // Followed once, on the row the list ended on. The answer's services are those of
+        // the saved delivery: fetched again only for a list that no longer holds it, so the
+        // services shown are always the current delivery's.
+        const bool elsewhere = cdsDelivery->IsEmpty() || fldDelivery.NRDELIVERY->AsInteger() != nrDelivery;
+        FollowCurrentDelivery(elsewhere && pgcPadrao->ActivePage() == tshFormulario);
+    } else {
+        // Nothing of the answer came in: putting the delivery back fetches its services
+        // again, which drops what was not sent.
+        cdsDelivery->Locate(delivery, key, caseInsensitive);
+    }
     if (cdsServicoDel->Active())
         cdsServicoDel->Locate(QStringLiteral("CDARVSERV"), wire::Value(cdArvServ), caseInsensitive);
 }

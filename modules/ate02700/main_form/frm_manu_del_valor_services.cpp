@@ -79,8 +79,13 @@ void TfrmManuDelValor::LoadServices()
 
 void TfrmManuDelValor::cdsDeliveryAfterScroll(TClientDataSet& /*dataSet*/)
 {
+    if (!deliveryMovesHeld_) FollowCurrentDelivery(pgcPadrao->ActivePage() == tshFormulario);
+}
+
+void TfrmManuDelValor::FollowCurrentDelivery(bool loadServices)
+{
     astCiaVooTre = {fldDelivery.CDCIA->AsString(), fldDelivery.NRVOO->AsString(), fldDelivery.CDTRECHO->AsString()};
-    if (pgcPadrao->ActivePage() == tshFormulario) LoadServices();
+    if (loadServices) LoadServices();
     dtsPadraoStateChange(*dtsPadrao);
     lblNmCia->SetCaption(fldDelivery.NRDELIVERY->AsString() + QStringLiteral(" - ") + fldDelivery.NMCIA->AsString());
     if (!cdsDelivery->IsEmpty()) SwapCurrencyColumns();
@@ -156,21 +161,26 @@ void TfrmManuDelValor::dtsPadraoStateChange(QObject& /*sender*/)
         dbgServicoDel->Columns()[code].SetButtonStyle(
             dtsPadrao->State() == TDataSetState::Insert ? TColumnButtonStyle::Ellipsis : TColumnButtonStyle::Auto);
 
-    // The names beside the codes only show what the codes found: never typed into. They are
-    // left out of the pass rather than enabled and disabled again: this runs on every
-    // delivery move, and only a control whose state changes costs anything.
-    for (QWidget* child : panFiltro->findChildren<QWidget*>())
-        if (child != edtNmFilial && child != edtNmCia) child->setEnabled(!editing);
-    edtNmFilial->SetEnabled(false);
-    edtNmCia->SetEnabled(false);
+    // Every control of the filter panel is set straight to the state it ends in: enabling
+    // them all and disabling some again would repaint those on every move.
+    const auto controls = panFiltro->findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+        const bool enabled = FilterControlEnabled(*control, editing);
+        // Each control's own setting, whatever its parents' state.
+        if (control->testAttribute(Qt::WA_ForceDisabled) == enabled) control->setEnabled(enabled);
+    }
+}
+
+bool TfrmManuDelValor::FilterControlEnabled(const QWidget& control, bool editing) const
+{
+    // The names beside the codes only show what the codes found: never typed into.
+    if (&control == edtNmFilial || &control == edtNmCia) return false;
     // A branch fixed by the host stays fixed whenever the panel is open again, also before
     // any service was loaded (the list closed).
-    if (!editing) {
-        const bool free = !Larkumo::ModuFili();
-        lblFilial->setEnabled(free);
-        medCdFilial->SetEnabled(free);
-        btpFilial->SetEnabled(free);
-    }
+    const bool branch = &control == lblFilial || &control == medCdFilial || &control == btpFilial;
+    if (!editing && branch) return !Larkumo::ModuFili();
+    // The rest follows the edit state, as the panel's children all do.
+    return !editing;
 }
 
 void TfrmManuDelValor::dbgServicoDelDrawColumnCell(TDBGrid& sender, const QRect& rect, int /*dataCol*/, TColumn& column,
