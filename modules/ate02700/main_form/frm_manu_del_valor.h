@@ -172,6 +172,9 @@ private:
     // What follows the current delivery (the key, the caption, the currency columns, the
     // buttons, the footer), its services loaded first when `loadServices`.
     void FollowCurrentDelivery(bool loadServices);
+    // The part of it that is only shown: the commands, the caption, the currency columns,
+    // the buttons and the footer.
+    void ShowCurrentDelivery();
     // The price and total columns in the currency of the current delivery.
     void SwapCurrencyColumns();
     // Whether a control of the filter panel is enabled while the service list is (or is
@@ -250,6 +253,9 @@ private:
     // While set, moves of the delivery list are not followed: the save's answer is being
     // loaded and the list put back, and what the screen shows follows the row it ends on.
     bool deliveryMovesHeld_ = false;
+    // Moves made while a pass held the list's controls: what shows the current delivery is
+    // brought up to date once, when the controls are given back.
+    bool deliveryShownLate_ = false;
 
 private:
     // Layout (frm_manu_del_valor_layout.cpp).

@@ -49,6 +49,10 @@ std::optional<QColor> SituationColor(const QString& situation)
 void TfrmManuDelValor::BindServices()
 {
     cdsDelivery->AfterScroll = [this](TClientDataSet& ds) { cdsDeliveryAfterScroll(ds); };
+    // Giving the list's controls back tells its data source the whole list changed.
+    connect(dtsDelivery, &TDataSource::dataSetChanged, this, [this] {
+        if (deliveryShownLate_ && !cdsDelivery->ControlsDisabled()) ShowCurrentDelivery();
+    });
     cdsServicoDel->BeforeInsert = [this](TClientDataSet& ds) { cdsServicoDelBeforeInsert(ds); };
     cdsServicoDel->AfterInsert = [this](TClientDataSet& ds) { cdsServicoDelAfterInsert(ds); };
     cdsServicoDel->BeforeEdit = [this](TClientDataSet& ds) { cdsServicoDelBeforeEdit(ds); };
@@ -79,13 +83,28 @@ void TfrmManuDelValor::LoadServices()
 
 void TfrmManuDelValor::cdsDeliveryAfterScroll(TClientDataSet& /*dataSet*/)
 {
-    if (!deliveryMovesHeld_) FollowCurrentDelivery(pgcPadrao->ActivePage() == tshFormulario);
+    if (deliveryMovesHeld_) return;
+    if (!cdsDelivery->ControlsDisabled()) {
+        FollowCurrentDelivery(pgcPadrao->ActivePage() == tshFormulario);
+        return;
+    }
+    // A pass over the list (marking, emission) holds its controls: nothing is drawn until it
+    // ends, so only the key and the services follow each row, and the screen the last one.
+    astCiaVooTre = {fldDelivery.CDCIA->AsString(), fldDelivery.NRVOO->AsString(), fldDelivery.CDTRECHO->AsString()};
+    if (pgcPadrao->ActivePage() == tshFormulario) LoadServices();
+    deliveryShownLate_ = true;
 }
 
 void TfrmManuDelValor::FollowCurrentDelivery(bool loadServices)
 {
     astCiaVooTre = {fldDelivery.CDCIA->AsString(), fldDelivery.NRVOO->AsString(), fldDelivery.CDTRECHO->AsString()};
     if (loadServices) LoadServices();
+    ShowCurrentDelivery();
+}
+
+void TfrmManuDelValor::ShowCurrentDelivery()
+{
+    deliveryShownLate_ = false;
     dtsPadraoStateChange(*dtsPadrao);
     lblNmCia->SetCaption(fldDelivery.NRDELIVERY->AsString() + QStringLiteral(" - ") + fldDelivery.NMCIA->AsString());
     if (!cdsDelivery->IsEmpty()) SwapCurrencyColumns();
