@@ -8,7 +8,7 @@
 // small; for GetDelivery also the rows answered (a scale load beyond 10,000 deliveries puts
 // them on copied airlines, so the demo airline's month answers the same rows on both).
 //
-//   build/bin/bench/bench_scale --small "postgresql://...?schema=small" \
+//   build/bin/bench/bench_scale --small "postgresql://...?schema=small"
 //                               --large "postgresql://...?schema=large" [--rounds 40]
 
 #include "framework/wire/value.h"
