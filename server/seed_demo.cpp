@@ -238,12 +238,8 @@ void insertReference(Database& db)
                 offered.add({s(sv.branch), s(sv.airline), s(service.code), QStringLiteral("S")});
     offered.flush();
 
-    BatchInsert flights(
-        db, QStringLiteral("VOO"),
-        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"), QStringLiteral("IDTIPNACVOO")});
-    BatchInsert legs(db, QStringLiteral("TRECHO"),
-                     {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
-                      QStringLiteral("CDTRECHO"), QStringLiteral("SGAEROORI"), QStringLiteral("SGAERODES")});
+    BatchInsert flights = flightInserts(db);
+    BatchInsert legs = legInserts(db);
     for (const Flight& f : kFlights) flights.add({s(f.branch), s(f.airline), s(f.number), s(f.nationality)});
     flights.flush();
     for (const Flight& f : kFlights) {

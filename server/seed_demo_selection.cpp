@@ -75,12 +75,8 @@ void insertPartnerAirline(Database& db)
                    QStringLiteral("2026-12-31"), p.local, p.standby, QStringLiteral("N")});
     items.flush();
 
-    BatchInsert flights(
-        db, QStringLiteral("VOO"),
-        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"), QStringLiteral("IDTIPNACVOO")});
-    BatchInsert legs(db, QStringLiteral("TRECHO"),
-                     {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
-                      QStringLiteral("CDTRECHO"), QStringLiteral("SGAEROORI"), QStringLiteral("SGAERODES")});
+    BatchInsert flights = flightInserts(db);
+    BatchInsert legs = legInserts(db);
     for (const PartnerFlight& f : kPartnerFlights) {
         flights.add({kBranch, kPartner, QString::fromLatin1(f.number), QStringLiteral("1")});
         legs.add({kBranch, kPartner, QString::fromLatin1(f.number), QStringLiteral("0001"), QString::fromLatin1(f.from),

@@ -87,12 +87,8 @@ qint64 lastDeliveryKey(Database& db)
 // destinations its airlines fly to.
 void addFlights(Database& db, const std::vector<Pair>& pairs, int flightsPerPair)
 {
-    BatchInsert flights(
-        db, QStringLiteral("VOO"),
-        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"), QStringLiteral("IDTIPNACVOO")});
-    BatchInsert legs(db, QStringLiteral("TRECHO"),
-                     {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
-                      QStringLiteral("CDTRECHO"), QStringLiteral("SGAEROORI"), QStringLiteral("SGAERODES")});
+    BatchInsert flights = flightInserts(db);
+    BatchInsert legs = legInserts(db);
     const QHash<QString, QString> airports = {{QStringLiteral("0001"), QStringLiteral("GRU")},
                                               {QStringLiteral("0002"), QStringLiteral("GIG")},
                                               {QStringLiteral("0003"), QStringLiteral("CNF")}};

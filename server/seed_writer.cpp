@@ -31,6 +31,20 @@ QString cycleCode(const QString& cycle)
 
 }  // namespace
 
+BatchInsert flightInserts(Database& db)
+{
+    return BatchInsert(
+        db, QStringLiteral("VOO"),
+        {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"), QStringLiteral("IDTIPNACVOO")});
+}
+
+BatchInsert legInserts(Database& db)
+{
+    return BatchInsert(db, QStringLiteral("TRECHO"),
+                       {QStringLiteral("CDFILIAL"), QStringLiteral("CDCIA"), QStringLiteral("NRVOO"),
+                        QStringLiteral("CDTRECHO"), QStringLiteral("SGAEROORI"), QStringLiteral("SGAERODES")});
+}
+
 SeedWriter::SeedWriter(Database& db)
     : db_(db),
       pricing_(db),

@@ -47,6 +47,11 @@ struct SeedLine {
     QString classGroup;  // CDAGRDEDE (a class of the airline)
 };
 
+// Seeded flights (VOO: branch, airline, number, kind) and their legs (TRECHO: branch,
+// airline, number, leg, from, to), in that column order.
+BatchInsert flightInserts(Database& db);
+BatchInsert legInserts(Database& db);
+
 class SeedWriter {
 public:
     explicit SeedWriter(Database& db);

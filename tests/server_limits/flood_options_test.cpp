@@ -1,25 +1,19 @@
 // The flood limits as `serve` takes them from its command line, and how the log counts what
 // it does not write.
 
-#include "server/net/command_line.h"
 #include "server/net/refusal_throttle.h"
+#include "tests/server_limits/limits_support.h"
 
 #include <gtest/gtest.h>
 
 using namespace server::net;
+using limitstest::serveOptions;
 
 namespace {
 
-ServeOptions serve(QStringList args)
-{
-    args.prepend(QStringLiteral("serve"));
-    args.append({QStringLiteral("--db"), QStringLiteral("sqlite:/tmp/a.db")});
-    return std::get<ServeCommand>(parseCommandLine(args)).options;
-}
-
 TEST(FloodOptions, DefaultsLeaveRoomForABranchBehindOneAddressAndValuesAreTakenInBothForms)
 {
-    const ServeOptions defaults = serve({});
+    const ServeOptions defaults = serveOptions({});
     // Every workstation of a branch opening its connections at once still fits.
     EXPECT_GE(defaults.connectionBurst, 2 * defaults.maxConnectionsPerAddress);
     EXPECT_EQ(defaults.connectionBurst, 200);
@@ -27,9 +21,9 @@ TEST(FloodOptions, DefaultsLeaveRoomForABranchBehindOneAddressAndValuesAreTakenI
     EXPECT_EQ(defaults.refusalLogLines, 20);
     EXPECT_EQ(defaults.refusalLogInterval.count(), 10'000);
 
-    const ServeOptions set = serve({QStringLiteral("--connection-rate"), QStringLiteral("0.5"),
-                                    QStringLiteral("--connection-burst=7"), QStringLiteral("--refusal-log-lines"),
-                                    QStringLiteral("2"), QStringLiteral("--refusal-log-interval=1.5")});
+    const ServeOptions set = serveOptions(
+        {QStringLiteral("--connection-rate"), QStringLiteral("0.5"), QStringLiteral("--connection-burst=7"),
+         QStringLiteral("--refusal-log-lines"), QStringLiteral("2"), QStringLiteral("--refusal-log-interval=1.5")});
     EXPECT_EQ(set.connectionRate, 0.5);
     EXPECT_EQ(set.connectionBurst, 7);
     EXPECT_EQ(set.refusalLogLines, 2);
@@ -46,7 +40,7 @@ TEST(FloodOptions, ValuesThatWouldDisableALimitAreRefusedNamingTheOption)
     for (const auto& [option, value] : cases) {
         SCOPED_TRACE(std::string(option) + " " + value);
         try {
-            serve({QString::fromLatin1(option), QString::fromLatin1(value)});
+            serveOptions({QString::fromLatin1(option), QString::fromLatin1(value)});
             ADD_FAILURE() << "accepted";
         } catch (const UsageError& e) {
             EXPECT_TRUE(e.Message().contains(QString::fromLatin1(option))) << e.Message().toStdString();

@@ -2,6 +2,7 @@
 // refused as it is accepted, at no more cost than the accept), and refusals by the thousand,
 // which the log tells in a few lines and a count instead of a line each.
 
+#include "tests/server_limits/limits_support.h"
 #include "tests/server_limits/server_memory.h"
 #include "tests/server_net/raw_client.h"
 #include "tests/server_security/security_support.h"
@@ -16,17 +17,10 @@
 #include <memory>
 #include <vector>
 
+using limitstest::emptyDatabase;
 using testsupport::ServerProcess;
-using testsupport::TestDatabase;
 
 namespace {
-
-std::unique_ptr<TestDatabase> emptyDatabase()
-{
-    auto db = TestDatabase::sqlite();
-    testsupport::initDatabase(db->url(), {});
-    return db;
-}
 
 // The text of the error a fresh connection from `from` is answered with once it sends its
 // opening; empty when the opening is accepted.

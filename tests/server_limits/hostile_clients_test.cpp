@@ -1,6 +1,7 @@
 // Clients that do not read their answers, that vanish while their call runs, and a server out
 // of descriptors: what it does, and what its log says.
 
+#include "tests/server_limits/limits_support.h"
 #include "tests/server_limits/server_memory.h"
 #include "tests/server_net/raw_client.h"
 #include "tests/support/server_fixture.h"
@@ -15,17 +16,10 @@
 
 #include <sys/socket.h>
 
+using limitstest::emptyDatabase;
 using testsupport::ServerProcess;
-using testsupport::TestDatabase;
 
 namespace {
-
-std::unique_ptr<TestDatabase> emptyDatabase()
-{
-    auto db = TestDatabase::sqlite();
-    testsupport::initDatabase(db->url(), {});
-    return db;
-}
 
 // A client whose socket takes little at a time: what the server sends beyond its own send
 // buffer waits on the server.

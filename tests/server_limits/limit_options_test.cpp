@@ -1,33 +1,27 @@
 // The limits as `serve` takes them from its command line: defaults, values, and refusals that
 // name the option.
 
-#include "server/net/command_line.h"
+#include "tests/server_limits/limits_support.h"
 
 #include <gtest/gtest.h>
 
 using namespace server::net;
+using limitstest::serveOptions;
 
 namespace {
 
-ServeOptions serve(QStringList args)
-{
-    args.prepend(QStringLiteral("serve"));
-    args.append({QStringLiteral("--db"), QStringLiteral("sqlite:/tmp/a.db")});
-    return std::get<ServeCommand>(parseCommandLine(args)).options;
-}
-
 TEST(LimitOptions, DefaultsAndValuesInBothForms)
 {
-    const ServeOptions defaults = serve({});
+    const ServeOptions defaults = serveOptions({});
     EXPECT_EQ(defaults.frameTimeout.count(), 60'000);
     EXPECT_EQ(defaults.maxConnections, 1000);
     EXPECT_EQ(defaults.maxConnectionsPerAddress, 100);
     EXPECT_EQ(defaults.maxBufferedBytes, qsizetype{256} * 1024 * 1024);
 
     const ServeOptions set =
-        serve({QStringLiteral("--frame-timeout"), QStringLiteral("0.25"), QStringLiteral("--max-connections=7"),
-               QStringLiteral("--max-connections-per-address"), QStringLiteral("2"),
-               QStringLiteral("--max-buffered=1048576")});
+        serveOptions({QStringLiteral("--frame-timeout"), QStringLiteral("0.25"), QStringLiteral("--max-connections=7"),
+                      QStringLiteral("--max-connections-per-address"), QStringLiteral("2"),
+                      QStringLiteral("--max-buffered=1048576")});
     EXPECT_EQ(set.frameTimeout.count(), 250);
     EXPECT_EQ(set.maxConnections, 7);
     EXPECT_EQ(set.maxConnectionsPerAddress, 2);
@@ -48,7 +42,7 @@ TEST(LimitOptions, ValuesThatWouldDisableALimitAreRefusedNamingTheOption)
     for (const auto& [option, value] : cases) {
         SCOPED_TRACE(std::string(option) + " " + value);
         try {
-            serve({QString::fromLatin1(option), QString::fromLatin1(value)});
+            serveOptions({QString::fromLatin1(option), QString::fromLatin1(value)});
             ADD_FAILURE() << "accepted";
         } catch (const UsageError& e) {
             EXPECT_TRUE(e.Message().contains(QString::fromLatin1(option))) << e.Message().toStdString();

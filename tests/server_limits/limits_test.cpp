@@ -3,6 +3,7 @@
 // capped across connections, a decoded call stays within a multiple of its frame, and a list
 // too large for one answer is refused with a text the operator can act on.
 
+#include "tests/server_limits/limits_support.h"
 #include "tests/server_limits/server_memory.h"
 #include "tests/server_net/raw_client.h"
 #include "tests/support/server_fixture.h"
@@ -19,17 +20,11 @@
 #include <memory>
 #include <vector>
 
+using limitstest::emptyDatabase;
 using testsupport::ServerProcess;
 using testsupport::TestDatabase;
 
 namespace {
-
-std::unique_ptr<TestDatabase> emptyDatabase()
-{
-    auto db = TestDatabase::sqlite();
-    testsupport::initDatabase(db->url(), {});
-    return db;
-}
 
 // A small call answered on a fresh connection.
 bool servesAFreshClient(quint16 port)

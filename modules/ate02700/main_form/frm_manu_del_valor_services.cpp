@@ -83,23 +83,19 @@ void TfrmManuDelValor::LoadServices()
 
 void TfrmManuDelValor::cdsDeliveryAfterScroll(TClientDataSet& /*dataSet*/)
 {
-    if (deliveryMovesHeld_) return;
-    if (!cdsDelivery->ControlsDisabled()) {
-        FollowCurrentDelivery(pgcPadrao->ActivePage() == tshFormulario);
-        return;
-    }
-    // A pass over the list (marking, emission) holds its controls: nothing is drawn until it
-    // ends, so only the key and the services follow each row, and the screen the last one.
-    astCiaVooTre = {fldDelivery.CDCIA->AsString(), fldDelivery.NRVOO->AsString(), fldDelivery.CDTRECHO->AsString()};
-    if (pgcPadrao->ActivePage() == tshFormulario) LoadServices();
-    deliveryShownLate_ = true;
+    if (!deliveryMovesHeld_) FollowCurrentDelivery(pgcPadrao->ActivePage() == tshFormulario);
 }
 
 void TfrmManuDelValor::FollowCurrentDelivery(bool loadServices)
 {
     astCiaVooTre = {fldDelivery.CDCIA->AsString(), fldDelivery.NRVOO->AsString(), fldDelivery.CDTRECHO->AsString()};
     if (loadServices) LoadServices();
-    ShowCurrentDelivery();
+    // A pass over the list (marking, emission) holds its controls: nothing is drawn until it
+    // ends, so the screen follows only the row it ends on.
+    if (cdsDelivery->ControlsDisabled())
+        deliveryShownLate_ = true;
+    else
+        ShowCurrentDelivery();
 }
 
 void TfrmManuDelValor::ShowCurrentDelivery()
