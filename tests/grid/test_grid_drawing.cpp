@@ -71,6 +71,35 @@ TEST_F(GridTest, OwnerDrawingReadsTheRowBeingDrawn)
     EXPECT_EQ(edited->code, "ZZ");
 }
 
+TEST_F(GridTest, TextsDrawnAgainLookAsTheyDidTheFirstTime)
+{
+    // The first paint shapes each text; later paints reuse its layout. Both must put every
+    // pixel in the same place, for default drawing and for an owner-draw handler's TextRect,
+    // also after the grid's font changes.
+    const auto paints = [&] {
+        const QImage first = Shot();
+        const QImage second = Shot();
+        const QImage third = Shot();
+        EXPECT_EQ(first, second);
+        EXPECT_EQ(second, third);
+        return first;
+    };
+    const QImage defaultDrawn = paints();
+    grid->OnDrawColumnCell = [](TDBGrid& sender, const QRect& rect, int, TColumn& column, TGridDrawState) {
+        TCanvas& canvas = sender.Canvas();
+        canvas.Font().SetColor(Qt::darkRed);
+        canvas.TextRect(rect, rect.left() + 2, rect.top() + 2,
+                        column.Field()->DisplayText() + QStringLiteral(" Ação-gjy"));
+    };
+    const QImage ownerDrawn = paints();
+    EXPECT_NE(ownerDrawn, defaultDrawn);
+    QFont larger = grid->font();
+    larger.setPixelSize(17);
+    grid->setFont(larger);
+    const QImage largerDrawn = paints();
+    EXPECT_NE(largerDrawn, ownerDrawn);
+}
+
 TEST_F(GridTest, CanvasOperationsPaintTheCell)
 {
     const QPixmap check = CheckBox();

@@ -1,10 +1,13 @@
 #include "framework/ui/grid/tcanvas.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPolygon>
+
+#include <utility>
 
 namespace {
 
@@ -19,6 +22,11 @@ public:
 private:
     QPainter& painter_;
 };
+
+// Bounds of the caches: past them the canvas starts again, so a list of many different texts
+// costs at most what it cost without them.
+constexpr qsizetype kLaidOutGeneration = 8192;
+constexpr qsizetype kMaxRecoloured = 64;
 
 }  // namespace
 
@@ -38,16 +46,40 @@ void TCanvas::FillRect(const QRect& rect)
     painter_->fillRect(rect, brush_.Color());
 }
 
+const QStaticText* TCanvas::LaidOut(const QString& text)
+{
+    if (!laidOutFont_ || *laidOutFont_ != font_.QtFont()) {
+        laidOutFont_ = font_.QtFont();
+        ascent_ = QFontMetrics(*laidOutFont_).ascent();
+        layoutAscent_ = QFontMetricsF(*laidOutFont_).ascent();
+        laidOut_.clear();
+        laidOutBefore_.clear();
+    }
+    if (const auto found = laidOut_.constFind(text); found != laidOut_.constEnd()) return &*found;
+    if (laidOut_.size() >= kLaidOutGeneration) laidOutBefore_ = std::exchange(laidOut_, {});
+    if (const auto before = laidOutBefore_.constFind(text); before != laidOutBefore_.constEnd())
+        return &*laidOut_.insert(text, *before);
+    // First seen: remembered, and shaped as it is drawn.
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    laidOut_.insert(text, laid);
+    return nullptr;
+}
+
 void TCanvas::TextRect(const QRect& rect, int x, int y, const QString& text)
 {
     if (!painter_) return;
     const PainterState state(*painter_);
     painter_->fillRect(rect, brush_.Color());
+    if (text.isEmpty()) return;
     painter_->setClipRect(rect, Qt::IntersectClip);
     painter_->setFont(font_.QtFont());
     painter_->setPen(font_.Color());
-    const QFontMetrics metrics(font_.QtFont());
-    painter_->drawText(QPoint(x, y + metrics.ascent()), text);
+    // Either way the baseline is at the whole-pixel ascent below y.
+    if (const QStaticText* laid = LaidOut(text))
+        painter_->drawStaticText(QPointF(x, y + ascent_ - layoutAscent_), *laid);
+    else
+        painter_->drawText(QPoint(x, y + ascent_), text);
 }
 
 void TCanvas::TextOut(int x, int y, const QString& text)
@@ -114,16 +146,25 @@ void TCanvas::BrushCopy(const QRect& dest, const QPixmap& pixmap, const QRect& s
     if (!painter_ || pixmap.isNull() || dest.isEmpty()) return;
     const QRect part = source.intersected(pixmap.rect());
     if (part.isEmpty()) return;
-    QImage image = pixmap.copy(part).toImage().convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = transparent.rgb() & 0x00FFFFFFu;
-    const QRgb fill = brush_.Color().rgba();
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] & 0x00FFFFFFu) == key) line[x] = fill;
-        }
-    }
+    const QImage& image = Recoloured(pixmap, part, transparent, brush_.Color());
     const PainterState state(*painter_);
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter_->drawImage(dest, image);
+}
+
+const QImage& TCanvas::Recoloured(const QPixmap& pixmap, const QRect& part, const QColor& transparent,
+                                  const QColor& fill)
+{
+    // A grid draws the same check images on the same backgrounds row after row.
+    const RecolouredKey key{pixmap.cacheKey(), part, transparent.rgb() & 0x00FFFFFFu, fill.rgba()};
+    if (const auto found = recoloured_.constFind(key); found != recoloured_.constEnd()) return *found;
+    if (recoloured_.size() >= kMaxRecoloured) recoloured_.clear();
+    QImage image = pixmap.copy(part).toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] & 0x00FFFFFFu) == key.transparent) line[x] = key.fill;
+        }
+    }
+    return *recoloured_.insert(key, std::move(image));
 }

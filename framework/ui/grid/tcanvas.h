@@ -6,9 +6,14 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
+#include <QImage>
 #include <QPixmap>
 #include <QRect>
+#include <QStaticText>
 #include <QString>
+
+#include <optional>
 
 class QPainter;
 
@@ -84,7 +89,36 @@ public:
     void End();
 
 private:
+    // The text laid out once for the font in use, from the second time it is drawn: a grid
+    // draws the same texts in every paint, and shaping them again was most of the cost of a
+    // cell. A text drawn once only (a page of new rows) is cheaper shaped than laid out.
+    const QStaticText* LaidOut(const QString& text);
+    // The source part of the pixmap with its transparent colour replaced by `fill`.
+    const QImage& Recoloured(const QPixmap& pixmap, const QRect& part, const QColor& transparent, const QColor& fill);
+
     QPainter* painter_ = nullptr;
     TBrush brush_;
     TCanvasFont font_;
+
+    std::optional<QFont> laidOutFont_;
+    int ascent_ = 0;            // the font's ascent in whole pixels, where drawText puts the baseline
+    qreal layoutAscent_ = 0.0;  // the ascent a layout of the font puts its baseline at
+    // Two generations: texts drawn since the current one began, and in the one before. A text
+    // not drawn for two generations is dropped, so the cache stays bounded.
+    QHash<QString, QStaticText> laidOut_;
+    QHash<QString, QStaticText> laidOutBefore_;
+
+    struct RecolouredKey {
+        qint64 pixmap;
+        QRect part;
+        QRgb transparent;
+        QRgb fill;
+        bool operator==(const RecolouredKey&) const = default;
+    };
+    friend size_t qHash(const RecolouredKey& key, size_t seed = 0)
+    {
+        return qHashMulti(seed, key.pixmap, key.part.x(), key.part.y(), key.part.width(), key.part.height(),
+                          key.transparent, key.fill);
+    }
+    QHash<RecolouredKey, QImage> recoloured_;
 };

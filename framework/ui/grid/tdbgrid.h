@@ -253,6 +253,7 @@ private:
     bool paintsSuspended_ = false;  // rows were skipped while controls were disabled
 
     TCanvas canvas_;
+    QColor lineColor_;
     bool drawHandlerFailed_ = false;
     std::exception_ptr drawFailure_;
 };

@@ -18,6 +18,10 @@ void TDBGrid::paintEvent(QPaintEvent* event)
     // nothing now; enabling them again resets the model and repaints.
     const TClientDataSet* dataSet = DataSet();
     if (dataSet && dataSet->ControlsDisabled()) return;
+    // The colour of the lines between cells, asked of the style once a paint.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    lineColor_ = QColor::fromRgba(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
     QTableView::paintEvent(event);
 }
 
@@ -84,20 +88,12 @@ void TDBGrid::PaintCell(QPainter* painter, const QRect& sectionRect, int viewRow
     }
     painter->restore();
 
-    // Grid lines in the pixels the cell rectangle leaves out.
-    if (ColLineWidth() || RowLineWidth()) {
-        QStyleOptionViewItem option;
-        initViewItemOption(&option);
-        const QColor line =
-            QColor::fromRgba(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
-        painter->save();
-        painter->setPen(line);
-        if (ColLineWidth())
-            painter->drawLine(sectionRect.right(), sectionRect.top(), sectionRect.right(), sectionRect.bottom());
-        if (RowLineWidth())
-            painter->drawLine(sectionRect.left(), sectionRect.bottom(), sectionRect.right(), sectionRect.bottom());
-        painter->restore();
-    }
+    // Grid lines in the pixels the cell rectangle leaves out, one pixel wide: filled, which
+    // draws the same pixels as a line at a fraction of its cost.
+    if (ColLineWidth())
+        painter->fillRect(QRect(sectionRect.right(), sectionRect.top(), 1, sectionRect.height()), lineColor_);
+    if (RowLineWidth())
+        painter->fillRect(QRect(sectionRect.left(), sectionRect.bottom(), sectionRect.width(), 1), lineColor_);
 }
 
 void TDBGrid::ReportDrawFailure()
