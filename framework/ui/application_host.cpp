@@ -1,5 +1,6 @@
 #include "framework/ui/application_host.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
@@ -69,9 +70,28 @@ void TApplicationHost::Place(QWidget& form)
     window->setWidget(&form);
     window->setWindowIcon(form.windowIcon());
     mdiArea_->addSubWindow(window);
+    ActivateOnFocusOnly(*window);
     if (const auto* standard = dynamic_cast<const TStandardForm*>(&form);
         standard && standard->DesignedSize().isValid())
         window->resize(standard->DesignedSize());
+}
+
+void TApplicationHost::ActivateOnFocusOnly(QMdiSubWindow& window)
+{
+    // Qt's MDI window follows every focus move and draws its title bar and border again each
+    // time a control of its form gets the focus, although they only change when the window
+    // becomes active; drawing them through the style cost as much as the rest of a move
+    // between two edits. A move between controls of the active window is left out; every
+    // other move is handled by the window as before.
+    const bool replaced = QObject::disconnect(qApp, SIGNAL(focusChanged(QWidget*, QWidget*)), &window,
+                                              SLOT(_q_processFocusChanged(QWidget*, QWidget*)));
+    if (!replaced) return;  // another Qt: its own handling stays
+    connect(qApp, &QApplication::focusChanged, &window, [&window](QWidget* old, QWidget* now) {
+        const QMdiArea* area = window.mdiArea();
+        if (now && now != &window && window.isAncestorOf(now) && area && area->activeSubWindow() == &window) return;
+        QMetaObject::invokeMethod(&window, "_q_processFocusChanged", Qt::DirectConnection, Q_ARG(QWidget*, old),
+                                  Q_ARG(QWidget*, now));
+    });
 }
 
 void TApplicationHost::Track(QWidget& form)

@@ -90,6 +90,7 @@ signals:
 
 private:
     void Place(QWidget& form);
+    static void ActivateOnFocusOnly(QMdiSubWindow& window);
     void Track(QWidget& form);
     void Forget(QObject* form);
 

@@ -3,6 +3,7 @@
 
 #include "framework/core/exceptions.h"
 #include "framework/ui/application_host.h"
+#include "framework/ui/tpagecontrol.h"
 #include "tests/forms/test_form.h"
 #include "tests/support/gui/widget_driver.h"
 
@@ -12,6 +13,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +74,62 @@ TEST_F(MdiHost, FormsAreMdiChildrenActivatedOnceTheCallerHasReturned)
     Settle();
     EXPECT_EQ(Count(trail, "FormActivate"), 2);
     EXPECT_EQ(Count(other, "FormActivate"), 1);
+}
+
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST_F(MdiHost, FocusMovesInsideTheActiveFormLeaveItsFrameAloneAndActivationStillFollowsTheFocus)
+{
+    auto* form = Application().CreateForm<TfrmTeste>();
+    auto* other = Application().CreateForm<TfrmTeste>();
+    form->Show();
+    other->Show();
+    Settle();
+    form->Load(3);
+    other->Load(3);
+    form->pgcPadrao->SetActivePage(form->tshFormulario);
+    other->pgcPadrao->SetActivePage(other->tshFormulario);
+    WidgetDriver::Focus(*form->dbeNome);
+    Settle();
+    ASSERT_EQ(area->activeSubWindow(), form->MdiWindow());
+
+    // Moves between the active form's edits: the frame (title bar and border) is not drawn.
+    const PaintCounter frame(*form->MdiWindow());
+    for (int i = 0; i < 4; ++i) {
+        TDBEdit* to = i % 2 == 0 ? form->dbePreco : form->dbeNome;
+        WidgetDriver::Focus(*to);
+        Settle();
+        EXPECT_TRUE(to->hasFocus());
+    }
+    EXPECT_EQ(frame.paints, 0);
+
+    // A click into the other form's edit makes its window the active one, and both frames
+    // are drawn in their new state.
+    const PaintCounter otherFrame(*other->MdiWindow());
+    WidgetDriver::Focus(*other->dbePreco);
+    Settle();
+    EXPECT_EQ(area->activeSubWindow(), other->MdiWindow());
+    EXPECT_TRUE(other->dbePreco->hasFocus());
+    EXPECT_GT(frame.paints, 0);
+    EXPECT_GT(otherFrame.paints, 0);
+
+    // The window itself given the focus (as its title bar does) passes it on to its form.
+    form->MdiWindow()->setFocus(Qt::MouseFocusReason);
+    Settle();
+    EXPECT_EQ(area->activeSubWindow(), form->MdiWindow());
+    EXPECT_TRUE(form->isAncestorOf(QApplication::focusWidget()));
 }
 
 TEST_F(MdiHost, WindowStateAppliesToTheMdiWindowAndActivationSeesTheFinalState)
