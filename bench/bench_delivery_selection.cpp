@@ -267,7 +267,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int reps = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 7;
+    const int reps = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 15;
     try {
         QTemporaryDir dir;
         Check(dir.isValid(), QStringLiteral("no temporary folder"));
