@@ -132,6 +132,31 @@ TEST_F(MdiHost, FocusMovesInsideTheActiveFormLeaveItsFrameAloneAndActivationStil
     EXPECT_TRUE(form->isAncestorOf(QApplication::focusWidget()));
 }
 
+TEST_F(MdiHost, AFormLeftForAnotherWindowIsActiveAgainWhenItsControlGetsTheFocusBack)
+{
+    auto* form = Application().CreateForm<TfrmTeste>();
+    form->Show();
+    Settle();
+    form->Load(3);
+    form->pgcPadrao->SetActivePage(form->tshFormulario);
+    WidgetDriver::Focus(*form->dbeNome);
+    Settle();
+    ASSERT_TRUE(form->MdiWindow()->windowState().testFlag(Qt::WindowActive));
+
+    // Another top-level window takes the focus, then the operator comes back by a click
+    // on one of the form's edits.
+    QWidget elsewhere;
+    elsewhere.resize(200, 100);
+    ASSERT_TRUE(WidgetDriver::ShowActive(elsewhere));
+    Settle();
+    ASSERT_TRUE(WidgetDriver::ShowActive(window));
+    WidgetDriver::Focus(*form->dbePreco);
+    Settle();
+    EXPECT_TRUE(form->dbePreco->hasFocus());
+    EXPECT_EQ(area->activeSubWindow(), form->MdiWindow());
+    EXPECT_TRUE(form->MdiWindow()->windowState().testFlag(Qt::WindowActive));
+}
+
 TEST_F(MdiHost, WindowStateAppliesToTheMdiWindowAndActivationSeesTheFinalState)
 {
     QStringList trail;
