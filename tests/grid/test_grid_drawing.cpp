@@ -3,6 +3,7 @@
 
 #include "grid_fixture.h"
 
+#include <QHeaderView>
 #include <QPainter>
 #include <QPalette>
 
@@ -98,6 +99,45 @@ TEST_F(GridTest, TextsDrawnAgainLookAsTheyDidTheFirstTime)
     grid->setFont(larger);
     const QImage largerDrawn = paints();
     EXPECT_NE(largerDrawn, ownerDrawn);
+}
+
+TEST_F(GridTest, TitlesShowTheirCurrentCaptionFontAndStateWhenDrawnAgain)
+{
+    // A title drawn again is copied from its last drawing while it looks the same; each
+    // change must show, and going back must look exactly as before.
+    QHeaderView* titles = grid->horizontalHeader();
+    const auto shot = [&] {
+        titles->viewport()->repaint();
+        return titles->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage original = shot();
+    EXPECT_EQ(shot(), original);
+
+    TColumn& name = grid->Columns()[1];
+    const QString caption = name.Title().Caption();
+    name.Title().SetCaption(QStringLiteral("Descrição"));
+    const QImage renamed = shot();
+    EXPECT_NE(renamed, original);
+    name.Title().SetCaption(caption);
+    EXPECT_EQ(shot(), original);
+
+    QFont bold = name.Title().Font();
+    bold.setBold(true);
+    name.Title().SetFont(bold);
+    EXPECT_NE(shot(), original);
+    bold.setBold(false);
+    name.Title().SetFont(bold);
+    EXPECT_EQ(shot(), original);
+
+    name.Title().SetAlignment(Qt::AlignRight);
+    EXPECT_NE(shot(), original);
+    name.Title().SetAlignment(Qt::AlignLeft);
+    EXPECT_EQ(shot(), original);
+
+    grid->setEnabled(false);
+    EXPECT_NE(shot(), original);
+    grid->setEnabled(true);
+    EXPECT_EQ(shot(), original);
 }
 
 TEST_F(GridTest, CanvasOperationsPaintTheCell)

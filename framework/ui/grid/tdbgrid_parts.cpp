@@ -13,6 +13,8 @@
 namespace {
 
 constexpr int kIndicatorWidth = 12;
+// Titles kept drawn per grid; past it the grid starts again.
+constexpr qsizetype kMaxDrawnTitles = 256;
 
 void DrawSectionBackground(const QHeaderView& header, QPainter* painter, const QRect& rect, int logicalIndex)
 {
@@ -70,8 +72,44 @@ void TDBGridTitles::mouseReleaseEvent(QMouseEvent* event)
 void TDBGridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
     if (!rect.isValid()) return;
+    if (logicalIndex < 0 || logicalIndex >= grid_.Columns().Count()) {
+        DrawSectionBackground(*this, painter, rect, logicalIndex);
+        return;
+    }
+    const TColumn& column = grid_.Columns()[logicalIndex];
+    // What the style reads from the header, besides its palette.
+    int state = isEnabled() ? 1 : 0;
+    if (isActiveWindow()) state |= 2;
+    if (hasFocus()) state |= 4;
+    if (testAttribute(Qt::WA_Hover) && underMouse()) state |= 8;
+    if (layoutDirection() == Qt::RightToLeft) state |= 16;
+    const Look look{rect.size(),
+                    painter->device() ? painter->device()->devicePixelRatioF() : 1.0,
+                    column.Title().Caption(),
+                    column.Title().Font().key(),
+                    static_cast<int>(column.Title().Alignment() & Qt::AlignHorizontal_Mask),
+                    state,
+                    palette().cacheKey(),
+                    style()};
+    auto found = drawn_.constFind(look);
+    if (found == drawn_.constEnd()) {
+        if (drawn_.size() >= kMaxDrawnTitles) drawn_.clear();
+        QPixmap drawing(look.size * look.pixelRatio);
+        drawing.setDevicePixelRatio(look.pixelRatio);
+        drawing.fill(palette().color(QPalette::Button));
+        {
+            QPainter onDrawing(&drawing);
+            onDrawing.setFont(painter->font());
+            DrawTitle(&onDrawing, QRect(QPoint(0, 0), look.size), logicalIndex);
+        }
+        found = drawn_.insert(look, drawing);
+    }
+    painter->drawPixmap(rect.topLeft(), *found);
+}
+
+void TDBGridTitles::DrawTitle(QPainter* painter, const QRect& rect, int logicalIndex) const
+{
     DrawSectionBackground(*this, painter, rect, logicalIndex);
-    if (logicalIndex < 0 || logicalIndex >= grid_.Columns().Count()) return;
     const TColumn& column = grid_.Columns()[logicalIndex];
     painter->save();
     painter->setClipRect(rect, Qt::IntersectClip);

@@ -4,7 +4,9 @@
 
 #include "framework/data/clientdataset.h"
 
+#include <QHash>
 #include <QHeaderView>
+#include <QPixmap>
 #include <QStyledItemDelegate>
 
 #include <utility>
@@ -35,8 +37,31 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // What a title looks like: a title drawn again with the same look is copied from its
+    // last drawing. The titles are drawn again whenever the list is reloaded (a move of
+    // the delivery cursor reloads the services), and drawing them through the style and the
+    // text layout cost more than the rows under them.
+    struct Look {
+        QSize size;
+        qreal pixelRatio = 1.0;
+        QString caption;
+        QString font;
+        int alignment = 0;
+        int state = 0;
+        qint64 palette = 0;
+        const QStyle* style = nullptr;
+        bool operator==(const Look&) const = default;
+    };
+    friend size_t qHash(const Look& look, size_t seed = 0)
+    {
+        return qHashMulti(seed, look.size.width(), look.size.height(), look.caption, look.font, look.alignment,
+                          look.state, look.palette);
+    }
+    void DrawTitle(QPainter* painter, const QRect& rect, int logicalIndex) const;
+
     TDBGrid& grid_;
     bool dragging_ = false;
+    mutable QHash<Look, QPixmap> drawn_;
 };
 
 // The row indicator: an arrow on the current row, an I-beam while it is edited, a star while
