@@ -29,6 +29,16 @@ std::unique_ptr<testsupport::DirectConnection>& Direct()
 }
 }  // namespace
 
+QString FirstCode(TfrmManuDelValor& form, QString* cdServico)
+{
+    QString code;
+    form.cdsServicoDel->ReadRow(0, [&] {
+        code = form.fldServicoDel.CDARVSERV->AsString();
+        if (cdServico) *cdServico = form.fldServicoDel.CDSERVICO->AsString();
+    });
+    return code;
+}
+
 void PostingEnv::SetUp()
 {
     if (Demo() == nullptr || !Demo()->available()) GTEST_SKIP() << "ATE_TEST_PG_URL not set";

@@ -75,6 +75,10 @@ private:
     static inline std::unique_ptr<testsupport::DemoServer> demo_;
 };
 
+// The service code (CDARVSERV) of the first row the services grid lists; its CDSERVICO into
+// `cdServico` when given.
+QString FirstCode(TfrmManuDelValor& form, QString* cdServico = nullptr);
+
 using OnSQLite = PostingOn<TestDatabase::Engine::SQLite>;
 using OnPostgreSQL = PostingOn<TestDatabase::Engine::PostgreSQL>;
 

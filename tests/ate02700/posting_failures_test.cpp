@@ -21,16 +21,6 @@ template <class T> class PostingFailure : public T {};
 using Engines = ::testing::Types<OnSQLite, OnPostgreSQL>;
 TYPED_TEST_SUITE(PostingFailure, Engines);
 
-QString FirstCode(TfrmManuDelValor& form, QString* cdServico = nullptr)
-{
-    QString code;
-    form.cdsServicoDel->ReadRow(0, [&] {
-        code = form.fldServicoDel.CDARVSERV->AsString();
-        if (cdServico) *cdServico = form.fldServicoDel.CDSERVICO->AsString();
-    });
-    return code;
-}
-
 const QString kTwoTables = QStringLiteral(
     "Geração interrompida. Existe mais de uma tabela ativa no momento para a companhia '%1'. Verifique a validade "
     "das tabelas de preço existentes e tente novamente.");

@@ -44,16 +44,6 @@ private:
         EXPECT_EQ((calls)("GetDelivery"), (deliveries));          \
     } while (false)
 
-QString FirstCode(TfrmManuDelValor& form, QString* cdServico = nullptr)
-{
-    QString code;
-    form.cdsServicoDel->ReadRow(0, [&] {
-        code = form.fldServicoDel.CDARVSERV->AsString();
-        if (cdServico) *cdServico = form.fldServicoDel.CDSERVICO->AsString();
-    });
-    return code;
-}
-
 // Every service the screen lists belongs to the current delivery, and all of them are there.
 void ExpectServicesOf(TfrmManuDelValor& form, int storedLines)
 {

@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <memory>
+#include <span>
+#include <utility>
 
 namespace limitstest {
 
@@ -16,5 +18,8 @@ std::unique_ptr<testsupport::TestDatabase> emptyDatabase();
 
 // The options of `serve ARGS --db sqlite:/tmp/a.db`.
 server::net::ServeOptions serveOptions(QStringList args);
+
+// Each (option, value) is refused by `serve` with a usage error that names the option.
+void expectRefusedNamingTheOption(std::span<const std::pair<const char*, const char*>> cases);
 
 }  // namespace limitstest
