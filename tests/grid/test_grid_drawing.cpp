@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPalette>
+#include <QScrollBar>
 
 using namespace gridtest;
 
@@ -138,6 +139,68 @@ TEST_F(GridTest, TitlesShowTheirCurrentCaptionFontAndStateWhenDrawnAgain)
     EXPECT_NE(shot(), original);
     grid->setEnabled(true);
     EXPECT_EQ(shot(), original);
+}
+
+TEST_F(GridTest, ScrollBarsLookAsQtDrawsThemInEveryPositionAndState)
+{
+    // The bars are copied from their last drawing while they look the same: every position
+    // and state must still look exactly like a plain scroll bar in the same place.
+    window->resize(220, 110);
+    QApplication::processEvents();
+    QScrollBar* rows = grid->verticalScrollBar();
+    QScrollBar* columns = grid->horizontalScrollBar();
+    ASSERT_TRUE(rows->isVisible());
+    ASSERT_TRUE(columns->isVisible());
+    ASSERT_GT(rows->maximum(), 1);
+
+    const auto shot = [](QScrollBar* bar) { return bar->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const auto plainShot = [&](QScrollBar* bar) {
+        // Beside the bar, so that both take the palette the grid gives its bars.
+        QScrollBar plain(bar->orientation(), bar->parentWidget());
+        plain.setGeometry(QRect(QPoint(0, 0), bar->size()));
+        plain.setRange(bar->minimum(), bar->maximum());
+        plain.setPageStep(bar->pageStep());
+        plain.setSingleStep(bar->singleStep());
+        plain.setValue(bar->value());
+        plain.setEnabled(bar->isEnabled());
+        plain.show();
+        return shot(&plain);
+    };
+
+    const QImage top = shot(rows);
+    EXPECT_EQ(top, plainShot(rows));
+    EXPECT_EQ(shot(rows), top);
+    Key(Qt::Key_End, Qt::ControlModifier);
+    ASSERT_EQ(rows->value(), rows->maximum());
+    const QImage bottom = shot(rows);
+    EXPECT_NE(bottom, top);
+    EXPECT_EQ(bottom, plainShot(rows));
+    rows->setValue(1);
+    EXPECT_EQ(shot(rows), plainShot(rows));
+    Key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(shot(rows), top);
+
+    const QImage left = shot(columns);
+    EXPECT_EQ(left, plainShot(columns));
+    ASSERT_GT(columns->maximum(), 30);
+    columns->setValue(columns->maximum() / 3);
+    const QImage third = shot(columns);
+    EXPECT_NE(third, left);
+    EXPECT_EQ(third, plainShot(columns));
+    columns->setValue(columns->maximum() * 2 / 3);
+    EXPECT_NE(shot(columns), third);
+    EXPECT_EQ(shot(columns), plainShot(columns));
+    columns->setValue(columns->maximum());
+    EXPECT_EQ(shot(columns), plainShot(columns));
+    columns->setValue(0);
+
+    grid->setEnabled(false);
+    EXPECT_NE(shot(rows), top);
+    EXPECT_EQ(shot(rows), plainShot(rows));
+    EXPECT_EQ(shot(columns), plainShot(columns));
+    grid->setEnabled(true);
+    EXPECT_EQ(shot(rows), top);
+    EXPECT_EQ(shot(columns), left);
 }
 
 TEST_F(GridTest, CanvasOperationsPaintTheCell)

@@ -7,6 +7,7 @@
 #include "framework/data/field.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/grid/tdbgrid_parts.h"
+#include "framework/ui/grid/tdbgrid_scrollbar.h"
 #include "framework/ui/guard.h"
 #include "framework/ui/tmaskedit.h"
 
@@ -59,6 +60,8 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), TFocusEvents(static_cast
     setAutoScroll(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollBar(new TDBGridScrollBar(Qt::Horizontal, this));
+    setVerticalScrollBar(new TDBGridScrollBar(Qt::Vertical, this));
     titleFont_ = font();
 
     QHeaderView* titles = horizontalHeader();

@@ -1,0 +1,57 @@
+#include "framework/ui/grid/tdbgrid_scrollbar.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+namespace {
+
+// Looks kept per bar: a long list scrolled by hand gives a new handle position per pixel.
+constexpr qsizetype kMaxDrawnLooks = 64;
+
+}  // namespace
+
+TDBGridScrollBar::TDBGridScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
+
+void TDBGridScrollBar::paintEvent(QPaintEvent* event)
+{
+    if (underMouse() || QGuiApplication::mouseButtons() != Qt::NoButton
+        || style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this)) {
+        QScrollBar::paintEvent(event);
+        return;
+    }
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_All;
+    const qreal pixelRatio = devicePixelRatioF();
+    int ends = 0;
+    if (option.sliderPosition <= option.minimum) ends |= 1;
+    if (option.sliderPosition >= option.maximum) ends |= 2;
+    if (option.minimum >= option.maximum) ends |= 4;
+    if (option.upsideDown) ends |= 8;
+    if (option.sliderValue <= option.minimum) ends |= 16;
+    if (option.sliderValue >= option.maximum) ends |= 32;
+    const Look look{size(),
+                    pixelRatio,
+                    static_cast<int>(option.state),
+                    static_cast<int>(option.direction),
+                    style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+                    ends,
+                    option.palette.cacheKey(),
+                    style()};
+    auto found = drawn_.constFind(look);
+    if (found == drawn_.constEnd()) {
+        if (drawn_.size() >= kMaxDrawnLooks) drawn_.clear();
+        QPixmap drawing(look.size * pixelRatio);
+        drawing.setDevicePixelRatio(pixelRatio);
+        drawing.fill(Qt::transparent);
+        {
+            QPainter onDrawing(&drawing);
+            style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &onDrawing, this);
+        }
+        found = drawn_.insert(look, drawing);
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, *found);
+}
