@@ -1,5 +1,6 @@
 #include "framework/ui/grid/tdbgrid_scrollbar.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QStyle>
@@ -7,12 +8,20 @@
 
 namespace {
 
-// Looks kept per bar: a long list scrolled by hand gives a new handle position per pixel.
-constexpr qsizetype kMaxDrawnLooks = 64;
+// Looks kept per bar: a long list scrolled by hand gives a new handle position per pixel,
+// and a bar's drawing is some tens of kilobytes.
+constexpr qsizetype kMaxDrawnLooks = 32;
 
 }  // namespace
 
 TDBGridScrollBar::TDBGridScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
+
+void TDBGridScrollBar::changeEvent(QEvent* event)
+{
+    // A style deleted and another made in its place could be taken for the first one.
+    if (event->type() == QEvent::StyleChange) drawn_.clear();
+    QScrollBar::changeEvent(event);
+}
 
 void TDBGridScrollBar::paintEvent(QPaintEvent* event)
 {

@@ -21,6 +21,7 @@ public:
     TDBGridScrollBar(Qt::Orientation orientation, QWidget* parent);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
