@@ -42,7 +42,7 @@ void TDBGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
 // ---- TDBGridTitles
 
-TDBGridTitles::TDBGridTitles(TDBGrid& grid) : QHeaderView(Qt::Horizontal, &grid), grid_(grid)
+TDBGridTitles::TDBGridTitles(TDBGrid& grid) : QHeaderView(Qt::Horizontal, &grid), grid_(grid), drawn_(kMaxDrawnTitles)
 {
     setSectionsClickable(true);
     setHighlightSections(false);
@@ -91,20 +91,13 @@ void TDBGridTitles::paintSection(QPainter* painter, const QRect& rect, int logic
                     state,
                     palette().cacheKey(),
                     style()};
-    auto found = drawn_.constFind(look);
-    if (found == drawn_.constEnd()) {
-        if (drawn_.size() >= kMaxDrawnTitles) drawn_.clear();
-        QPixmap drawing(look.size * look.pixelRatio);
-        drawing.setDevicePixelRatio(look.pixelRatio);
-        drawing.fill(palette().color(QPalette::Button));
-        {
-            QPainter onDrawing(&drawing);
-            onDrawing.setFont(painter->font());
+    const QFont font = painter->font();
+    painter->drawPixmap(
+        rect.topLeft(),
+        drawn_.Get(look, look.size, look.pixelRatio, palette().color(QPalette::Button), [&](QPainter& onDrawing) {
+            onDrawing.setFont(font);
             DrawTitle(&onDrawing, QRect(QPoint(0, 0), look.size), logicalIndex);
-        }
-        found = drawn_.insert(look, drawing);
-    }
-    painter->drawPixmap(rect.topLeft(), *found);
+        }));
 }
 
 void TDBGridTitles::DrawTitle(QPainter* painter, const QRect& rect, int logicalIndex) const

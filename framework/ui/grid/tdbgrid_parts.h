@@ -3,6 +3,7 @@
 // helpers its source files share.
 
 #include "framework/data/clientdataset.h"
+#include "framework/ui/grid/drawing_cache.h"
 
 #include <QHash>
 #include <QHeaderView>
@@ -61,7 +62,7 @@ private:
 
     TDBGrid& grid_;
     bool dragging_ = false;
-    mutable QHash<Look, QPixmap> drawn_;
+    mutable TDrawingCache<Look> drawn_;
 };
 
 // The row indicator: an arrow on the current row, an I-beam while it is edited, a star while

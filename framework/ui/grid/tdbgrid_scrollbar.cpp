@@ -14,12 +14,14 @@ constexpr qsizetype kMaxDrawnLooks = 32;
 
 }  // namespace
 
-TDBGridScrollBar::TDBGridScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
+TDBGridScrollBar::TDBGridScrollBar(Qt::Orientation orientation, QWidget* parent)
+    : QScrollBar(orientation, parent), drawn_(kMaxDrawnLooks)
+{}
 
 void TDBGridScrollBar::changeEvent(QEvent* event)
 {
     // A style deleted and another made in its place could be taken for the first one.
-    if (event->type() == QEvent::StyleChange) drawn_.clear();
+    if (event->type() == QEvent::StyleChange) drawn_.Clear();
     QScrollBar::changeEvent(event);
 }
 
@@ -49,18 +51,9 @@ void TDBGridScrollBar::paintEvent(QPaintEvent* event)
                     ends,
                     option.palette.cacheKey(),
                     style()};
-    auto found = drawn_.constFind(look);
-    if (found == drawn_.constEnd()) {
-        if (drawn_.size() >= kMaxDrawnLooks) drawn_.clear();
-        QPixmap drawing(look.size * pixelRatio);
-        drawing.setDevicePixelRatio(pixelRatio);
-        drawing.fill(Qt::transparent);
-        {
-            QPainter onDrawing(&drawing);
-            style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &onDrawing, this);
-        }
-        found = drawn_.insert(look, drawing);
-    }
+    const QPixmap& drawing = drawn_.Get(look, look.size, pixelRatio, Qt::transparent, [&](QPainter& onDrawing) {
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &onDrawing, this);
+    });
     QPainter painter(this);
-    painter.drawPixmap(0, 0, *found);
+    painter.drawPixmap(0, 0, drawing);
 }

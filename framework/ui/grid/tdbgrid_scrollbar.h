@@ -8,6 +8,8 @@
 // for the copy. Bars under the mouse or held by it are drawn as Qt draws them, since their
 // hover and pressed parts are not visible from outside QScrollBar.
 
+#include "framework/ui/grid/drawing_cache.h"
+
 #include <QHash>
 #include <QPixmap>
 #include <QRect>
@@ -43,5 +45,5 @@ private:
                           look.handle.width(), look.handle.height(), look.ends, look.palette);
     }
 
-    QHash<Look, QPixmap> drawn_;
+    TDrawingCache<Look> drawn_;
 };
