@@ -48,13 +48,14 @@ TDBGridTitles::TDBGridTitles(TDBGrid& grid) : QHeaderView(Qt::Horizontal, &grid)
     setHighlightSections(false);
 }
 
+// The grid lays out by the titles' height alone, which their fonts decide. Qt's own hint
+// measures the text of every title, and a reload of the list throws that measure away, so
+// each move of a master cursor used to lay out all the titles' texts again.
 QSize TDBGridTitles::sizeHint() const
 {
-    QSize size = QHeaderView::sizeHint();
     int height = QFontMetrics(grid_.TitleFont()).height();
     for (const auto& column : grid_.Columns()) height = std::max(height, QFontMetrics(column->Title().Font()).height());
-    size.setHeight(height + 4);
-    return size;
+    return {defaultSectionSize(), height + 4};
 }
 
 void TDBGridTitles::mousePressEvent(QMouseEvent* event)
@@ -122,12 +123,9 @@ TDBGridIndicator::TDBGridIndicator(TDBGrid& grid) : QHeaderView(Qt::Vertical, &g
     setHighlightSections(false);
 }
 
-QSize TDBGridIndicator::sizeHint() const
-{
-    QSize size = QHeaderView::sizeHint();
-    size.setWidth(kIndicatorWidth);
-    return size;
-}
+// Only the width counts, and it is fixed; Qt's own hint would measure the first and last
+// hundred rows on every reload.
+QSize TDBGridIndicator::sizeHint() const { return {kIndicatorWidth, defaultSectionSize()}; }
 
 void TDBGridIndicator::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
