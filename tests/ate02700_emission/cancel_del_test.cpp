@@ -7,6 +7,12 @@
 #include "modules/ate02700/main_form/frm_manu_del_valor.h"
 
 #include "framework/data/clientdataset.h"
+#include "framework/ui/application_host.h"
+#include "framework/ui/tpagecontrol.h"
+#include "framework/units/showavi.h"
+
+#include <QTabBar>
+#include <QTest>
 
 namespace emissiontest {
 namespace {
@@ -104,6 +110,45 @@ TEST_P(CancelDel, NoToTheConfirmationChangesNothingAndNothingInvoicedMarkedIsRef
     EXPECT_EQ(Marks(), (QStringList{"N", "S", "S"}));
     EXPECT_EQ(CurrentKey(), keys[1]) << "back on the delivery the operator was on";
     EXPECT_FALSE(Form().cdsDelivery->ControlsDisabled());
+}
+
+// On the services tab every delivery the walk passes loads its services under the list
+// animation; the cancel's own animation must stay over the main window until the cancel ends.
+TEST_P(CancelDel, OnTheServicesTabTheAnimationStaysUntilTheCancelEnds)
+{
+    OpenScreen();
+    LoadDeliveries(QStringLiteral("VAS"), 20, 22);
+    const QList<qint64> keys = ListedKeys();
+    ASSERT_EQ(keys.size(), 3);
+    Emit(2);
+    ClickMark(0);
+    ClickMark(2);
+    TfrmManuDelValor& f = Form();
+    QTabBar& tabs = f.pgcPadrao->Tabs();
+    QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(1).center());
+    ASSERT_EQ(f.pgcPadrao->ActivePage(), f.tshFormulario);
+    const int loadsBefore = Calls(QStringLiteral("GetServicoDel"));
+
+    // Whether the animation covered the main window at each delivery the cancel reached,
+    // the walk's rows and the reloaded list's first row alike.
+    std::vector<bool> covered;
+    const auto follow = f.cdsDelivery->AfterScroll;
+    f.cdsDelivery->AfterScroll = [&](TClientDataSet& dataSet) {
+        covered.push_back(Showavi::IsShowing() && Showavi::Target() == Application().MainForm());
+        follow(dataSet);
+    };
+    dialogs_->ClearShown();
+    dialogs_->AnswerMessage(TModalResult::Yes);
+    ClickCancelButton();
+    f.cdsDelivery->AfterScroll = follow;
+
+    EXPECT_TRUE(dialogs_->Errors().isEmpty()) << dialogs_->Errors().join(u'|').toStdString();
+    EXPECT_TRUE(Stored(keys[2]).invoice.isEmpty());
+    EXPECT_GT(Calls(QStringLiteral("GetServicoDel"), loadsBefore + 2), loadsBefore + 1) << "services loaded on the way";
+    ASSERT_GE(covered.size(), 3u);
+    EXPECT_EQ(std::count(covered.begin(), covered.end(), false), 0);
+    EXPECT_FALSE(Showavi::IsShowing());
+    EXPECT_EQ(CurrentKey(), keys[2]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CancelDel,
