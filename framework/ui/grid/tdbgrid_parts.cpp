@@ -93,12 +93,10 @@ void TDBGridTitles::paintSection(QPainter* painter, const QRect& rect, int logic
                     palette().cacheKey(),
                     style()};
     const QFont font = painter->font();
-    painter->drawPixmap(
-        rect.topLeft(),
-        drawn_.Get(look, look.size, look.pixelRatio, palette().color(QPalette::Button), [&](QPainter& onDrawing) {
-            onDrawing.setFont(font);
-            DrawTitle(&onDrawing, QRect(QPoint(0, 0), look.size), logicalIndex);
-        }));
+    painter->drawPixmap(rect.topLeft(), drawn_.Get(look, palette().color(QPalette::Button), [&](QPainter& onDrawing) {
+        onDrawing.setFont(font);
+        DrawTitle(&onDrawing, QRect(QPoint(0, 0), look.size), logicalIndex);
+    }));
 }
 
 void TDBGridTitles::DrawTitle(QPainter* painter, const QRect& rect, int logicalIndex) const

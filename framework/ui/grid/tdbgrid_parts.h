@@ -5,9 +5,7 @@
 #include "framework/data/clientdataset.h"
 #include "framework/ui/grid/drawing_cache.h"
 
-#include <QHash>
 #include <QHeaderView>
-#include <QPixmap>
 #include <QStyledItemDelegate>
 
 #include <utility>

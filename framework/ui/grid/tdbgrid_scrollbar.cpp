@@ -35,7 +35,6 @@ void TDBGridScrollBar::paintEvent(QPaintEvent* event)
     QStyleOptionSlider option;
     initStyleOption(&option);
     option.subControls = QStyle::SC_All;
-    const qreal pixelRatio = devicePixelRatioF();
     int ends = 0;
     if (option.sliderPosition <= option.minimum) ends |= 1;
     if (option.sliderPosition >= option.maximum) ends |= 2;
@@ -44,14 +43,14 @@ void TDBGridScrollBar::paintEvent(QPaintEvent* event)
     if (option.sliderValue <= option.minimum) ends |= 16;
     if (option.sliderValue >= option.maximum) ends |= 32;
     const Look look{size(),
-                    pixelRatio,
+                    devicePixelRatioF(),
                     static_cast<int>(option.state),
                     static_cast<int>(option.direction),
                     style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
                     ends,
                     option.palette.cacheKey(),
                     style()};
-    const QPixmap& drawing = drawn_.Get(look, look.size, pixelRatio, Qt::transparent, [&](QPainter& onDrawing) {
+    const QPixmap& drawing = drawn_.Get(look, Qt::transparent, [&](QPainter& onDrawing) {
         style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &onDrawing, this);
     });
     QPainter painter(this);

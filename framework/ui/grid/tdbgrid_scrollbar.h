@@ -10,8 +10,6 @@
 
 #include "framework/ui/grid/drawing_cache.h"
 
-#include <QHash>
-#include <QPixmap>
 #include <QRect>
 #include <QScrollBar>
 #include <QSize>
