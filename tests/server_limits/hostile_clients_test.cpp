@@ -136,6 +136,11 @@ TEST(VanishedClients, ACallThatCommittedForAClientThatHadGoneIsLoggedAsCommitted
 
 TEST(Descriptors, OutOfDescriptorsTheServerWaitsQuietlyServesItsConnectionsAndAcceptsAgainLater)
 {
+#ifdef ATE_SANITIZE
+    // The undefined-behaviour checker opens a pipe to check an object's type on a member call
+    // and, with no descriptor left, reports every such call as a bad object and stops the server.
+    GTEST_SKIP() << "needs descriptors the sanitizers would take; runs in the normal build";
+#endif
     const auto db = emptyDatabase();
     ServerProcess server(db->url(), {QStringLiteral("--threads"), QStringLiteral("1")});
     {
